@@ -1,0 +1,38 @@
+// How RTF properties are held in a QTextDocument. The reader and the writer
+// both follow this table, so that whatever the reader builds, the writer
+// gives back, and the editing control's Sel* properties read the same values.
+//
+//   font name      QTextCharFormat::fontFamilies() (first entry)
+//   size           fontPointSize() in points (RTF \fs is half points)
+//   colour         foreground() brush; no foreground property = automatic
+//   background     background() brush (\cb, \highlight)
+//   bold           fontWeight() >= QFont::DemiBold  (written QFont::Bold)
+//   italic         fontItalic()
+//   underline      fontUnderline() / underlineStyle()
+//   strikethrough  fontStrikeOut()  (\strike and \striked1)
+//   super/sub      verticalAlignment() AlignSuperScript / AlignSubScript
+//   all capitals   fontCapitalization() == QFont::AllUppercase (\caps)
+//   hidden text    property HiddenText below (\v): kept in the document and
+//                  shown, never dropped, written back as \v
+//   hyperlink      anchorHref() with isAnchor()
+//   paragraph      QTextBlockFormat alignment, leftMargin, rightMargin,
+//                  textIndent, topMargin, bottomMargin, lineHeight, in
+//                  document units (pixels at 96 DPI: twips / 15)
+//   images         QTextImageFormat whose name() is a resource of the
+//                  document (QTextDocument::ImageResource, a QImage)
+#pragma once
+
+#include <QTextFormat>
+
+namespace pennaro::rtf {
+
+enum DocProperty {
+    HiddenText = QTextFormat::UserProperty + 1,
+};
+
+constexpr double kTwipsPerDocUnit = 15.0;  // 1440 twips per inch, 96 units per inch
+
+inline double twipsToUnits(double twips) { return twips / kTwipsPerDocUnit; }
+inline int unitsToTwips(double units) { return int(units * kTwipsPerDocUnit + (units >= 0 ? 0.5 : -0.5)); }
+
+}  // namespace pennaro::rtf

@@ -1,0 +1,152 @@
+// The main window. It owns the controls and the window's state (modified
+// flag, search state); its handlers keep the names of the controls and
+// events they serve. A handler is defined in the folder of its subsystem:
+//   shell/       construction, tables, start-up, layout, document state,
+//                Close, Exit, closing the window
+//   document/    Open, Save, Save As
+//   editing/     clipboard, Del, Select All, Undo, Find
+//   formatting/  style toggles, fonts, selection tracking, toolbar dispatch
+//   printing/    Print
+#pragma once
+
+#include "platform/commondialog.h"
+#include "platform/services.h"
+#include "shell/guard.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QComboBox;
+class QMenu;
+class QToolBar;
+
+namespace pennaro {
+
+class RichTextBox;
+class StatusBar;
+class ClientArea;
+
+// What the toolbar's click handler is given: the clicked button.
+struct ToolbarButton {
+    QString Key;
+};
+
+// Window states as the placement code reads them.
+enum WindowStateValue { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(const Services &services, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Controls.
+    RichTextBox *RichTextBox1 = nullptr;
+    QToolBar *Toolbar1 = nullptr;
+    StatusBar *StatusBar1 = nullptr;
+    QComboBox *Combo1 = nullptr;
+    CommonDialog CommonDialog1;
+
+    // Menus and their items.
+    QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuFormat = nullptr;
+    QAction *mnuOpenItem = nullptr, *mnuCloseItem = nullptr, *mnuSave = nullptr, *mnuSaveAsItem = nullptr,
+            *mnuPrintItem = nullptr, *mnuExitItem = nullptr;
+    QAction *mnuUndo = nullptr, *mnuRedo = nullptr, *mnuCutItem = nullptr, *mnudel = nullptr,
+            *mnuSelectAll = nullptr, *mnuCopyItem = nullptr, *mnuPasteItem = nullptr, *mnuFindItem = nullptr,
+            *mnuFindNextItem = nullptr, *mnufindall = nullptr;
+    QAction *mnuAllcapsItem = nullptr, *mnuFontItem = nullptr, *mnuBoldItem = nullptr, *mnuItalicItem = nullptr,
+            *mnuUnderlineItem = nullptr;
+
+    // Window state.
+    bool Modified = false;  // the document's modified flag; only true counts
+    QString SearchString;
+    int FoundPosition = 0;
+    bool RestartSearch = false;
+
+    // Window geometry in twips: the outer frame for Left/Top/Width/Height,
+    // the client area below the menu bar (bars included) for the Scale pair.
+    double Left() const;
+    void setLeft(double twips);
+    double Top() const;
+    void setTop(double twips);
+    double Width() const;
+    void setWidth(double twips);
+    double Height() const;
+    void setHeight(double twips);
+    double ScaleWidth() const;
+    double ScaleHeight() const;
+    int WindowState() const;  // WindowStateValue
+
+    // Shows the Edit menu as a pop-up at the mouse pointer.
+    void PopupMenu(QMenu *menu);
+
+    const Services &services() const { return services_; }
+
+    // ---- handlers -------------------------------------------------------
+    // shell/
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload(int &Cancel);
+    void RichTextBox1_Change();
+    void mnuCloseItem_Click();
+    void mnuExitItem_Click();
+    // document/
+    void mnuOpenItem_Click();
+    void mnuSave_Click();
+    bool mnuSaveAsItem_Click();  // true when the document was written
+    // editing/
+    void mnuCopyItem_Click();
+    void mnuCutItem_Click();
+    void mnuPasteItem_Click();
+    void mnudel_Click();
+    void mnuSelectAll_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    void mnuFindItem_Click();
+    void mnuFindNextItem_Click();
+    void mnufindall_Click();
+    // formatting/
+    void mnuBoldItem_Click();
+    void mnuItalicItem_Click();
+    void mnuUnderlineItem_Click();
+    void mnuAllcapsItem_Click();
+    void mnuFontItem_Click();
+    void Combo1_Click();
+    void RichTextBox1_SelChange();
+    void RichTextBox1_MouseUp(int Button, int Shift, float X, float Y);
+    void Toolbar1_ButtonClick(const ToolbarButton &Button);
+    // printing/
+    void mnuPrintItem_Click();
+
+    // ---- document state shared by the save, open and close paths --------
+    // The document's file name is the text of status panel 1; "状态" or
+    // empty text mean it has none.
+    QString DocumentFileName() const;
+    bool HasFileName() const;
+    // Writes the document as RTF to the file; on failure shows one message
+    // box naming the file and the reason and returns false, changing nothing.
+    bool WriteDocument(const QString &fileName);
+    // The Yes branch of the save-changes prompt: Save As without a name, an
+    // in-place write with one. True when the document was written.
+    bool SaveChangesStep();
+    // Shows "Would you like to save your changes?"; returns vbYes/vbNo/vbCancel.
+    int AskSaveChanges();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void connectHandlers();
+
+    Services services_;
+    ClientArea *client_ = nullptr;
+    bool ended_ = false;  // End() was called: no further handler runs
+};
+
+}  // namespace pennaro
