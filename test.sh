@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test, headless.
+set -euo pipefail
+top=$(cd "$(dirname "$0")" && pwd)
+"$top/scripts/setup.sh" test
+"$top/scripts/build.sh"
+# A short run of the RTF reader's fuzzer on its seeds (its own clang build).
+"$top/scripts/fuzz-smoke.sh"
+export QT_QPA_PLATFORM=offscreen
+cd "$top/build"
+ctest --output-on-failure -j 2
