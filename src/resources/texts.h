@@ -40,6 +40,47 @@ inline QString confirmReplace(const QString &fileName) {
     return QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(fileName);
 }
 
+// Menu captions; "&" marks the access key.
+inline const QString MenuFile = QStringLiteral("&File");
+inline const QString MenuOpen = QStringLiteral("&Open...");
+inline const QString MenuClose = QStringLiteral("&Close");
+inline const QString MenuSave = QStringLiteral("&Save");
+inline const QString MenuSaveAs = QStringLiteral("Save &As...");
+inline const QString MenuPrint = QStringLiteral("&Print...");
+inline const QString MenuExit = QStringLiteral("E&xit");
+inline const QString MenuEdit = QStringLiteral("&Edit");
+inline const QString MenuUndo = QStringLiteral("&Undo");
+inline const QString MenuRedo = QStringLiteral("&Redo");
+inline const QString MenuCut = QStringLiteral("Cu&t");
+inline const QString MenuDel = QStringLiteral("&Del");
+inline const QString MenuSelectAll = QStringLiteral("Select &All");
+inline const QString MenuCopy = QStringLiteral("&Copy");
+inline const QString MenuPaste = QStringLiteral("&Paste");
+inline const QString MenuFind = QStringLiteral("&Find...");
+inline const QString MenuFindNext = QStringLiteral("Find&Next");
+inline const QString MenuFindAll = QStringLiteral("Find al&l");
+inline const QString MenuFormat = QStringLiteral("F&ormat");
+inline const QString MenuAllCaps = QStringLiteral("&All Caps");
+inline const QString MenuFont = QStringLiteral("&Font...");
+inline const QString MenuBold = QStringLiteral("&Bold");
+inline const QString MenuItalic = QStringLiteral("&Italic");
+inline const QString MenuUnderline = QStringLiteral("&Underline");
+
+// Toolbar tooltips.
+inline const QString TipNew = QStringLiteral("新建");
+inline const QString TipOpen = QStringLiteral("打开");
+inline const QString TipSave = QStringLiteral("保存");
+inline const QString TipPrint = QStringLiteral("打印");
+inline const QString TipCut = QStringLiteral("剪切");
+inline const QString TipCopy = QStringLiteral("复制");
+inline const QString TipPaste = QStringLiteral("粘贴");
+inline const QString TipBold = QStringLiteral("粗体");
+inline const QString TipItalic = QStringLiteral("斜体");
+inline const QString TipUnderline = QStringLiteral("下划线");
+inline const QString TipColor = QStringLiteral("字体颜色");
+inline const QString TipUp = QStringLiteral("增大字号");
+inline const QString TipDown = QStringLiteral("减小字号");
+
 // Settings store.
 inline const QString SettingsApp = QStringLiteral("Pennaro");
 inline const QString SettingsSection = QStringLiteral("Settings");

@@ -15,9 +15,11 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 
 class QAction;
 class QComboBox;
+class QIcon;
 class QMenu;
 class QToolBar;
 
@@ -26,6 +28,9 @@ namespace pennaro {
 class RichTextBox;
 class StatusBar;
 class ClientArea;
+
+// The application icon, 32 x 32 and 16 x 16.
+QIcon applicationIcon();
 
 // What the toolbar's click handler is given: the clicked button.
 struct ToolbarButton {
@@ -137,16 +142,26 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildMenus();
     void buildToolbar();
     void buildStatusBar();
     void connectHandlers();
+    // Runs a handler for an event of Qt's: guarded, and not at all once the
+    // program has ended.
+    void runHandler(const std::function<void()> &handler);
+    void syncClientArea() const;
+    void fitOuterSize(int attempt);
 
     Services services_;
     ClientArea *client_ = nullptr;
     bool ended_ = false;  // End() was called: no further handler runs
+    // Outer size in pixels asked for before the window was shown; applied
+    // again once the window manager's frame is known.
+    int pendingOuterWidth_ = 0;
+    int pendingOuterHeight_ = 0;
 };
 
 }  // namespace pennaro
