@@ -1,0 +1,88 @@
+#include "platform/editorwidget.h"
+
+#include "platform/richtextbox.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace pennaro {
+
+EditorWidget::EditorWidget(QWidget *parent) : QTextEdit(parent) {
+    connect(this, &QTextEdit::cursorPositionChanged, this, [this] { reportSelection(); });
+    connect(this, &QTextEdit::selectionChanged, this, [this] { reportSelection(); });
+    // After an edit the same offsets may stand for other text (typing over a
+    // selection of one character), so the next cursor signal always counts.
+    connect(document(), &QTextDocument::contentsChange, this, [this] { lastAnchor_ = lastPosition_ = -1; });
+}
+
+void EditorWidget::reportSelection(bool force) {
+    const QTextCursor c = textCursor();
+    if (!force && c.anchor() == lastAnchor_ && c.position() == lastPosition_)
+        return;
+    lastAnchor_ = c.anchor();
+    lastPosition_ = c.position();
+    emit selectionMoved();
+}
+
+bool EditorWidget::isReservedKey(const QKeyEvent *event) {
+    // All clipboard traffic must go through the window's plain-text commands,
+    // so the alternative bindings (Ctrl+Insert, Shift+Insert, Shift+Delete)
+    // are kept away from QTextEdit as well. Ctrl+Y is listed on its own
+    // because not every platform theme counts it as Redo.
+    static const QKeySequence::StandardKey reserved[] = {
+        QKeySequence::Copy, QKeySequence::Cut,  QKeySequence::Paste,
+        QKeySequence::Undo, QKeySequence::Redo, QKeySequence::SelectAll,
+    };
+    for (QKeySequence::StandardKey key : reserved) {
+        if (event->matches(key))
+            return true;
+    }
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    return mods == Qt::ControlModifier && event->key() == Qt::Key_Y;
+}
+
+bool EditorWidget::event(QEvent *e) {
+    if (e->type() == QEvent::ShortcutOverride && isReservedKey(static_cast<QKeyEvent *>(e))) {
+        // Not accepting the override lets the shortcut map deliver the key to
+        // the window's action (or to nobody, for Ctrl+Y).
+        e->ignore();
+        return true;
+    }
+    return QTextEdit::event(e);
+}
+
+void EditorWidget::keyPressEvent(QKeyEvent *e) {
+    if (isReservedKey(e)) {
+        e->ignore();
+        return;
+    }
+    QTextEdit::keyPressEvent(e);
+}
+
+void EditorWidget::mouseReleaseEvent(QMouseEvent *e) {
+    QTextEdit::mouseReleaseEvent(e);
+    int button = 0;
+    switch (e->button()) {
+    case Qt::LeftButton: button = 1; break;
+    case Qt::RightButton: button = 2; break;
+    case Qt::MiddleButton: button = 4; break;
+    default: return;
+    }
+    int shift = 0;
+    if (e->modifiers() & Qt::ShiftModifier) shift |= 1;
+    if (e->modifiers() & Qt::ControlModifier) shift |= 2;
+    if (e->modifiers() & Qt::AltModifier) shift |= 4;
+    // The event comes from the viewport; report it against the control.
+    const QPointF pos = e->position() + QPointF(viewport()->pos());
+    emit mouseReleased(button, shift, float(pos.x() * twipsPerPixelX()), float(pos.y() * twipsPerPixelY()));
+}
+
+void EditorWidget::contextMenuEvent(QContextMenuEvent *e) {
+    // The window shows its Edit menu on the right button's release.
+    e->accept();
+}
+
+}  // namespace pennaro
