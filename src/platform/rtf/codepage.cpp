@@ -1,0 +1,125 @@
+#include "platform/rtf/codepage.h"
+
+#include <QByteArray>
+
+namespace pennaro::rtf {
+
+int codepageForCharset(int charset)
+{
+    switch (charset) {
+    case 0: return 1252;    // ANSI
+    case 2: return kSymbolCodepage;
+    case 77: return 10000;  // Mac Roman
+    case 128: return 932;   // Shift-JIS
+    case 129: return 949;   // Hangul
+    case 134: return 936;   // GB2312 / GBK
+    case 136: return 950;   // Big5
+    case 161: return 1253;  // Greek
+    case 162: return 1254;  // Turkish
+    case 163: return 1258;  // Vietnamese
+    case 177: return 1255;  // Hebrew
+    case 178: return 1256;  // Arabic
+    case 186: return 1257;  // Baltic
+    case 204: return 1251;  // Cyrillic
+    case 222: return 874;   // Thai
+    case 238: return 1250;  // Eastern European
+    case 254: return 437;   // PC 437
+    case 255: return 850;   // OEM
+    default: return 0;
+    }
+}
+
+bool isDoubleByteCodepage(int cp)
+{
+    return cp == 932 || cp == 936 || cp == 949 || cp == 950;
+}
+
+bool isLeadByte(int cp, unsigned char b)
+{
+    if (cp == 932)
+        return (b >= 0x81 && b <= 0x9f) || (b >= 0xe0 && b <= 0xfc);
+    return b >= 0x81 && b <= 0xfe;
+}
+
+namespace {
+
+// ICU names for the Windows code pages; the "windows-" variants of the CJK
+// pages include the vendor extensions Windows programs write.
+QByteArray converterName(int cp)
+{
+    switch (cp) {
+    case 932: return "windows-31j";
+    case 936: return "windows-936";
+    case 949: return "windows-949";
+    case 950: return "windows-950";
+    case 437: return "IBM437";
+    case 850: return "IBM850";
+    case 10000: return "macintosh";
+    case 54936: return "GB18030";
+    case 65001: return "UTF-8";
+    default: break;
+    }
+    if (cp >= 1250 && cp <= 1258)
+        return "windows-" + QByteArray::number(cp);
+    if (cp == 874)
+        return "windows-874";
+    return "cp" + QByteArray::number(cp);
+}
+
+}  // namespace
+
+QStringDecoder *Decoders::decoderFor(int cp)
+{
+    if (last_ && lastCp_ == cp)
+        return last_;
+    for (Entry &e : decoders_) {
+        if (e.cp == cp) {
+            lastCp_ = cp;
+            last_ = e.decoder.get();
+            return last_;
+        }
+    }
+    auto decoder = std::make_unique<QStringDecoder>(converterName(cp).constData(),
+                                                    QStringDecoder::Flag::Stateless);
+    if (!decoder->isValid())
+        decoder = std::make_unique<QStringDecoder>("windows-1252", QStringDecoder::Flag::Stateless);
+    decoders_.push_back({cp, std::move(decoder)});
+    lastCp_ = cp;
+    last_ = decoders_.back().decoder.get();
+    return last_;
+}
+
+void Decoders::decode(int cp, QByteArrayView bytes, QString &out)
+{
+    if (bytes.isEmpty())
+        return;
+    bool ascii = true;
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    // Every code page we meet agrees with ASCII below 0x80, except that a
+    // trail byte can look like ASCII; with no byte >= 0x80 there is no trail.
+    if (ascii) {
+        out.append(QLatin1StringView(bytes.data(), bytes.size()));
+        return;
+    }
+    if (cp == kSymbolCodepage) {
+        // Symbol fonts put their own glyphs at these bytes; the one almost
+        // every document uses is the list bullet.
+        for (char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            out.append(b == 0xb7 ? QChar(0x2022) : QChar(b));
+        }
+        return;
+    }
+    QStringDecoder *d = decoderFor(cp);
+    const qsizetype old = out.size();
+    out.resize(old + d->requiredSpace(bytes.size()));
+    QChar *end = d->appendToBuffer(out.data() + old, bytes);
+    out.resize(end - out.constData());
+}
+
+}  // namespace pennaro::rtf

@@ -1,0 +1,130 @@
+#include "platform/rtf/keywords.h"
+
+#include <QTextCharFormat>
+
+#include <unordered_map>
+
+namespace pennaro::rtf {
+
+namespace {
+
+struct Entry {
+    std::string_view name;
+    Keyword keyword;
+};
+
+constexpr int Left = Qt::AlignLeft, Center = Qt::AlignHCenter, Right = Qt::AlignRight, Justify = Qt::AlignJustify;
+
+const Entry kEntries[] = {
+    {"rtf", {Kw::Rtf, 0}}, {"ansi", {Kw::Ansi, 0}}, {"mac", {Kw::Mac, 0}}, {"pc", {Kw::Pc, 0}},
+    {"pca", {Kw::Pca, 0}}, {"ansicpg", {Kw::AnsiCpg, 0}}, {"deff", {Kw::Deff, 0}}, {"uc", {Kw::Uc, 0}},
+    {"u", {Kw::U, 0}},
+
+    {"fonttbl", {Kw::FontTbl, 0}}, {"colortbl", {Kw::ColorTbl, 0}}, {"stylesheet", {Kw::StyleSheet, 0}},
+    {"field", {Kw::Field, 0}}, {"fldinst", {Kw::FldInst, 0}}, {"fldrslt", {Kw::FldRslt, 0}},
+    {"pict", {Kw::Pict, 0}}, {"upr", {Kw::Upr, 0}}, {"ud", {Kw::Ud, 0}},
+    // Groups that hold text which is not part of the body.
+    {"info", {Kw::SkipDest, 0}}, {"header", {Kw::SkipDest, 0}}, {"headerl", {Kw::SkipDest, 0}},
+    {"headerr", {Kw::SkipDest, 0}}, {"headerf", {Kw::SkipDest, 0}}, {"footer", {Kw::SkipDest, 0}},
+    {"footerl", {Kw::SkipDest, 0}}, {"footerr", {Kw::SkipDest, 0}}, {"footerf", {Kw::SkipDest, 0}},
+    {"footnote", {Kw::SkipDest, 0}}, {"annotation", {Kw::SkipDest, 0}}, {"atnid", {Kw::SkipDest, 0}},
+    {"atnauthor", {Kw::SkipDest, 0}}, {"atndate", {Kw::SkipDest, 0}}, {"atnref", {Kw::SkipDest, 0}},
+    {"atntime", {Kw::SkipDest, 0}}, {"atnicn", {Kw::SkipDest, 0}}, {"atrfstart", {Kw::SkipDest, 0}},
+    {"atrfend", {Kw::SkipDest, 0}}, {"pn", {Kw::SkipDest, 0}}, {"pntxta", {Kw::SkipDest, 0}},
+    {"pntxtb", {Kw::SkipDest, 0}}, {"nonesttables", {Kw::SkipDest, 0}}, {"nonshppict", {Kw::SkipDest, 0}},
+    {"xe", {Kw::SkipDest, 0}}, {"tc", {Kw::SkipDest, 0}}, {"txe", {Kw::SkipDest, 0}},
+    {"rxe", {Kw::SkipDest, 0}}, {"listtable", {Kw::SkipDest, 0}}, {"listoverridetable", {Kw::SkipDest, 0}},
+    {"revtbl", {Kw::SkipDest, 0}}, {"rsidtbl", {Kw::SkipDest, 0}}, {"filetbl", {Kw::SkipDest, 0}},
+    {"private", {Kw::SkipDest, 0}}, {"userprops", {Kw::SkipDest, 0}}, {"template", {Kw::SkipDest, 0}},
+    {"ftnsep", {Kw::SkipDest, 0}}, {"ftnsepc", {Kw::SkipDest, 0}}, {"aftnsep", {Kw::SkipDest, 0}},
+    {"aftnsepc", {Kw::SkipDest, 0}}, {"ftncn", {Kw::SkipDest, 0}}, {"aftncn", {Kw::SkipDest, 0}},
+    {"objdata", {Kw::SkipDest, 0}}, {"objclass", {Kw::SkipDest, 0}}, {"objname", {Kw::SkipDest, 0}},
+    {"bkmkstart", {Kw::SkipDest, 0}}, {"bkmkend", {Kw::SkipDest, 0}}, {"do", {Kw::SkipDest, 0}},
+    {"pgdsctbl", {Kw::SkipDest, 0}}, {"themedata", {Kw::SkipDest, 0}}, {"colorschememapping", {Kw::SkipDest, 0}},
+    {"latentstyles", {Kw::SkipDest, 0}}, {"datastore", {Kw::SkipDest, 0}}, {"xmlnstbl", {Kw::SkipDest, 0}},
+    {"docvar", {Kw::SkipDest, 0}}, {"generator", {Kw::SkipDest, 0}}, {"shpinst", {Kw::SkipDest, 0}},
+    {"sp", {Kw::SkipDest, 0}}, {"mmathPr", {Kw::SkipDest, 0}}, {"protusertbl", {Kw::SkipDest, 0}},
+    {"fchars", {Kw::SkipDest, 0}}, {"lchars", {Kw::SkipDest, 0}}, {"wgrffmtfilter", {Kw::SkipDest, 0}},
+    {"title", {Kw::SkipDest, 0}}, {"author", {Kw::SkipDest, 0}}, {"operator", {Kw::SkipDest, 0}},
+    {"keywords", {Kw::SkipDest, 0}}, {"subject", {Kw::SkipDest, 0}}, {"doccomm", {Kw::SkipDest, 0}},
+    {"comment", {Kw::SkipDest, 0}}, {"listpicture", {Kw::SkipDest, 0}}, {"pnseclvl", {Kw::SkipDest, 0}},
+    {"falt", {Kw::SkipDest, 0}}, {"panose", {Kw::SkipDest, 0}}, {"blipuid", {Kw::SkipDest, 0}},
+    {"fldtype", {Kw::SkipDest, 0}}, {"formfield", {Kw::SkipDest, 0}}, {"datafield", {Kw::SkipDest, 0}},
+    // Groups whose content is ordinary body content for a reader like us.
+    {"shppict", {Kw::Transparent, 0}}, {"nesttableprops", {Kw::Transparent, 0}},
+    {"pntext", {Kw::Transparent, 0}}, {"listtext", {Kw::Transparent, 0}}, {"result", {Kw::Transparent, 0}},
+    {"shprslt", {Kw::Transparent, 0}},
+
+    {"fcharset", {Kw::FCharset, 0}}, {"cpg", {Kw::Cpg, 0}}, {"red", {Kw::Red, 0}},
+    {"green", {Kw::Green, 0}}, {"blue", {Kw::Blue, 0}}, {"sbasedon", {Kw::BasedOn, 0}},
+    {"cs", {Kw::CharStyle, 0}}, {"ds", {Kw::CharStyle, 1}}, {"ts", {Kw::CharStyle, 2}},
+
+    {"plain", {Kw::Plain, 0}}, {"b", {Kw::Bold, 0}}, {"i", {Kw::Italic, 0}},
+    {"ul", {Kw::Underline, QTextCharFormat::SingleUnderline}},
+    {"ulw", {Kw::Underline, QTextCharFormat::SingleUnderline}},
+    {"uldb", {Kw::Underline, QTextCharFormat::SingleUnderline}},
+    {"ulth", {Kw::Underline, QTextCharFormat::SingleUnderline}},
+    {"uld", {Kw::Underline, QTextCharFormat::DotLine}},
+    {"ulthd", {Kw::Underline, QTextCharFormat::DotLine}},
+    {"uldash", {Kw::Underline, QTextCharFormat::DashUnderline}},
+    {"ulldash", {Kw::Underline, QTextCharFormat::DashUnderline}},
+    {"ulthdash", {Kw::Underline, QTextCharFormat::DashUnderline}},
+    {"ulthldash", {Kw::Underline, QTextCharFormat::DashUnderline}},
+    {"uldashd", {Kw::Underline, QTextCharFormat::DashDotLine}},
+    {"ulthdashd", {Kw::Underline, QTextCharFormat::DashDotLine}},
+    {"uldashdd", {Kw::Underline, QTextCharFormat::DashDotDotLine}},
+    {"ulthdashdd", {Kw::Underline, QTextCharFormat::DashDotDotLine}},
+    {"ulwave", {Kw::Underline, QTextCharFormat::WaveUnderline}},
+    {"ulhwave", {Kw::Underline, QTextCharFormat::WaveUnderline}},
+    {"ululdbwave", {Kw::Underline, QTextCharFormat::WaveUnderline}},
+    {"ulnone", {Kw::UnderlineNone, 0}}, {"strike", {Kw::Strike, 0}}, {"striked", {Kw::Strike, 0}},
+    {"f", {Kw::Font, 0}}, {"fs", {Kw::FontSize, 0}}, {"cf", {Kw::Color, 0}}, {"cb", {Kw::Background, 0}},
+    {"highlight", {Kw::Background, 0}}, {"chcbpat", {Kw::Background, 0}},
+    {"super", {Kw::Super, 0}}, {"sub", {Kw::Sub, 0}}, {"nosupersub", {Kw::NoSuperSub, 0}},
+    {"up", {Kw::Up, 0}}, {"dn", {Kw::Dn, 0}}, {"caps", {Kw::Caps, 0}}, {"scaps", {Kw::SmallCaps, 0}},
+    {"v", {Kw::Hidden, 0}},
+
+    {"pard", {Kw::Pard, 0}}, {"s", {Kw::ParaStyle, 0}},
+    {"ql", {Kw::Align, Left}}, {"qc", {Kw::Align, Center}}, {"qr", {Kw::Align, Right}},
+    {"qj", {Kw::Align, Justify}}, {"qd", {Kw::Align, Justify}},
+    {"li", {Kw::LeftIndent, 0}}, {"lin", {Kw::LeftIndent, 0}}, {"ri", {Kw::RightIndent, 0}},
+    {"rin", {Kw::RightIndent, 0}}, {"fi", {Kw::FirstIndent, 0}}, {"sb", {Kw::SpaceBefore, 0}},
+    {"sa", {Kw::SpaceAfter, 0}}, {"sl", {Kw::LineSpacing, 0}}, {"slmult", {Kw::LineMult, 0}},
+    {"intbl", {Kw::InTable, 0}}, {"itap", {Kw::Itap, 0}},
+
+    {"par", {Kw::Par, 0}}, {"sect", {Kw::Par, 0}}, {"line", {Kw::Line, 0}}, {"tab", {Kw::Tab, 0}},
+    {"page", {Kw::Page, 0}}, {"cell", {Kw::Cell, 0}}, {"nestcell", {Kw::NestCell, 0}},
+    {"row", {Kw::Row, 0}}, {"nestrow", {Kw::NestRow, 0}}, {"trowd", {Kw::Trowd, 0}},
+    {"cellx", {Kw::Cellx, 0}}, {"chftn", {Kw::Chftn, 0}},
+
+    {"emdash", {Kw::Char, 0x2014}}, {"endash", {Kw::Char, 0x2013}}, {"lquote", {Kw::Char, 0x2018}},
+    {"rquote", {Kw::Char, 0x2019}}, {"ldblquote", {Kw::Char, 0x201c}}, {"rdblquote", {Kw::Char, 0x201d}},
+    {"bullet", {Kw::Char, 0x2022}}, {"emspace", {Kw::Char, 0x2003}}, {"enspace", {Kw::Char, 0x2002}},
+    {"qmspace", {Kw::Char, 0x2005}}, {"zwj", {Kw::Char, 0x200d}}, {"zwnj", {Kw::Char, 0x200c}},
+    {"ltrmark", {Kw::Char, 0x200e}}, {"rtlmark", {Kw::Char, 0x200f}}, {"zwbo", {Kw::Char, 0x200b}},
+    {"zwnbo", {Kw::Char, 0x2060}},
+
+    {"pngblip", {Kw::PicKind, PicPng}}, {"jpegblip", {Kw::PicKind, PicJpeg}},
+    {"emfblip", {Kw::PicKind, PicOther}}, {"wmetafile", {Kw::PicKind, PicOther}},
+    {"macpict", {Kw::PicKind, PicOther}}, {"pmmetafile", {Kw::PicKind, PicOther}},
+    {"dibitmap", {Kw::PicKind, PicOther}}, {"wbitmap", {Kw::PicKind, PicOther}},
+    {"picw", {Kw::PicW, 0}}, {"pich", {Kw::PicH, 0}}, {"picwgoal", {Kw::PicGoalW, 0}},
+    {"pichgoal", {Kw::PicGoalH, 0}}, {"picscalex", {Kw::PicScaleX, 0}}, {"picscaley", {Kw::PicScaleY, 0}},
+};
+
+}  // namespace
+
+const Keyword *lookupKeyword(std::string_view name)
+{
+    static const std::unordered_map<std::string_view, Keyword> table = [] {
+        std::unordered_map<std::string_view, Keyword> m;
+        m.reserve(std::size(kEntries) * 2);
+        for (const Entry &e : kEntries)
+            m.emplace(e.name, e.keyword);
+        return m;
+    }();
+    auto it = table.find(name);
+    return it == table.end() ? nullptr : &it->second;
+}
+
+}  // namespace pennaro::rtf

@@ -1,0 +1,48 @@
+// The control words the reader acts on, looked up once per token through a
+// table instead of a chain of string comparisons.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace pennaro::rtf {
+
+enum class Kw : std::uint8_t {
+    // document
+    Rtf, Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U,
+    // destinations
+    FontTbl, ColorTbl, StyleSheet, Field, FldInst, FldRslt, Pict, Upr, Ud,
+    SkipDest,   // a destination whose content never shows
+    Transparent,  // a group marker whose content reads as ordinary text
+    // font and colour tables, stylesheet
+    FCharset, Cpg, Red, Green, Blue, BasedOn, CharStyle,
+    // character properties
+    Plain, Bold, Italic, Underline, UnderlineNone, Strike, Font, FontSize, Color, Background,
+    Super, Sub, NoSuperSub, Up, Dn, Caps, SmallCaps, Hidden,
+    // paragraph properties
+    Pard, ParaStyle, Align, LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter,
+    LineSpacing, LineMult, InTable, Itap,
+    // structure and special characters
+    Par, Line, Tab, Page, Cell, NestCell, Row, NestRow, Trowd, Cellx, Chftn, Char,
+    // pictures
+    PicKind, PicW, PicH, PicGoalW, PicGoalH, PicScaleX, PicScaleY,
+};
+
+struct Keyword {
+    Kw kw;
+    int value;  // the character of Char, the style of Underline/Align, ...
+};
+
+// nullptr when the reader does not know the word.
+const Keyword *lookupKeyword(std::string_view name);
+
+// Whether the word is a character or paragraph property (what a stylesheet
+// entry is made of).
+inline bool isPropertyWord(Kw kw)
+{
+    return (kw >= Kw::Plain && kw <= Kw::Hidden) || (kw >= Kw::Pard && kw <= Kw::Itap && kw != Kw::ParaStyle);
+}
+
+enum PicKindValue { PicPng = 1, PicJpeg = 2, PicOther = 3 };
+
+}  // namespace pennaro::rtf

@@ -1,0 +1,1117 @@
+#include "platform/rtf/reader.h"
+
+#include "platform/rtf/docformat.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QTextTable>
+#include <QUrl>
+
+#include <algorithm>
+#include <atomic>
+
+namespace pennaro::rtf {
+
+namespace {
+
+// Limits that keep hostile input from costing more than it is worth. None of
+// them is anywhere near what a real document uses.
+constexpr int kMaxDepth = 512;          // nested groups
+constexpr int kMaxTableDepth = 16;      // tables inside tables
+constexpr int kMaxColumns = 63;         // what Word allows in a row
+constexpr std::size_t kMaxFonts = 16384;
+constexpr std::size_t kMaxColors = 16384;
+constexpr std::size_t kMaxStyles = 4096;
+constexpr std::size_t kMaxStyleWords = 256;
+constexpr int kMaxStyleChain = 8;
+constexpr std::size_t kMaxFontName = 256;
+constexpr int kMaxTwips = 31680;        // 22 inches
+constexpr qint64 kMaxImagePixels = 40'000'000;
+
+int clampTwips(int v) { return std::clamp(v, -kMaxTwips, kMaxTwips); }
+
+// A property word without a parameter, or with any parameter but 0, turns
+// the property on.
+bool onOff(int param, bool hasParam) { return !hasParam || param != 0; }
+
+std::atomic<quint64> imageCounter{0};
+
+}  // namespace
+
+std::size_t CharPropsHash::operator()(const CharProps &p) const
+{
+    std::size_t h = std::size_t(p.font) * 1000003u;
+    h ^= std::size_t(p.halfPoints) + 0x9e3779b9u + (h << 6) + (h >> 2);
+    h ^= std::size_t(p.color) * 31u + std::size_t(p.background) * 131u + std::size_t(p.link + 1) * 7919u;
+    h ^= std::size_t(p.bold | (p.italic << 1) | (p.strike << 2) | (p.hidden << 3) | (p.vertical << 4) |
+                     (p.caps << 6) | (p.underline << 8))
+         << 16;
+    return h;
+}
+
+Reader::Reader(const QByteArray &bytes, QTextCursor &cursor, Mode mode)
+    : bytes_(bytes), tokenizer_(bytes.constData(), std::size_t(bytes.size())), cursor_(cursor), mode_(mode)
+{
+    stack_.reserve(64);
+    stack_.push_back(State{});  // outside the outermost group
+}
+
+bool Reader::run()
+{
+    for (;;) {
+        Token t = tokenizer_.next();
+        if (t.kind == Token::End)
+            break;
+        if (skip_ > 0) {
+            if (t.kind == Token::GroupOpen || t.kind == Token::GroupClose) {
+                skip_ = 0;
+            } else if (t.kind == Token::Text) {
+                const std::size_t n = std::min<std::size_t>(std::size_t(skip_), t.text.size());
+                skip_ -= int(n);
+                t.text.remove_prefix(n);
+                if (t.text.empty())
+                    continue;
+            } else {
+                --skip_;
+                continue;
+            }
+        }
+        switch (t.kind) {
+        case Token::GroupOpen:
+            // After a lead byte written as \'hh, some writers put the trail
+            // byte as a bare brace.
+            if (lastByteFromHex_ && !pending_.empty()) {
+                const int cp = codepageOf(state().chr.font);
+                if (isDoubleByteCodepage(cp) && isLeadByte(cp, static_cast<unsigned char>(pending_.back()))) {
+                    handleBytes("{", false);
+                    break;
+                }
+            }
+            star_ = false;
+            openGroup();
+            break;
+        case Token::GroupClose:
+            if (lastByteFromHex_ && !pending_.empty()) {
+                const int cp = codepageOf(state().chr.font);
+                if (isDoubleByteCodepage(cp) && isLeadByte(cp, static_cast<unsigned char>(pending_.back()))) {
+                    handleBytes("}", false);
+                    break;
+                }
+            }
+            star_ = false;
+            closeGroup(true);
+            break;
+        case Token::Word:
+            handleWord(t);
+            break;
+        case Token::Symbol:
+            handleSymbol(t.byte);
+            break;
+        case Token::Hex: {
+            const char b = char(t.byte);
+            handleBytes(std::string_view(&b, 1), true);
+            break;
+        }
+        case Token::Text:
+            handleBytes(t.text, false);
+            break;
+        case Token::Binary:
+            star_ = false;
+            flushBytes();
+            if (state().dest == Dest::Pict)
+                picture_.data.append(t.text.data(), qsizetype(t.text.size()));
+            break;
+        case Token::Par:
+            star_ = false;
+            flushBytes();
+            if (state().dest == Dest::Body)
+                endParagraph(false);
+            break;
+        case Token::End:
+            break;
+        }
+        if (stack_.size() == 1 && overflowDepth_ == 0 && t.kind == Token::GroupClose)
+            break;  // the outermost group is closed
+    }
+
+    if (stack_.size() > 1)
+        damaged_ = true;  // cut off
+    // Close what is open so that fields, pictures and tables finish.
+    while (stack_.size() > 1)
+        closeGroup(true);
+    flushBytes();
+    flushRun();
+    if (mode_ == Mode::WholeDocument && !pendingBreak_)
+        cursor_.setBlockFormat(blockFormat(stack_.back().para));
+
+    // Anything but white space after the end is damage (a group closed too
+    // often, or garbage appended).
+    for (const char *p = tokenizer_.position(); p < bytes_.constData() + bytes_.size(); ++p) {
+        if (*p != ' ' && *p != '\r' && *p != '\n' && *p != '\t' && *p != '\0') {
+            damaged_ = true;
+            break;
+        }
+    }
+    return !(damaged_ || tokenizer_.damaged());
+}
+
+// ---------------------------------------------------------------------------
+// Groups
+
+void Reader::openGroup()
+{
+    flushBytes();
+    if (int(stack_.size()) >= kMaxDepth) {
+        ++overflowDepth_;
+        damaged_ = true;
+        return;
+    }
+    State s = state();
+    stack_.push_back(s);
+}
+
+void Reader::closeGroup(bool finishDestination)
+{
+    flushBytes();
+    if (overflowDepth_ > 0) {
+        --overflowDepth_;
+        return;
+    }
+    if (stack_.size() <= 1)
+        return;
+    const State closed = stack_.back();
+    stack_.pop_back();
+    const State &outer = stack_.back();
+    if (!finishDestination)
+        return;
+    switch (closed.dest) {
+    case Dest::FontTable:
+        if (fontId_ >= 0 && !fontName_.empty())
+            finishFont();
+        break;
+    case Dest::StyleSheet:
+        if (styleOpen_)
+            finishStyle();
+        break;
+    case Dest::FieldInst:
+        if (outer.dest != Dest::FieldInst)
+            finishField(closed.field);
+        break;
+    case Dest::Pict:
+        if (outer.dest != Dest::Pict)
+            finishPicture();
+        break;
+    default:
+        break;
+    }
+    // A style entry is one group inside the stylesheet.
+    if (closed.dest == Dest::StyleSheet && outer.dest == Dest::StyleSheet)
+        styleOpen_ = false;
+}
+
+void Reader::skipGroup()
+{
+    flushBytes();
+    tokenizer_.skipGroup();
+    closeGroup(false);
+}
+
+// ---------------------------------------------------------------------------
+// Control words
+
+void Reader::handleWord(const Token &t)
+{
+    const bool starred = star_;
+    star_ = false;
+    const Keyword *k = lookupKeyword(t.name);
+    if (!k) {
+        // An unknown word after \* marks a group that may be skipped whole.
+        if (starred)
+            skipGroup();
+        return;
+    }
+    flushBytes();
+    State &s = state();
+    const Kw kw = k->kw;
+
+    if (s.dest == Dest::StyleSheet) {
+        switch (kw) {
+        case Kw::ParaStyle:
+        case Kw::CharStyle:
+            styleOpen_ = true;
+            styleKind_ = kw == Kw::ParaStyle ? 0 : 1 + k->value;
+            styleId_ = t.param;
+            return;
+        case Kw::BasedOn:
+            style_.basedOn = t.param;
+            return;
+        default:
+            if (isPropertyWord(kw)) {
+                styleOpen_ = true;
+                if (style_.words.size() < kMaxStyleWords)
+                    style_.words.push_back({kw, k->value, t.param, t.hasParam});
+                return;
+            }
+            break;
+        }
+    }
+
+    if (isPropertyWord(kw)) {
+        applyProperty(s, kw, k->value, t.param, t.hasParam);
+        return;
+    }
+
+    switch (kw) {
+    case Kw::Rtf:
+        break;
+    case Kw::Ansi:
+        docCodepage_ = 1252;
+        break;
+    case Kw::Mac:
+        docCodepage_ = 10000;
+        break;
+    case Kw::Pc:
+        docCodepage_ = 437;
+        break;
+    case Kw::Pca:
+        docCodepage_ = 850;
+        break;
+    case Kw::AnsiCpg:
+        if (t.hasParam && t.param > 0 && t.param < 100000)
+            docCodepage_ = t.param;
+        break;
+    case Kw::Deff:
+        if (t.hasParam)
+            defaultFont_ = t.param;
+        break;
+    case Kw::Uc:
+        s.uc = t.hasParam ? std::max(0, t.param) : 1;
+        break;
+    case Kw::U:
+        handleUnicode(t.hasParam ? t.param : 0);
+        break;
+
+    case Kw::FontTbl:
+        s.dest = Dest::FontTable;
+        fontId_ = -1;
+        fontName_.clear();
+        break;
+    case Kw::ColorTbl:
+        s.dest = Dest::ColorTable;
+        colorSet_ = false;
+        red_ = green_ = blue_ = 0;
+        break;
+    case Kw::StyleSheet:
+        s.dest = Dest::StyleSheet;
+        styleOpen_ = false;
+        style_ = Style{};
+        styleKind_ = 0;
+        styleId_ = 0;
+        break;
+    case Kw::Field:
+        if (s.dest == Dest::Body) {
+            fields_.push_back(Field{});
+            s.field = int(fields_.size()) - 1;
+        }
+        break;
+    case Kw::FldInst:
+        if (s.dest == Dest::Body && s.field >= 0)
+            s.dest = Dest::FieldInst;
+        else
+            skipGroup();
+        break;
+    case Kw::FldRslt:
+        if (s.dest == Dest::Body && s.field >= 0 && !fields_[std::size_t(s.field)].href.isEmpty())
+            s.chr.link = s.field;
+        break;
+    case Kw::Pict:
+        if (s.dest == Dest::Body) {
+            s.dest = Dest::Pict;
+            picture_ = Picture{};
+        } else {
+            skipGroup();
+        }
+        break;
+    case Kw::Upr:
+        s.resume = s.dest;
+        s.dest = Dest::Discard;
+        break;
+    case Kw::Ud:
+        if (s.resume != Dest::Discard)
+            s.dest = s.resume;
+        break;
+    case Kw::SkipDest:
+        skipGroup();
+        break;
+    case Kw::Transparent:
+        break;
+
+    case Kw::FCharset:
+        if (s.dest == Dest::FontTable)
+            font_.charset = t.param;
+        break;
+    case Kw::Cpg:
+        if (s.dest == Dest::FontTable && t.param > 0 && t.param < 100000)
+            font_.cpg = t.param;
+        break;
+    case Kw::Red:
+    case Kw::Green:
+    case Kw::Blue:
+        if (s.dest == Dest::ColorTable) {
+            const int v = std::clamp(t.param, 0, 255);
+            (kw == Kw::Red ? red_ : kw == Kw::Green ? green_ : blue_) = v;
+            colorSet_ = true;
+        }
+        break;
+    case Kw::ParaStyle:  // handled with the properties
+    case Kw::BasedOn:
+        break;
+    case Kw::CharStyle:
+        if (k->value == 0 && t.hasParam) {
+            auto it = charStyles_.find(t.param);
+            if (it != charStyles_.end())
+                applyStyle(s, charStyles_, t.param, 0);
+        }
+        break;
+
+    case Kw::Font:
+        if (s.dest == Dest::FontTable) {
+            if (fontId_ >= 0 && !fontName_.empty())
+                finishFont();
+            fontId_ = t.hasParam ? t.param : 0;
+            font_ = Font{};
+            fontName_.clear();
+        } else {
+            applyProperty(s, kw, k->value, t.param, t.hasParam);
+        }
+        break;
+
+    case Kw::Par:
+        if (s.dest == Dest::Body)
+            endParagraph(false);
+        break;
+    case Kw::Page:
+        if (s.dest == Dest::Body)
+            endParagraph(true);
+        break;
+    case Kw::Line:
+        appendChar(QChar::LineSeparator);
+        break;
+    case Kw::Tab:
+        appendChar(U'\t');
+        break;
+    case Kw::Char:
+        appendChar(char32_t(k->value));
+        break;
+    case Kw::Chftn:
+        if (s.dest == Dest::Body)
+            appendText(QString::number(++footnotes_));
+        break;
+    case Kw::Cell:
+        if (s.dest == Dest::Body)
+            endCell(1);
+        break;
+    case Kw::NestCell:
+        if (s.dest == Dest::Body)
+            endCell(std::max(2, paraLevel()));
+        break;
+    case Kw::Row:
+        if (s.dest == Dest::Body)
+            endRow(1);
+        break;
+    case Kw::NestRow:
+        if (s.dest == Dest::Body)
+            endRow(std::max(2, std::min(paraLevel(), int(tables_.size()))));
+        break;
+    case Kw::Trowd:
+        cellx_.clear();
+        break;
+    case Kw::Cellx:
+        if (cellx_.size() < std::size_t(kMaxColumns))
+            cellx_.push_back(clampTwips(t.param));
+        break;
+
+    case Kw::PicKind:
+        if (s.dest == Dest::Pict)
+            picture_.kind = k->value;
+        break;
+    case Kw::PicW:
+    case Kw::PicH:
+    case Kw::PicGoalW:
+    case Kw::PicGoalH:
+    case Kw::PicScaleX:
+    case Kw::PicScaleY:
+        if (s.dest == Dest::Pict) {
+            const int v = std::clamp(t.param, 0, 1000000);
+            switch (kw) {
+            case Kw::PicW: picture_.picW = v; break;
+            case Kw::PicH: picture_.picH = v; break;
+            case Kw::PicGoalW: picture_.goalW = v; break;
+            case Kw::PicGoalH: picture_.goalH = v; break;
+            case Kw::PicScaleX: picture_.scaleX = std::min(v, 10000); break;
+            default: picture_.scaleY = std::min(v, 10000); break;
+            }
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
+{
+    CharProps &c = s.chr;
+    ParaProps &p = s.para;
+    switch (kw) {
+    case Kw::Plain: {
+        const int link = c.link;
+        c = CharProps{};
+        c.link = link;
+        break;
+    }
+    case Kw::Bold: c.bold = onOff(param, hasParam); break;
+    case Kw::Italic: c.italic = onOff(param, hasParam); break;
+    case Kw::Underline: c.underline = onOff(param, hasParam) ? std::uint8_t(value) : 0; break;
+    case Kw::UnderlineNone: c.underline = 0; break;
+    case Kw::Strike: c.strike = onOff(param, hasParam); break;
+    case Kw::Font:
+        if (hasParam)
+            c.font = param;
+        break;
+    case Kw::FontSize: c.halfPoints = hasParam ? std::clamp(param, 2, 3276) : 24; break;
+    case Kw::Color: c.color = std::max(0, param); break;
+    case Kw::Background: c.background = std::max(0, param); break;
+    case Kw::Super: c.vertical = 1; break;
+    case Kw::Sub: c.vertical = 2; break;
+    case Kw::NoSuperSub: c.vertical = 0; break;
+    case Kw::Up: c.vertical = (!hasParam || param > 0) ? 1 : 0; break;
+    case Kw::Dn: c.vertical = (!hasParam || param > 0) ? 2 : 0; break;
+    case Kw::Caps: c.caps = onOff(param, hasParam) ? 1 : 0; break;
+    case Kw::SmallCaps: c.caps = onOff(param, hasParam) ? 2 : 0; break;
+    case Kw::Hidden: c.hidden = onOff(param, hasParam); break;
+
+    case Kw::Pard: p = ParaProps{}; break;
+    case Kw::ParaStyle:
+        if (hasParam)
+            applyStyle(s, paraStyles_, param, 0);
+        break;
+    case Kw::Align: p.align = value; break;
+    case Kw::LeftIndent: p.left = clampTwips(param); break;
+    case Kw::RightIndent: p.right = clampTwips(param); break;
+    case Kw::FirstIndent: p.first = clampTwips(param); break;
+    case Kw::SpaceBefore: p.before = std::max(0, clampTwips(param)); break;
+    case Kw::SpaceAfter: p.after = std::max(0, clampTwips(param)); break;
+    case Kw::LineSpacing: p.lineSpacing = clampTwips(param); break;
+    case Kw::LineMult: p.lineMultiple = onOff(param, hasParam); break;
+    case Kw::InTable: p.inTable = true; break;
+    case Kw::Itap: p.itap = std::clamp(param, 0, kMaxTableDepth); break;
+    default: return false;
+    }
+    return true;
+}
+
+void Reader::applyStyle(State &s, const std::unordered_map<int, Style> &styles, int id, int depth)
+{
+    auto it = styles.find(id);
+    if (it == styles.end() || depth > kMaxStyleChain)
+        return;
+    const Style &style = it->second;
+    if (style.basedOn >= 0 && style.basedOn != id)
+        applyStyle(s, styles, style.basedOn, depth + 1);
+    for (const StyleWord &w : style.words) {
+        if (w.kw != Kw::ParaStyle)
+            applyProperty(s, w.kw, w.value, w.param, w.hasParam);
+    }
+}
+
+void Reader::handleSymbol(unsigned char c)
+{
+    if (c == '*') {
+        flushBytes();
+        star_ = true;
+        return;
+    }
+    star_ = false;
+    switch (c) {
+    case '\\':
+    case '{':
+    case '}': {
+        const char b = char(c);
+        handleBytes(std::string_view(&b, 1), false);
+        return;
+    }
+    default:
+        break;
+    }
+    flushBytes();
+    switch (c) {
+    case '~': appendChar(0x00a0); break;
+    case '-': appendChar(0x00ad); break;
+    case '_': appendChar(0x2011); break;
+    case '\t': appendChar(U'\t'); break;
+    default: break;  // \: \| and unknown symbols carry nothing we show
+    }
+}
+
+void Reader::handleUnicode(int value)
+{
+    const State &s = state();
+    if (value < 0)
+        value += 65536;
+    skip_ = s.uc;
+    if (s.dest != Dest::Body && s.dest != Dest::FieldInst)
+        return;
+    if (value < 0 || value > 0x10ffff) {
+        appendChar(0xfffd);
+        return;
+    }
+    if (value >= 0xd800 && value <= 0xdbff) {
+        if (highSurrogate_)
+            appendChar(0xfffd);  // the previous one was alone
+        highSurrogate_ = char16_t(value);
+        return;
+    }
+    if (value >= 0xdc00 && value <= 0xdfff) {
+        if (highSurrogate_) {
+            const char32_t cp = 0x10000 + ((char32_t(highSurrogate_) - 0xd800) << 10) + (char32_t(value) - 0xdc00);
+            highSurrogate_ = 0;
+            appendChar(cp);
+        } else {
+            appendChar(0xfffd);
+        }
+        return;
+    }
+    if (value != 0)
+        appendChar(char32_t(value));
+}
+
+// ---------------------------------------------------------------------------
+// Header tables
+
+void Reader::handleBytes(std::string_view bytes, bool fromHex)
+{
+    star_ = false;
+    switch (state().dest) {
+    case Dest::Body:
+    case Dest::FieldInst:
+        pending_.append(bytes);
+        lastByteFromHex_ = fromHex;
+        break;
+    case Dest::FontTable:
+        if (fromHex) {
+            if (fontId_ >= 0 && fontName_.size() < kMaxFontName)
+                fontName_.append(bytes);
+        } else {
+            fontTableText(bytes);
+        }
+        break;
+    case Dest::ColorTable:
+        colorTableText(bytes);
+        break;
+    case Dest::StyleSheet:
+        if (!fromHex)
+            styleSheetText(bytes);
+        break;
+    case Dest::Pict:
+        for (char ch : bytes) {
+            int v;
+            if (ch >= '0' && ch <= '9')
+                v = ch - '0';
+            else if ((ch | 0x20) >= 'a' && (ch | 0x20) <= 'f')
+                v = (ch | 0x20) - 'a' + 10;
+            else
+                continue;
+            if (picture_.nibble < 0) {
+                picture_.nibble = v;
+            } else {
+                picture_.data.append(char(picture_.nibble * 16 + v));
+                picture_.nibble = -1;
+            }
+        }
+        break;
+    case Dest::Discard:
+        break;
+    }
+}
+
+void Reader::fontTableText(std::string_view bytes)
+{
+    for (char ch : bytes) {
+        if (ch == ';') {
+            if (fontId_ >= 0)
+                finishFont();
+            fontName_.clear();
+        } else if (fontId_ >= 0 && fontName_.size() < kMaxFontName) {
+            fontName_.push_back(ch);
+        }
+    }
+}
+
+void Reader::finishFont()
+{
+    if (fonts_.size() < kMaxFonts || fonts_.count(fontId_)) {
+        int cp = font_.cpg;
+        if (cp == 0)
+            cp = codepageForCharset(font_.charset);
+        if (cp == 0 || cp == kSymbolCodepage)
+            cp = cp == 0 ? docCodepage_ : 1252;
+        QString name;
+        decoders_.decode(cp, QByteArrayView(fontName_.data(), qsizetype(fontName_.size())), name);
+        name = name.trimmed();
+        Font f = font_;
+        if (!name.isEmpty())
+            f.families = QStringList{name};
+        // Many writers name the Symbol font without saying it is one.
+        if (f.cpg == 0 && f.charset < 0 && name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
+            f.charset = 2;
+        fonts_[fontId_] = std::move(f);
+        formatCache_.clear();
+    }
+    fontName_.clear();
+    font_ = Font{};
+    fontId_ = -1;
+}
+
+void Reader::colorTableText(std::string_view bytes)
+{
+    for (char ch : bytes) {
+        if (ch != ';')
+            continue;
+        if (colors_.size() < kMaxColors)
+            colors_.push_back(colorSet_ ? QColor(red_, green_, blue_) : QColor());
+        colorSet_ = false;
+        red_ = green_ = blue_ = 0;
+    }
+    formatCache_.clear();
+}
+
+void Reader::styleSheetText(std::string_view bytes)
+{
+    for (char ch : bytes) {
+        if (ch == ';' && styleOpen_)
+            finishStyle();
+        else if (ch != ' ')
+            styleOpen_ = true;  // a style with only a name is still a style
+    }
+}
+
+void Reader::finishStyle()
+{
+    auto &styles = styleKind_ == 0 ? paraStyles_ : charStyles_;
+    if (styleKind_ <= 1 && (styles.size() < kMaxStyles || styles.count(styleId_)))
+        styles[styleId_] = std::move(style_);
+    style_ = Style{};
+    styleOpen_ = false;
+    styleKind_ = 0;
+    styleId_ = 0;
+}
+
+// ---------------------------------------------------------------------------
+// Text
+
+int Reader::codepageOf(int font) const
+{
+    if (font < 0)
+        font = defaultFont_;
+    auto it = fonts_.find(font);
+    if (it == fonts_.end())
+        return docCodepage_;
+    const Font &f = it->second;
+    if (f.cpg > 0)
+        return f.cpg;
+    const int cp = codepageForCharset(f.charset);
+    return cp == 0 ? docCodepage_ : cp;
+}
+
+void Reader::flushBytes()
+{
+    if (pending_.empty())
+        return;
+    const State &s = state();
+    const int cp = codepageOf(s.chr.font);
+    const QByteArrayView bytes(pending_.data(), qsizetype(pending_.size()));
+    if (s.dest == Dest::Body) {
+        beginBodyText();
+        decoders_.decode(cp, bytes, run_);
+    } else if (s.dest == Dest::FieldInst && s.field >= 0) {
+        decoders_.decode(cp, bytes, fields_[std::size_t(s.field)].instruction);
+    }
+    pending_.clear();
+    lastByteFromHex_ = false;
+}
+
+void Reader::appendChar(char32_t c)
+{
+    const char16_t units[2] = {char16_t(0xd7c0 + (c >> 10)), char16_t(0xdc00 | (c & 0x3ff))};
+    if (c < 0x10000) {
+        const char16_t u = char16_t(c);
+        appendText(QStringView(&u, 1));
+    } else {
+        appendText(QStringView(units, 2));
+    }
+}
+
+void Reader::appendText(QStringView text)
+{
+    State &s = state();
+    if (s.dest == Dest::Body) {
+        beginBodyText();
+        run_.append(text);
+    } else if (s.dest == Dest::FieldInst && s.field >= 0) {
+        fields_[std::size_t(s.field)].instruction.append(text);
+    }
+}
+
+// Called before text joins the current run: puts the cursor where the text
+// belongs and starts a new run when the character properties changed.
+void Reader::beginBodyText()
+{
+    if (highSurrogate_) {
+        highSurrogate_ = 0;
+        run_.append(QChar(0xfffd));
+    }
+    const CharProps &c = state().chr;
+    if (runStarted_ && c == runProps_ && !pendingBreak_) {
+        const int level = paraLevel();
+        if (level == int(tables_.size()) &&
+            (tables_.empty() || (!tables_.back().cellEnded && !tables_.back().rowEnded)))
+            return;
+    }
+    placeCursor(paraLevel());
+    if (!(c == runProps_) || !runStarted_) {
+        flushRun();
+        runProps_ = c;
+        runStarted_ = true;
+    }
+}
+
+void Reader::flushRun()
+{
+    if (run_.isEmpty())
+        return;
+    // Characters that would confuse the document structure, or that have no
+    // business in text, do not go in.
+    QChar *data = run_.data();
+    qsizetype out = 0;
+    const qsizetype n = run_.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = data[i].unicode();
+        if (u < 0x20) {
+            if (u != '\t')
+                continue;
+        } else if (u >= 0x2028) {
+            if (u == 0x2029)
+                data[i] = QChar(QChar::LineSeparator);
+            else if (u == 0xfdd0 || u == 0xfdd1 || u == 0xfffc)
+                data[i] = QChar(0xfffd);
+        }
+        data[out++] = data[i];
+    }
+    run_.truncate(out);
+    if (!run_.isEmpty())
+        cursor_.insertText(run_, charFormat(runProps_));
+    run_.truncate(0);
+}
+
+QTextCharFormat Reader::charFormat(const CharProps &p)
+{
+    auto it = formatCache_.find(p);
+    if (it != formatCache_.end())
+        return it->second;
+    if (formatCache_.size() > 4096)
+        formatCache_.clear();
+
+    QTextCharFormat f;
+    const int font = p.font >= 0 ? p.font : defaultFont_;
+    auto fi = fonts_.find(font);
+    if (fi != fonts_.end() && !fi->second.families.isEmpty())
+        f.setFontFamilies(fi->second.families);
+    f.setFontPointSize(p.halfPoints / 2.0);
+    if (p.color > 0 && std::size_t(p.color) < colors_.size() && colors_[std::size_t(p.color)].isValid())
+        f.setForeground(colors_[std::size_t(p.color)]);
+    if (p.background > 0 && std::size_t(p.background) < colors_.size() &&
+        colors_[std::size_t(p.background)].isValid())
+        f.setBackground(colors_[std::size_t(p.background)]);
+    if (p.bold)
+        f.setFontWeight(QFont::Bold);
+    if (p.italic)
+        f.setFontItalic(true);
+    if (p.underline)
+        f.setUnderlineStyle(QTextCharFormat::UnderlineStyle(p.underline));
+    if (p.strike)
+        f.setFontStrikeOut(true);
+    if (p.vertical)
+        f.setVerticalAlignment(p.vertical == 1 ? QTextCharFormat::AlignSuperScript
+                                               : QTextCharFormat::AlignSubScript);
+    if (p.caps)
+        f.setFontCapitalization(p.caps == 1 ? QFont::AllUppercase : QFont::SmallCaps);
+    if (p.hidden)
+        f.setProperty(HiddenText, true);
+    if (p.link >= 0 && std::size_t(p.link) < fields_.size()) {
+        f.setAnchor(true);
+        f.setAnchorHref(fields_[std::size_t(p.link)].href);
+    }
+    formatCache_.emplace(p, f);
+    return f;
+}
+
+QTextBlockFormat Reader::blockFormat(const ParaProps &p)
+{
+    if (haveBlockFormat_ && p == lastPara_)
+        return lastBlockFormat_;
+    QTextBlockFormat f;
+    if (p.align != 0)
+        f.setAlignment(Qt::Alignment(p.align));
+    if (p.left)
+        f.setLeftMargin(twipsToUnits(p.left));
+    if (p.right)
+        f.setRightMargin(twipsToUnits(p.right));
+    if (p.first)
+        f.setTextIndent(twipsToUnits(p.first));
+    if (p.before)
+        f.setTopMargin(twipsToUnits(p.before));
+    if (p.after)
+        f.setBottomMargin(twipsToUnits(p.after));
+    if (p.lineSpacing != 0) {
+        if (p.lineMultiple)
+            f.setLineHeight(std::abs(p.lineSpacing) * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
+        else if (p.lineSpacing < 0)
+            f.setLineHeight(twipsToUnits(-p.lineSpacing), QTextBlockFormat::FixedHeight);
+        else
+            f.setLineHeight(twipsToUnits(p.lineSpacing), QTextBlockFormat::MinimumHeight);
+    }
+    lastPara_ = p;
+    lastBlockFormat_ = f;
+    haveBlockFormat_ = true;
+    return f;
+}
+
+// ---------------------------------------------------------------------------
+// Paragraphs and tables
+
+int Reader::paraLevel() const
+{
+    const ParaProps &p = stack_.back().para;
+    const int level = p.inTable ? std::max(1, p.itap) : p.itap;
+    return std::clamp(level, 0, kMaxTableDepth);
+}
+
+// Makes the cursor ready for content of a paragraph at the given table
+// level: leaves or opens tables, moves to the next cell or row, and starts
+// the paragraph a previous \par ended.
+void Reader::placeCursor(int level)
+{
+    bool moved = false;
+    if (int(tables_.size()) > level || pendingBreak_ ||
+        (!tables_.empty() && (tables_.back().cellEnded || tables_.back().rowEnded)) ||
+        int(tables_.size()) < level)
+        flushRun();
+    while (int(tables_.size()) > level) {
+        closeTable();
+        moved = true;
+    }
+    if (!tables_.empty() && int(tables_.size()) == level &&
+        (tables_.back().cellEnded || tables_.back().rowEnded)) {
+        advanceCell(tables_.back());
+        moved = true;
+    }
+    while (int(tables_.size()) < level) {
+        openTable();
+        moved = true;
+    }
+    if (pendingBreak_) {
+        pendingBreak_ = false;
+        if (!moved)
+            cursor_.insertBlock();
+        if (pageBreakBefore_) {
+            QTextBlockFormat f = cursor_.blockFormat();
+            f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            cursor_.setBlockFormat(f);
+            pageBreakBefore_ = false;
+        }
+    }
+}
+
+void Reader::openTable()
+{
+    int columns = 1;
+    QList<QTextLength> widths;
+    if (tables_.empty() && !cellx_.empty()) {
+        columns = int(cellx_.size());
+        int previous = 0;
+        for (int x : cellx_) {
+            widths.append(QTextLength(QTextLength::FixedLength, twipsToUnits(std::max(x - previous, 15))));
+            previous = x;
+        }
+    }
+    QTextTableFormat format;
+    format.setBorder(1);
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    format.setCellSpacing(0);
+    format.setCellPadding(4);
+    if (!widths.isEmpty())
+        format.setColumnWidthConstraints(widths);
+    QTextTable *table = cursor_.insertTable(1, columns, format);
+    tables_.push_back(TableLevel{table});
+    cursor_.setPosition(table->cellAt(0, 0).firstPosition());
+}
+
+void Reader::closeTable()
+{
+    QTextTable *table = tables_.back().table;
+    tables_.pop_back();
+    cursor_.setPosition(table->lastPosition() + 1);
+}
+
+void Reader::advanceCell(TableLevel &t)
+{
+    if (t.rowEnded) {
+        ++t.row;
+        t.col = 0;
+        if (t.row >= t.table->rows())
+            t.table->appendRows(1);
+        cursor_.setPosition(t.table->cellAt(t.row, 0).firstPosition());
+    } else if (t.col + 1 < kMaxColumns) {
+        ++t.col;
+        if (t.col >= t.table->columns())
+            t.table->appendColumns(1);
+        cursor_.setPosition(t.table->cellAt(t.row, t.col).firstPosition());
+    } else {
+        // Beyond the widest row we allow: the cells share the last column.
+        cursor_.setPosition(t.table->cellAt(t.row, t.col).lastPosition());
+        cursor_.insertBlock();
+    }
+    t.rowEnded = t.cellEnded = false;
+}
+
+void Reader::endParagraph(bool pageBreak)
+{
+    placeCursor(paraLevel());
+    flushRun();
+    QTextBlockFormat f = blockFormat(state().para);
+    if (pageBreakBefore_) {
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        pageBreakBefore_ = false;
+    }
+    cursor_.setBlockFormat(f);
+    if (cursor_.block().length() == 1)
+        cursor_.setBlockCharFormat(charFormat(state().chr));
+    pendingBreak_ = true;
+    pageBreakBefore_ = pageBreak;
+}
+
+void Reader::endCell(int level)
+{
+    level = std::min(level, kMaxTableDepth);
+    placeCursor(level);
+    flushRun();
+    cursor_.setBlockFormat(blockFormat(state().para));
+    tables_[std::size_t(level - 1)].cellEnded = true;
+}
+
+void Reader::endRow(int level)
+{
+    if (int(tables_.size()) < level || level < 1)
+        return;
+    flushRun();
+    while (int(tables_.size()) > level)
+        closeTable();
+    TableLevel &t = tables_.back();
+    t.rowEnded = true;
+    t.cellEnded = false;
+    pendingBreak_ = false;
+}
+
+// ---------------------------------------------------------------------------
+// Fields and pictures
+
+void Reader::finishField(int field)
+{
+    if (field < 0 || std::size_t(field) >= fields_.size())
+        return;
+    Field &f = fields_[std::size_t(field)];
+    const QString inst = f.instruction.trimmed();
+    f.instruction.clear();
+    if (!inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
+        return;
+    // HYPERLINK "target" [\l "bookmark"] [\o "tip"] ...
+    QString target;
+    QString bookmark;
+    QStringView rest = QStringView(inst).mid(9);
+    bool nextIsBookmark = false;
+    bool skipNext = false;
+    while (!rest.isEmpty()) {
+        rest = rest.trimmed();
+        if (rest.isEmpty())
+            break;
+        QString word;
+        if (rest.front() == u'"') {
+            qsizetype i = 1;
+            for (; i < rest.size() && rest[i] != u'"'; ++i) {
+                if (rest[i] == u'\\' && i + 1 < rest.size())
+                    ++i;
+                word.append(rest[i]);
+            }
+            rest = rest.mid(std::min(i + 1, rest.size()));
+        } else {
+            qsizetype i = 0;
+            while (i < rest.size() && !rest[i].isSpace())
+                ++i;
+            word = rest.left(i).toString();
+            rest = rest.mid(i);
+            if (word.startsWith(u'\\')) {
+                nextIsBookmark = word == QLatin1String("\\l");
+                skipNext = !nextIsBookmark && (word == QLatin1String("\\o") || word == QLatin1String("\\t"));
+                continue;
+            }
+        }
+        if (nextIsBookmark) {
+            bookmark = word;
+            nextIsBookmark = false;
+        } else if (skipNext) {
+            skipNext = false;
+        } else if (target.isEmpty()) {
+            target = word;
+        }
+    }
+    if (!bookmark.isEmpty())
+        target += u'#' + bookmark;
+    f.href = target;
+}
+
+void Reader::finishPicture()
+{
+    Picture pic = std::move(picture_);
+    picture_ = Picture{};
+    if ((pic.kind != PicPng && pic.kind != PicJpeg) || pic.data.isEmpty())
+        return;
+    QBuffer buffer(&pic.data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, pic.kind == PicPng ? "png" : "jpeg");
+    const QSize size = reader.size();
+    if (!size.isValid() || qint64(size.width()) * size.height() > kMaxImagePixels)
+        return;
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return;
+
+    const quint64 n = ++imageCounter;
+    const QString name = QStringLiteral("rtfimage:%1").arg(n);
+    cursor_.document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    QTextImageFormat format;
+    format.setName(name);
+    const double w = pic.goalW > 0 ? twipsToUnits(pic.goalW * pic.scaleX / 100.0) : image.width();
+    const double h = pic.goalH > 0 ? twipsToUnits(pic.goalH * pic.scaleY / 100.0) : image.height();
+    if (w > 0 && h > 0) {
+        format.setWidth(w);
+        format.setHeight(h);
+    }
+    placeCursor(paraLevel());
+    flushRun();
+    cursor_.insertImage(format);
+}
+
+}  // namespace pennaro::rtf
