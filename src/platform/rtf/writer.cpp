@@ -1,0 +1,789 @@
+#include "platform/rtf/writer.h"
+
+#include "platform/rtf/docformat.h"
+#include "platform/rtf/rtf.h"
+#include "platform/rtf/writer_buffer.h"
+#include "platform/rtf/writer_codepage.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QImageReader>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextFrame>
+#include <QTextTable>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace pennaro::rtf {
+
+namespace writer {
+
+namespace {
+
+// Page text width assumed for tables whose columns are given in percent or
+// not at all: 6.5 inches, a Letter page with one-inch margins.
+constexpr int kDefaultTextWidthTwips = 9360;
+
+enum class Terminator { None, Par, Cell, NestCell };
+
+struct FontFamily {
+    QString name;
+    int fixedCharset;  // -1: the text in the font picks the charset
+};
+
+struct FontEntry {
+    int family;
+    int charset;
+};
+
+// Everything a run needs, computed once per character format of the
+// document; runs look it up by the format's index.
+struct CharEntry {
+    bool valid = false;
+    int family = 0;
+    QByteArray props;  // control words after \fN, e.g. "\fs24\b\cf1"
+    QString href;      // non-empty: the run is part of a hyperlink
+    bool image = false;
+};
+
+struct ImageData {
+    QByteArray blipKind;  // "\\pngblip" or "\\jpegblip"
+    QByteArray bytes;
+    QSize pixels;
+};
+
+class DocumentWriter {
+public:
+    explicit DocumentWriter(const QTextDocument *doc);
+    QByteArray write();
+
+private:
+    struct Item {
+        QTextBlock block;
+        QTextTable *table = nullptr;
+    };
+
+    void collectItems(QTextFrame::iterator it, std::vector<Item> *items) const;
+    void writeItems(const std::vector<Item> &items, int itap, Terminator last, int widthTwips);
+    void writeBlock(const QTextBlock &block, int itap, Terminator term);
+    void writeTable(QTextTable *table, int depth, int widthTwips);
+    void writeRun(const CharEntry &entry, QStringView text);
+    void writeImage(const QTextImageFormat &format);
+    void writeTerminator(Terminator term);
+    void openLink(const QString &href);
+
+    const CharEntry &charEntry(int index, const QTextCharFormat &format);
+    const CharEntry &charEntryFor(const QTextFragment &fragment);
+    const QByteArray &paraProps(const QTextBlock &block);
+    QByteArray buildCharProps(const QTextCharFormat &format, int *family);
+    QByteArray buildParaProps(const QTextBlockFormat &format) const;
+    int familySlot(const QString &name);
+    int fontIndex(int family, int charset);
+    int colourIndex(const QColor &colour);
+    std::vector<int> columnWidths(const QTextTable *table, int widthTwips) const;
+    const ImageData *imageData(const QString &name);
+
+    QByteArray header();
+
+    const QTextDocument *doc_;
+    QString text_;  // the whole document text; fragments index into it
+    Buffer out_;
+    FallbackTables fallback_;
+
+    QString defaultFamily_;
+    int defaultHalfPoints_ = 24;
+
+    std::vector<FontFamily> families_;
+    QHash<QString, int> familyByName_;
+    std::vector<FontEntry> fonts_;
+    std::vector<QRgb> colours_;
+    QHash<QRgb, int> colourByRgb_;
+
+    std::vector<CharEntry> charEntries_;
+    std::vector<QByteArray> paraEntries_;
+    std::vector<bool> paraValid_;
+    QHash<QString, ImageData> images_;
+};
+
+DocumentWriter::DocumentWriter(const QTextDocument *doc)
+    : doc_(doc), text_(doc->toRawText()),
+      // Chinese text comes out at about fifteen bytes per character; start
+      // with room for mostly-ASCII text and let the buffer double from there.
+      out_(qsizetype(text_.size()) * 2 + 4096)
+{
+    const QFont font = doc->defaultFont();
+    defaultFamily_ = font.family();
+    double points = font.pointSizeF();
+    if (points <= 0 && font.pixelSize() > 0)
+        points = font.pixelSize() * 0.75;
+    if (points > 0)
+        defaultHalfPoints_ = std::max(1, int(std::lround(points * 2)));
+    // Font 0 is the document's default font, the \deff of the header.
+    const int slot = familySlot(defaultFamily_);
+    const int cs = families_[slot].fixedCharset;
+    fontIndex(slot, cs >= 0 ? cs : charsetForText(defaultFamily_));
+}
+
+int DocumentWriter::familySlot(const QString &name)
+{
+    auto it = familyByName_.constFind(name);
+    if (it != familyByName_.constEnd())
+        return *it;
+    const int slot = int(families_.size());
+    families_.push_back({name, charsetForFontName(name)});
+    familyByName_.insert(name, slot);
+    return slot;
+}
+
+int DocumentWriter::fontIndex(int family, int charset)
+{
+    for (size_t i = 0; i < fonts_.size(); ++i) {
+        if (fonts_[i].family == family && fonts_[i].charset == charset)
+            return int(i);
+    }
+    fonts_.push_back({family, charset});
+    return int(fonts_.size() - 1);
+}
+
+int DocumentWriter::colourIndex(const QColor &colour)
+{
+    const QRgb rgb = colour.rgb() | 0xff000000u;
+    auto it = colourByRgb_.constFind(rgb);
+    if (it != colourByRgb_.constEnd())
+        return *it;
+    colours_.push_back(rgb);
+    const int index = int(colours_.size());  // entry 0 is "auto"
+    colourByRgb_.insert(rgb, index);
+    return index;
+}
+
+QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *family)
+{
+    QString name;
+    if (format.hasProperty(QTextFormat::FontFamilies)) {
+        const QStringList names = format.property(QTextFormat::FontFamilies).toStringList();
+        if (!names.isEmpty())
+            name = names.first();
+    }
+    if (name.isEmpty() && format.hasProperty(QTextFormat::FontFamily))
+        name = format.stringProperty(QTextFormat::FontFamily);
+    if (name.isEmpty())
+        name = defaultFamily_;
+    *family = familySlot(name);
+
+    Buffer b(64);
+    int halfPoints = defaultHalfPoints_;
+    if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
+        halfPoints = int(std::lround(format.fontPointSize() * 2));
+    else if (format.hasProperty(QTextFormat::FontPixelSize) && format.intProperty(QTextFormat::FontPixelSize) > 0)
+        halfPoints = int(std::lround(format.intProperty(QTextFormat::FontPixelSize) * 1.5));
+    b.putWord("\\fs", std::clamp(halfPoints, 1, 3276));
+
+    if (format.fontWeight() >= QFont::DemiBold)
+        b.put("\\b");
+    if (format.fontItalic())
+        b.put("\\i");
+    switch (format.underlineStyle()) {
+    case QTextCharFormat::NoUnderline: break;
+    case QTextCharFormat::DashUnderline: b.put("\\uldash"); break;
+    case QTextCharFormat::DotLine: b.put("\\uld"); break;
+    case QTextCharFormat::DashDotLine: b.put("\\uldashd"); break;
+    case QTextCharFormat::DashDotDotLine: b.put("\\uldashdd"); break;
+    case QTextCharFormat::WaveUnderline: b.put("\\ulwave"); break;
+    default: b.put("\\ul"); break;
+    }
+    if (format.fontStrikeOut())
+        b.put("\\strike");
+    switch (format.verticalAlignment()) {
+    case QTextCharFormat::AlignSuperScript: b.put("\\super"); break;
+    case QTextCharFormat::AlignSubScript: b.put("\\sub"); break;
+    default: break;
+    }
+    switch (format.fontCapitalization()) {
+    case QFont::AllUppercase: b.put("\\caps"); break;
+    case QFont::SmallCaps: b.put("\\scaps"); break;
+    default: break;
+    }
+    if (format.boolProperty(HiddenText))
+        b.put("\\v");
+    if (format.hasProperty(QTextFormat::ForegroundBrush)) {
+        const QBrush brush = format.foreground();
+        if (brush.style() != Qt::NoBrush)
+            b.putWord("\\cf", colourIndex(brush.color()));
+    }
+    if (format.hasProperty(QTextFormat::BackgroundBrush)) {
+        const QBrush brush = format.background();
+        if (brush.style() != Qt::NoBrush)
+            b.putWord("\\highlight", colourIndex(brush.color()));
+    }
+    return b.take();
+}
+
+const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &format)
+{
+    if (index < 0)
+        index = 0;
+    if (size_t(index) >= charEntries_.size())
+        charEntries_.resize(size_t(index) + 1);
+    CharEntry &entry = charEntries_[size_t(index)];
+    if (!entry.valid) {
+        entry.valid = true;
+        entry.image = format.isImageFormat();
+        entry.props = buildCharProps(format, &entry.family);
+        if (format.isAnchor())
+            entry.href = format.anchorHref();
+    }
+    return entry;
+}
+
+const CharEntry &DocumentWriter::charEntryFor(const QTextFragment &fragment)
+{
+    const int index = fragment.charFormatIndex();
+    if (index >= 0 && size_t(index) < charEntries_.size() && charEntries_[size_t(index)].valid)
+        return charEntries_[size_t(index)];
+    return charEntry(index, fragment.charFormat());
+}
+
+QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
+{
+    Buffer b(64);
+    b.put("\\pard\\plain");
+    if (format.layoutDirection() == Qt::RightToLeft)
+        b.put("\\rtlpar");
+    const Qt::Alignment align = format.alignment() & Qt::AlignHorizontal_Mask;
+    if (align & Qt::AlignJustify)
+        b.put("\\qj");
+    else if (align & Qt::AlignHCenter)
+        b.put("\\qc");
+    else if (align & Qt::AlignRight)
+        b.put("\\qr");
+    const double indentUnits = format.indent() * doc_->indentWidth();
+    if (const int li = unitsToTwips(format.leftMargin() + indentUnits))
+        b.putWord("\\li", li);
+    if (const int ri = unitsToTwips(format.rightMargin()))
+        b.putWord("\\ri", ri);
+    if (const int fi = unitsToTwips(format.textIndent()))
+        b.putWord("\\fi", fi);
+    if (const int sb = unitsToTwips(format.topMargin()))
+        b.putWord("\\sb", sb);
+    if (const int sa = unitsToTwips(format.bottomMargin()))
+        b.putWord("\\sa", sa);
+    const double height = format.lineHeight();
+    switch (format.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+        // \slmult1: 240 is single spacing.
+        if (height > 0 && std::abs(height - 100) > 0.01) {
+            b.putWord("\\sl", int(std::lround(height * 2.4)));
+            b.put("\\slmult1");
+        }
+        break;
+    case QTextBlockFormat::FixedHeight:
+        if (height > 0) {
+            b.putWord("\\sl", -unitsToTwips(height));
+            b.put("\\slmult0");
+        }
+        break;
+    case QTextBlockFormat::MinimumHeight:
+        if (height > 0) {
+            b.putWord("\\sl", unitsToTwips(height));
+            b.put("\\slmult0");
+        }
+        break;
+    default:
+        break;
+    }
+    if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        b.put("\\pagebb");
+    return b.take();
+}
+
+const QByteArray &DocumentWriter::paraProps(const QTextBlock &block)
+{
+    int index = block.blockFormatIndex();
+    if (index < 0)
+        index = 0;
+    if (size_t(index) >= paraEntries_.size()) {
+        paraEntries_.resize(size_t(index) + 1);
+        paraValid_.resize(size_t(index) + 1, false);
+    }
+    if (!paraValid_[size_t(index)]) {
+        paraValid_[size_t(index)] = true;
+        paraEntries_[size_t(index)] = buildParaProps(block.blockFormat());
+    }
+    return paraEntries_[size_t(index)];
+}
+
+void DocumentWriter::collectItems(QTextFrame::iterator it, std::vector<Item> *items) const
+{
+    for (; !it.atEnd(); ++it) {
+        if (QTextFrame *frame = it.currentFrame()) {
+            if (auto *table = qobject_cast<QTextTable *>(frame))
+                items->push_back({QTextBlock(), table});
+            else
+                collectItems(frame->begin(), items);  // a plain frame is just its content
+        } else if (it.currentBlock().isValid()) {
+            items->push_back({it.currentBlock(), nullptr});
+        }
+    }
+}
+
+void DocumentWriter::writeItems(const std::vector<Item> &items, int itap, Terminator last, int widthTwips)
+{
+    for (size_t i = 0; i < items.size(); ++i) {
+        const bool isLast = i + 1 == items.size();
+        if (items[i].table) {
+            writeTable(items[i].table, itap + 1, widthTwips);
+            if (isLast && last != Terminator::None) {
+                // Qt always follows a table with a block; should one be
+                // missing, the cell still needs its closing paragraph.
+                out_.put("\\pard\\plain");
+                if (itap > 0)
+                    out_.put("\\intbl");
+                if (itap > 1)
+                    out_.putWord("\\itap", itap);
+                writeTerminator(last);
+            }
+        } else {
+            writeBlock(items[i].block, itap, isLast ? last : Terminator::Par);
+        }
+    }
+    if (items.empty() && last != Terminator::None) {
+        out_.put("\\pard\\plain\\intbl");
+        if (itap > 1)
+            out_.putWord("\\itap", itap);
+        writeTerminator(last);
+    }
+}
+
+void DocumentWriter::writeTerminator(Terminator term)
+{
+    switch (term) {
+    case Terminator::None: break;
+    case Terminator::Par: out_.put("\\par"); break;
+    case Terminator::Cell: out_.put("\\cell"); break;
+    case Terminator::NestCell: out_.put("\\nestcell"); break;
+    }
+    out_.newline();
+}
+
+void DocumentWriter::openLink(const QString &href)
+{
+    out_.breakIfLong(kLineLimit);
+    out_.put("{\\field{\\*\\fldinst{HYPERLINK \"");
+    // Inside the quoted argument a field escapes '"' and '\' with a
+    // backslash, and RTF escapes that backslash again.
+    for (QChar ch : href) {
+        const char16_t c = ch.unicode();
+        out_.ensure(16);
+        if (c == '\\')
+            out_.put("\\\\\\\\");
+        else if (c == '"')
+            out_.put("\\\\\"");
+        else if (c == '{' || c == '}') {
+            out_.putUnchecked('\\');
+            out_.putUnchecked(char(c));
+        } else if (c >= 0x20 && c < 0x7f) {
+            out_.putUnchecked(char(c));
+        } else {
+            out_.put("\\u");
+            out_.putIntUnchecked(int(int16_t(c)));
+            out_.putUnchecked('?');
+        }
+    }
+    out_.put("\"}}{\\fldrslt");
+}
+
+void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator term)
+{
+    out_.put(paraProps(block));
+    if (itap > 0)
+        out_.put("\\intbl");
+    if (itap > 1)
+        out_.putWord("\\itap", itap);
+
+    QString link;
+    bool any = false;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.isValid() || fragment.length() <= 0)
+            continue;
+        const CharEntry &entry = charEntryFor(fragment);
+        if (entry.href != link) {
+            if (!link.isEmpty())
+                out_.put("}}");
+            link = entry.href;
+            if (!link.isEmpty())
+                openLink(link);
+        }
+        any = true;
+        if (entry.image) {
+            const QTextImageFormat image = fragment.charFormat().toImageFormat();
+            for (int i = 0; i < fragment.length(); ++i)
+                writeImage(image);
+        } else {
+            writeRun(entry, QStringView(text_).mid(fragment.position(), fragment.length()));
+        }
+    }
+    if (!link.isEmpty())
+        out_.put("}}");
+
+    if (!any) {
+        // An empty paragraph keeps the height of its mark's font.
+        const CharEntry &mark = charEntry(block.charFormatIndex(), block.charFormat());
+        const int charset = families_[size_t(mark.family)].fixedCharset;
+        out_.putWord("\\f", fontIndex(mark.family, charset >= 0 ? charset : kAnsi));
+        out_.put(mark.props);
+        out_.put(' ');
+    }
+    writeTerminator(term);
+}
+
+void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
+{
+    int charset = families_[size_t(entry.family)].fixedCharset;
+    if (charset < 0)
+        charset = charsetForText(text);
+    FallbackTable &table = fallback_.forCharset(charset);
+
+    out_.breakIfLong(kLineLimit);
+    out_.put('{');
+    out_.putWord("\\f", fontIndex(entry.family, charset));
+    out_.put(entry.props);
+    out_.put(' ');
+
+    int uc = 1;  // the header's \uc1; \ucN is group-scoped, so it resets with '}'
+    for (QChar qc : text) {
+        const char16_t c = qc.unicode();
+        out_.ensure(40);
+        if (out_.lineLength() >= kLineLimit)
+            out_.newline();
+        if (c >= 0x20 && c < 0x7f) {
+            if (c == '\\' || c == '{' || c == '}')
+                out_.putUnchecked('\\');
+            out_.putUnchecked(char(c));
+            continue;
+        }
+        switch (c) {
+        case u'\t': out_.put("\\tab "); continue;
+        case 0x00A0: out_.put("\\~"); continue;
+        case 0x00AD: out_.put("\\-"); continue;
+        case 0x2011: out_.put("\\_"); continue;
+        case 0x2028: out_.put("\\line "); continue;
+        default: break;
+        }
+        const uint32_t packed = c < 0x80 ? kUnencodable : table.lookup(c);
+        const int n = fallbackLength(packed);
+        const int need = n == 2 ? 2 : 1;
+        if (need != uc) {
+            out_.put("\\uc");
+            out_.putUnchecked(char('0' + need));
+            uc = need;
+        }
+        out_.putUnchecked('\\');
+        out_.putUnchecked('u');
+        out_.putIntUnchecked(int(int16_t(c)));
+        if (n == 0) {
+            out_.putUnchecked('?');
+        } else {
+            out_.putHexByteUnchecked(uchar(packed >> 8));
+            if (n == 2)
+                out_.putHexByteUnchecked(uchar(packed >> 16));
+        }
+    }
+    out_.put('}');
+}
+
+const ImageData *DocumentWriter::imageData(const QString &name)
+{
+    auto found = images_.constFind(name);
+    if (found != images_.constEnd())
+        return found->bytes.isEmpty() ? nullptr : &*found;
+
+    ImageData data;
+    const QVariant resource = doc_->resource(QTextDocument::ImageResource, QUrl(name));
+    QImage image;
+    if (resource.typeId() == QMetaType::QByteArray) {
+        const QByteArray raw = resource.toByteArray();
+        if (raw.startsWith("\x89PNG\r\n\x1a\n") || raw.startsWith("\xff\xd8\xff")) {
+            // Already PNG or JPEG: keep the bytes as they are.
+            QBuffer buffer;
+            buffer.setData(raw);
+            QImageReader reader(&buffer);
+            data.pixels = reader.size();
+            data.blipKind = raw.startsWith("\x89PNG") ? "\\pngblip" : "\\jpegblip";
+            data.bytes = raw;
+        } else {
+            image.loadFromData(raw);
+        }
+    } else if (resource.isValid()) {
+        image = resource.value<QImage>();
+    }
+    if (data.bytes.isEmpty() && !image.isNull()) {
+        QBuffer buffer(&data.bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        data.blipKind = "\\pngblip";
+        data.pixels = image.size();
+    }
+    auto it = images_.insert(name, data);
+    return it->bytes.isEmpty() ? nullptr : &*it;
+}
+
+void DocumentWriter::writeImage(const QTextImageFormat &format)
+{
+    const ImageData *data = imageData(format.name());
+    if (!data)
+        return;  // no picture behind the name: nothing a reader could show
+    QSize px = data->pixels.isValid() ? data->pixels : QSize(1, 1);
+    double w = format.width();
+    double h = format.height();
+    if (w <= 0 && h <= 0) {
+        w = px.width();
+        h = px.height();
+    } else if (w <= 0) {
+        w = px.height() > 0 ? h * px.width() / px.height() : h;
+    } else if (h <= 0) {
+        h = px.width() > 0 ? w * px.height() / px.width() : w;
+    }
+    out_.breakIfLong(kLineLimit);
+    out_.put("{\\pict");
+    out_.put(data->blipKind);
+    out_.putWord("\\picw", px.width());
+    out_.putWord("\\pich", px.height());
+    out_.putWord("\\picwgoal", unitsToTwips(w));
+    out_.putWord("\\pichgoal", unitsToTwips(h));
+    out_.newline();
+    static const char kHex[] = "0123456789abcdef";
+    const QByteArray &bytes = data->bytes;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        out_.ensure(4);
+        const uchar b = uchar(bytes[i]);
+        out_.putUnchecked(kHex[b >> 4]);
+        out_.putUnchecked(kHex[b & 15]);
+        if (i % 64 == 63)
+            out_.newline();
+    }
+    out_.put('}');
+}
+
+std::vector<int> DocumentWriter::columnWidths(const QTextTable *table, int widthTwips) const
+{
+    const int columns = table->columns();
+    const QList<QTextLength> constraints = table->format().columnWidthConstraints();
+    std::vector<int> widths(size_t(columns), -1);
+    int used = 0;
+    int variable = 0;
+    for (int c = 0; c < columns; ++c) {
+        if (c < constraints.size()) {
+            const QTextLength &len = constraints[c];
+            if (len.type() == QTextLength::FixedLength)
+                widths[size_t(c)] = unitsToTwips(len.rawValue());
+            else if (len.type() == QTextLength::PercentageLength)
+                widths[size_t(c)] = int(widthTwips * len.rawValue() / 100.0);
+        }
+        if (widths[size_t(c)] < 0)
+            ++variable;
+        else
+            used += widths[size_t(c)];
+    }
+    if (variable) {
+        const int share = std::max((widthTwips - used) / variable, widthTwips / (columns * 4) + 1);
+        for (int &w : widths) {
+            if (w < 0)
+                w = share;
+        }
+    }
+    for (int &w : widths)
+        w = std::max(w, 60);
+    return widths;
+}
+
+void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips)
+{
+    const QTextTableFormat format = table->format();
+    const int rows = table->rows();
+    const int columns = table->columns();
+    if (rows <= 0 || columns <= 0)
+        return;
+    const std::vector<int> widths = columnWidths(table, widthTwips);
+    const int gap = std::max(0, unitsToTwips(format.cellPadding()));
+
+    QByteArray border;
+    if (format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None) {
+        const QByteArray side = "\\brdrs" + QByteArray("\\brdrw") + QByteArray::number(std::clamp(unitsToTwips(format.border()), 1, 75));
+        border = "\\clbrdrt" + side + "\\clbrdrl" + side + "\\clbrdrb" + side + "\\clbrdrr" + side;
+    }
+
+    for (int r = 0; r < rows; ++r) {
+        Buffer def(256);
+        def.put("\\trowd");
+        def.putWord("\\trgaph", gap);
+        const Qt::Alignment align = format.alignment() & Qt::AlignHorizontal_Mask;
+        if (align & Qt::AlignHCenter)
+            def.put("\\trqc");
+        else if (align & Qt::AlignRight)
+            def.put("\\trqr");
+        int right = 0;
+        for (int c = 0; c < columns; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            right += widths[size_t(c)];
+            if (!cell.isValid()) {
+                def.putWord("\\cellx", right);
+                continue;
+            }
+            if (cell.row() != r)
+                def.put("\\clvmrg");
+            else if (cell.rowSpan() > 1)
+                def.put("\\clvmgf");
+            if (cell.column() != c)
+                def.put("\\clmrg");
+            else if (cell.columnSpan() > 1)
+                def.put("\\clmgf");
+            const QTextTableCellFormat cf = cell.format().toTableCellFormat();
+            if (cf.verticalAlignment() == QTextCharFormat::AlignMiddle)
+                def.put("\\clvertalc");
+            else if (cf.verticalAlignment() == QTextCharFormat::AlignBottom)
+                def.put("\\clvertalb");
+            if (cf.hasProperty(QTextFormat::BackgroundBrush) && cf.background().style() != Qt::NoBrush)
+                def.putWord("\\clcbpat", colourIndex(cf.background().color()));
+            def.put(border);
+            def.putWord("\\cellx", right);
+        }
+        const QByteArray rowDef = def.take();
+
+        if (depth == 1) {
+            out_.put(rowDef);
+            out_.newline();
+        }
+        const Terminator cellEnd = depth == 1 ? Terminator::Cell : Terminator::NestCell;
+        for (int c = 0; c < columns; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.isValid() && cell.row() == r && cell.column() == c) {
+                std::vector<Item> items;
+                collectItems(cell.begin(), &items);
+                int span = 0;
+                for (int k = c; k < c + cell.columnSpan() && k < columns; ++k)
+                    span += widths[size_t(k)];
+                writeItems(items, depth, cellEnd, std::max(span - 2 * gap, 200));
+            } else {
+                // The covered part of a merged cell: an empty cell.
+                out_.put("\\pard\\plain\\intbl");
+                if (depth > 1)
+                    out_.putWord("\\itap", depth);
+                writeTerminator(cellEnd);
+            }
+        }
+        if (depth == 1) {
+            out_.put("\\row");
+        } else {
+            out_.put("\\pard\\plain\\intbl");
+            out_.putWord("\\itap", depth);
+            out_.put("{\\*\\nesttableprops");
+            out_.put(rowDef);
+            out_.put("\\nestrow}{\\nonesttables\\par}");
+        }
+        out_.newline();
+    }
+}
+
+QByteArray DocumentWriter::header()
+{
+    Buffer h(1024 + qsizetype(fonts_.size()) * 64 + qsizetype(colours_.size()) * 32);
+    h.put("{\\rtf1\\ansi\\ansicpg936\\deff0\\uc1");
+    h.newline();
+    h.put("{\\fonttbl");
+    for (size_t i = 0; i < fonts_.size(); ++i) {
+        const FontEntry &font = fonts_[i];
+        const QString &name = families_[size_t(font.family)].name;
+        h.breakIfLong(kLineLimit);
+        h.putWord("{\\f", int(i));
+        h.put("\\fnil");
+        h.putWord("\\fcharset", font.charset);
+        h.put(' ');
+        FallbackTable &table = fallback_.forCharset(font.charset);
+        for (QChar qc : name) {
+            const char16_t c = qc.unicode();
+            h.ensure(24);
+            if (c >= 0x20 && c < 0x7f && c != ';') {
+                if (c == '\\' || c == '{' || c == '}')
+                    h.putUnchecked('\\');
+                h.putUnchecked(char(c));
+                continue;
+            }
+            const uint32_t packed = c < 0x80 ? kUnencodable : table.lookup(c);
+            const int n = fallbackLength(packed);
+            if (c == ';') {
+                h.putHexByteUnchecked(uchar(';'));
+            } else if (n == 0) {
+                h.put("\\u");
+                h.putIntUnchecked(int(int16_t(c)));
+                h.putUnchecked('?');
+            } else {
+                h.putHexByteUnchecked(uchar(packed >> 8));
+                if (n == 2)
+                    h.putHexByteUnchecked(uchar(packed >> 16));
+            }
+        }
+        h.put(";}");
+    }
+    h.put('}');
+    h.newline();
+    h.put("{\\colortbl;");
+    for (QRgb rgb : colours_) {
+        h.breakIfLong(kLineLimit);
+        h.putWord("\\red", qRed(rgb));
+        h.putWord("\\green", qGreen(rgb));
+        h.putWord("\\blue", qBlue(rgb));
+        h.put(';');
+    }
+    h.put('}');
+    h.newline();
+    h.put("{\\*\\generator Pennaro;}\\viewkind4");
+    h.newline();
+    return h.take();
+}
+
+QByteArray DocumentWriter::write()
+{
+    std::vector<Item> items;
+    collectItems(doc_->rootFrame()->begin(), &items);
+    int width = kDefaultTextWidthTwips;
+    if (doc_->textWidth() > 0)
+        width = unitsToTwips(doc_->textWidth());
+    writeItems(items, 0, Terminator::None, width);
+    out_.put('}');
+    out_.newline();
+
+    // The tables are only known once the body is written.
+    QByteArray result = header();
+    const QByteArray body = out_.take();
+    result.reserve(result.size() + body.size());
+    result.append(body);
+    return result;
+}
+
+}  // namespace
+
+QByteArray write(const QTextDocument *doc)
+{
+    if (!doc)
+        return QByteArray("{\\rtf1\\ansi\\ansicpg936\\deff0}");
+    DocumentWriter writer(doc);
+    return writer.write();
+}
+
+}  // namespace writer
+
+QByteArray writeDocument(const QTextDocument *doc)
+{
+    return writer::write(doc);
+}
+
+}  // namespace pennaro::rtf
