@@ -85,4 +85,18 @@ inline const QString TipDown = QStringLiteral("减小字号");
 inline const QString SettingsApp = QStringLiteral("Pennaro");
 inline const QString SettingsSection = QStringLiteral("Settings");
 
+// The font dialog of the platform layer (name, size, colour and effects).
+inline const QString FontDialogTitle = QStringLiteral("字体");
+inline const QString FontDialogFamily = QStringLiteral("字体(&F):");
+inline const QString FontDialogSize = QStringLiteral("字号(&S):");
+inline const QString FontDialogColor = QStringLiteral("颜色(&C):");
+inline const QString FontDialogColorButton = QStringLiteral("选择...");
+inline const QString FontDialogEffects = QStringLiteral("效果");
+inline const QString FontDialogBold = QStringLiteral("粗体(&B)");
+inline const QString FontDialogItalic = QStringLiteral("斜体(&I)");
+inline const QString FontDialogUnderline = QStringLiteral("下划线(&U)");
+inline const QString FontDialogStrikethru = QStringLiteral("删除线(&K)");
+inline const QString FontDialogSample = QStringLiteral("示例");
+inline const QString FontDialogSampleText = QStringLiteral("AaBbYyZz 中文字体");
+
 }  // namespace pennaro::texts
