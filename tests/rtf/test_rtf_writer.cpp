@@ -108,6 +108,7 @@ private slots:
         QTest::newRow("greek picks 1253") << "Arial" << "Ω" << QByteArray("\\u937\\'d9");
         QTest::newRow("tab, line, nbsp") << "Arial" << "a\tb\u2028c\u00a0d" << QByteArray("a\\tab b\\line c\\~d");
         QTest::newRow("soft and hard hyphen") << "Arial" << "a\u00adb\u2011c" << QByteArray("a\\-b\\_c");
+        QTest::newRow("encodable after unencodable") << "宋体" << "\ud55c中" << QByteArray("\\u-10916?\\uc2\\u20013\\'d6\\'d0");
         QTest::newRow("uc back to 1 after dbcs") << "宋体" << "中\ud55c" << QByteArray("\\uc2\\u20013\\'d6\\'d0\\uc1\\u-10916?");
     }
 
@@ -195,9 +196,9 @@ private slots:
         const QByteArray rtf = flat(writeDocument(&doc));
         QVERIFY2(rtf.contains("\\pard\\plain\\qc\\li300\\ri150\\fi-120\\sb60\\sa90\\sl360\\slmult1{"), rtf.constData());
         QVERIFY(rtf.contains("\\pard\\plain\\qr\\sl-300\\slmult0{"));
-        // Three blocks, two paragraph marks: the last paragraph has no \par,
-        // or a reader would add an empty paragraph at the end.
-        QCOMPARE(rtf.count("\\par"), 2 + rtf.count("\\pard"));
+        // Three blocks, three paragraph marks: the last \par marks the end
+        // of the last paragraph, as in files from other word processors.
+        QCOMPARE(rtf.count("\\par") - rtf.count("\\pard"), 3);
         QVERIFY(rtf.contains("\\pard\\plain\\qj\\f"));
     }
 

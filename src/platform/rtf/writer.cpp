@@ -757,7 +757,9 @@ QByteArray DocumentWriter::write()
     int width = kDefaultTextWidthTwips;
     if (doc_->textWidth() > 0)
         width = unitsToTwips(doc_->textWidth());
-    writeItems(items, 0, Terminator::None, width);
+    // Every paragraph ends with \par, the last one too: readers take the
+    // final \par as the mark of the last paragraph, not as a new empty one.
+    writeItems(items, 0, Terminator::Par, width);
     out_.put('}');
     out_.newline();
 

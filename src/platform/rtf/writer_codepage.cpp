@@ -144,7 +144,8 @@ const char *codecNameForCharset(int charset)
 }
 
 FallbackTable::FallbackTable(int charset)
-    : encoder_(codecNameForCharset(charset), QStringConverter::Flag::Stateless),
+    : charset_(charset),
+      encoder_(codecNameForCharset(charset), QStringConverter::Flag::Stateless),
       cache_(0x10000, 0)
 {
 }
@@ -158,10 +159,15 @@ uint32_t FallbackTable::compute(char16_t c)
     char buf[16];
     const QChar ch(c);
     char *end = encoder_.appendToBuffer(buf, QStringView(&ch, 1));
-    const bool failed = encoder_.hasError();
-    encoder_.resetState();
     const qsizetype n = end - buf;
-    if (failed || n < 1 || n > 2)
+    if (encoder_.hasError()) {
+        // resetState() does not clear the error of ICU-backed encoders, and
+        // every later answer would look failed: start a fresh encoder.
+        encoder_ = QStringEncoder(codecNameForCharset(charset_), QStringConverter::Flag::Stateless);
+        return kUnencodable;
+    }
+    // A substitution character is no encoding of the character either.
+    if (n < 1 || n > 2 || (n == 1 && (buf[0] == '?' || buf[0] == 0x1a)))
         return kUnencodable;
     uint32_t packed = uint32_t(n) | (uint32_t(uchar(buf[0])) << 8);
     if (n == 2)

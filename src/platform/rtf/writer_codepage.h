@@ -66,6 +66,7 @@ public:
 private:
     uint32_t compute(char16_t c);
 
+    int charset_;
     QStringEncoder encoder_;
     std::vector<uint32_t> cache_;
 };
