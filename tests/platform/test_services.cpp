@@ -1,0 +1,210 @@
+// The Qt services: the file-backed registry, the settings store, keystrokes
+// and the undo message.
+#include "platform/errors.h"
+#include "platform/keystrokes.h"
+#include "platform/qtservices.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <memory>
+
+using namespace pennaro;
+
+namespace {
+
+const QByteArray kPrinterKey = "System\\CurrentControlSet\\Control\\Print\\Printers\\EPSON Stylus COLOR 440";
+
+// Settings go to a private configuration folder for the whole run; it has to
+// be in place before the first QSettings or QStandardPaths use.
+QTemporaryDir *configHome() {
+    static QTemporaryDir dir;
+    return &dir;
+}
+
+}  // namespace
+
+class TestServices : public QObject {
+    Q_OBJECT
+
+private slots:
+    void registryOpensOnlyExistingKeys() {
+        QTemporaryDir base;
+        FileRegistry registry(base.path());
+        HKEY key = 0;
+        QCOMPARE(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPrinterKey, 0, 0x2003F, &key), ERROR_FILE_NOT_FOUND);
+        // Nothing was created on the way.
+        QVERIFY(QDir(base.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+        QCOMPARE(registry.RegOpenKeyExA(0x1234, kPrinterKey, 0, 0x2003F, &key), 6L);
+
+        // The key exists once its folder does, whatever the case of its name.
+        QVERIFY(QDir().mkpath(base.path() +
+                              QStringLiteral("/HKEY_LOCAL_MACHINE/SYSTEM/CurrentControlSet/Control/Print/Printers/"
+                                             "EPSON Stylus COLOR 440")));
+        QCOMPARE(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPrinterKey, 0, 0x2003F, &key), ERROR_SUCCESS);
+        QVERIFY(key != 0);
+
+        QByteArray data;
+        for (int i = 0; i < 442; ++i)
+            data.append(char(i * 7));
+        QCOMPARE(registry.RegSetValueExA(key, "Default DevMode", 0, REG_BINARY,
+                                         reinterpret_cast<const quint8 *>(data.constData()), quint32(data.size())),
+                 ERROR_SUCCESS);
+        QCOMPARE(registry.RegCloseKey(key), ERROR_SUCCESS);
+        QVERIFY(registry.RegCloseKey(key) != ERROR_SUCCESS);
+        QVERIFY(registry.RegSetValueExA(key, "x", 0, REG_BINARY, nullptr, 0) != ERROR_SUCCESS);
+
+        const auto value = registry.readValue(HKEY_LOCAL_MACHINE, QString::fromLatin1(kPrinterKey), "default devmode");
+        QVERIFY(value.has_value());
+        QCOMPARE(value->type, REG_BINARY);
+        QCOMPARE(value->data, data);
+
+        // Rewriting replaces the value in place; odd names stay inside the key.
+        HKEY again = 0;
+        QCOMPARE(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPrinterKey, 0, 0x2003F, &again), ERROR_SUCCESS);
+        const quint8 small[] = {1, 2, 3};
+        QCOMPARE(registry.RegSetValueExA(again, "DEFAULT DEVMODE", 0, REG_BINARY, small, 3), ERROR_SUCCESS);
+        QCOMPARE(registry.RegSetValueExA(again, "../a/b", 0, REG_BINARY, small, 3), ERROR_SUCCESS);
+        registry.RegCloseKey(again);
+        const QStringList files = QDir(base.path() + QStringLiteral("/HKEY_LOCAL_MACHINE/SYSTEM/CurrentControlSet/"
+                                                                    "Control/Print/Printers/EPSON Stylus COLOR 440"))
+                                      .entryList(QDir::Files);
+        QCOMPARE(files.size(), 2);
+        QCOMPARE(registry.readValue(HKEY_LOCAL_MACHINE, QString::fromLatin1(kPrinterKey), "Default DevMode")->data,
+                 QByteArray("\x01\x02\x03", 3));
+        QCOMPARE(registry.readValue(HKEY_LOCAL_MACHINE, QString::fromLatin1(kPrinterKey), "../a/b")->data.size(), 3);
+        QVERIFY(!QFileInfo::exists(base.path() + QStringLiteral("/HKEY_LOCAL_MACHINE/SYSTEM/CurrentControlSet/"
+                                                                "Control/Print/Printers/a")));
+    }
+
+    void settingsRoundTrip() {
+        QtSettingsStore store;
+        QCOMPARE(store.GetSetting(QStringLiteral("Pennaro"), QStringLiteral("Settings"), QStringLiteral("MainLeft"),
+                                  QStringLiteral("1000")),
+                 QStringLiteral("1000"));
+        store.SaveSetting(QStringLiteral("Pennaro"), QStringLiteral("Settings"), QStringLiteral("MainLeft"),
+                          QStringLiteral("-120"));
+        store.SaveSetting(QStringLiteral("Pennaro"), QStringLiteral("Settings"), QStringLiteral("MainTop"),
+                          QStringLiteral("1,5"));
+        QtSettingsStore fresh;
+        QCOMPARE(fresh.GetSetting(QStringLiteral("Pennaro"), QStringLiteral("Settings"), QStringLiteral("MainLeft"),
+                                  QString()),
+                 QStringLiteral("-120"));
+        QCOMPARE(fresh.GetSetting(QStringLiteral("Pennaro"), QStringLiteral("Settings"), QStringLiteral("MainTop"),
+                                  QString()),
+                 QStringLiteral("1,5"));
+        // Stored where a per-user INI file belongs.
+        QVERIFY(QFile::exists(configHome()->filePath(QStringLiteral("Pennaro/Pennaro.ini"))));
+    }
+
+    void settingsWriteFailureIsReported() {
+        // Another application name whose folder is blocked by a file: the
+        // write cannot succeed, for root either.
+        QFile blocker(configHome()->filePath(QStringLiteral("Pennaro/Blocked.ini")));
+        QVERIFY(QDir().mkpath(blocker.fileName()));  // a folder where the file should go
+        QtSettingsStore store;
+        QVERIFY_THROWS_EXCEPTION(PlatformError, store.SaveSetting(QStringLiteral("Blocked"), QStringLiteral("S"),
+                                                                  QStringLiteral("k"), QStringLiteral("v")));
+    }
+
+    void sendKeysNotation() {
+        QList<KeyStroke> s = parseSendKeys(QStringLiteral("^{HOME}"));
+        QCOMPARE(s.size(), 1);
+        QCOMPARE(s[0].key, int(Qt::Key_Home));
+        QCOMPARE(s[0].modifiers, Qt::KeyboardModifiers(Qt::ControlModifier));
+
+        s = parseSendKeys(QStringLiteral("+a{+}B~{LEFT 3}%(xy)"));
+        QCOMPARE(s.size(), 1 + 1 + 1 + 1 + 3 + 2);
+        QCOMPARE(s[0].text, QStringLiteral("A"));
+        QCOMPARE(s[0].modifiers, Qt::KeyboardModifiers(Qt::ShiftModifier));
+        QCOMPARE(s[1].text, QStringLiteral("+"));
+        QCOMPARE(s[1].modifiers, Qt::KeyboardModifiers());
+        QCOMPARE(s[2].text, QStringLiteral("B"));  // a capital is typed with Shift
+        QCOMPARE(s[2].modifiers, Qt::KeyboardModifiers(Qt::ShiftModifier));
+        QCOMPARE(s[3].key, int(Qt::Key_Return));
+        QCOMPARE(s[4].key, int(Qt::Key_Left));
+        QCOMPARE(s[6].key, int(Qt::Key_Left));
+        QCOMPARE(s[7].key, int(Qt::Key_X));
+        QCOMPARE(s[8].modifiers, Qt::KeyboardModifiers(Qt::AltModifier));
+        QVERIFY(s[8].text.isEmpty());
+
+        QVERIFY_THROWS_EXCEPTION(PlatformError, parseSendKeys(QStringLiteral("{NOSUCHKEY}")));
+        QVERIFY_THROWS_EXCEPTION(PlatformError, parseSendKeys(QStringLiteral("{HOME")));
+        QVERIFY_THROWS_EXCEPTION(PlatformError, parseSendKeys(QStringLiteral("^")));
+        QVERIFY_THROWS_EXCEPTION(PlatformError, parseSendKeys(QStringLiteral("(ab")));
+    }
+
+    void keystrokesReachTheFocusedWidget() {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *edit = new QTextEdit(&window);
+        auto *line = new QLineEdit(&window);
+        auto *button = new QPushButton(QStringLiteral("b"), &window);
+        layout->addWidget(edit);
+        layout->addWidget(line);
+        layout->addWidget(button);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+
+        QtInputSystem input;
+        QCOMPARE(input.GetFocus(), edit);
+        QCOMPARE(input.ActiveControl(), edit);
+        edit->setPlainText(QStringLiteral("abcdef"));
+        QTextCursor cursor = edit->textCursor();
+        cursor.setPosition(1);
+        cursor.setPosition(3, QTextCursor::KeepAnchor);
+        edit->setTextCursor(cursor);
+        // Waiting: the deletion is done when SendKeys returns.
+        input.SendKeys(QStringLiteral("{DELETE}"), true);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("adef"));
+        input.SendKeys(QStringLiteral("{DELETE}"), true);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("aef"));
+        // Not waiting: done once the event queue has run.
+        input.SendKeys(QStringLiteral("^{HOME}"), false);
+        QTRY_COMPARE(edit->textCursor().position(), 0);
+        input.SendKeys(QStringLiteral("xY"), true);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("xYaef"));
+
+        // The undo message goes to the edit even when the viewport is named.
+        QCOMPARE(input.SendMessageA(edit->viewport(), WM_UNDO, 0, 0), 1L);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("aef"));
+        QCOMPARE(input.SendMessageA(button, WM_UNDO, 0, 0), 0L);
+        QCOMPARE(input.SendMessageA(edit, 0x0010, 0, 0), 0L);
+        QCOMPARE(input.SendMessageA(nullptr, WM_UNDO, 0, 0), 0L);
+
+        // The box keeps its own keys: Delete there edits the box only.
+        line->setText(QStringLiteral("xyz"));
+        line->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), line);
+        line->setCursorPosition(0);
+        input.SendKeys(QStringLiteral("{DELETE}"), true);
+        QCOMPARE(line->text(), QStringLiteral("yz"));
+        QCOMPARE(edit->toPlainText(), QStringLiteral("aef"));
+    }
+
+    void fontIndexOutOfRange() {
+        QtScreenFonts fonts;
+        QVERIFY(fonts.FontCount() >= 0);
+        QVERIFY_THROWS_EXCEPTION(PlatformError, fonts.Fonts(fonts.FontCount()));
+        QVERIFY_THROWS_EXCEPTION(PlatformError, fonts.Fonts(-1));
+    }
+};
+
+int main(int argc, char **argv) {
+    qputenv("XDG_CONFIG_HOME", configHome()->path().toLocal8Bit());
+    QApplication app(argc, argv);
+    TestServices test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_services.moc"
