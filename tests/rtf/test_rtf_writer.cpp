@@ -90,7 +90,8 @@ private slots:
         QVERIFY(fontIndexOf(rtf, "\\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9", &cs) >= 0);
         QCOMPARE(cs, 128);
         // 中 = d6 d0, 文 = ce c4 in GBK, two fallback bytes each after \uc2.
-        QVERIFY(flat(rtf).contains("{\\f" + QByteArray::number(song) + "\\fs24 \\uc2\\u20013\\'d6\\'d0\\u25991\\'ce\\'c4}"));
+        const QByteArray f = QByteArray::number(song);
+        QVERIFY(flat(rtf).contains("{\\f" + f + "\\dbch\\af" + f + "\\fs24 \\uc2\\u20013\\'d6\\'d0\\u25991\\'ce\\'c4}"));
     }
 
     void nonAsciiEscapes_data()
@@ -146,7 +147,7 @@ private slots:
         const int kai = fontIndexOf(rtf, "KaiTi", &cs);
         QCOMPARE(kai, 0);  // the default font is \deff0
         QCOMPARE(cs, 134);
-        QVERIFY2(rtf.contains("{\\f0\\fs30 plain}"), rtf.constData());
+        QVERIFY2(rtf.contains("{\\f0\\dbch\\af0\\fs30 plain}"), rtf.constData());
     }
 
     void characterProperties()

@@ -454,7 +454,14 @@ void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
 
     out_.breakIfLong(kLineLimit);
     out_.put('{');
-    out_.putWord("\\f", fontIndex(entry.family, charset));
+    const int font = fontIndex(entry.family, charset);
+    out_.putWord("\\f", font);
+    if (charset == kGb2312 || charset == kBig5 || charset == kShiftJis || charset == kHangul) {
+        // \f alone sets the Western font in LibreOffice and Word; East Asian
+        // characters take the font given to the double-byte slot.
+        out_.put("\\dbch");
+        out_.putWord("\\af", font);
+    }
     out_.put(entry.props);
     out_.put(' ');
 
