@@ -7,7 +7,7 @@
 
 #include <QBrush>
 #include <QFile>
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -23,9 +23,18 @@ int fail(const QString &message)
     return 1;
 }
 
+// The editing control's document font; characters the file gives no font
+// or size show in it, and Save writes it out for them.
+const char *const kEditorFamily = "宋体";
+constexpr double kEditorPointSize = 12.0;
+
 // Loads like the editor's LoadFile: the file must read and must be RTF.
 bool load(const QString &path, QTextDocument *doc, QString *error)
 {
+    QFont font(QString::fromUtf8(kEditorFamily));
+    font.setPointSizeF(kEditorPointSize);
+    doc->setDefaultFont(font);
+
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
@@ -122,11 +131,9 @@ int usage()
 
 int main(int argc, char **argv)
 {
-    // Text layout and fonts need a GUI application object, but never a
-    // display: default to the offscreen platform.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // Reading and writing never lay text out, so no GUI application (and
+    // no display) is needed.
+    QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3)
         return usage();

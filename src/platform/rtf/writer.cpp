@@ -120,6 +120,11 @@ DocumentWriter::DocumentWriter(const QTextDocument *doc)
 {
     const QFont font = doc->defaultFont();
     defaultFamily_ = font.family();
+    // Without a GUI application a default QFont has no family at all; a
+    // font table entry needs a name, and this writer's files are Chinese
+    // first.
+    if (defaultFamily_.isEmpty())
+        defaultFamily_ = QStringLiteral("宋体");
     double points = font.pointSizeF();
     if (points <= 0 && font.pixelSize() > 0)
         points = font.pixelSize() * 0.75;
