@@ -106,6 +106,9 @@ public:
                         quint32 size) override;
     long RegCloseKey(HKEY key) override;
     // Keys that exist, as "root\\path"; values written, as "root\\path\\name".
+    // The root is spelled out ("HKEY_LOCAL_MACHINE\\System\\..."); opening
+    // compares names without regard to case, and a value is recorded under
+    // the key's spelling in this set.
     QSet<QString> keys;
     struct Value {
         quint32 type;
