@@ -185,7 +185,11 @@ QString RichTextBox::Text() const { return edit_->document()->toPlainText(); }
 void RichTextBox::setText(const QString &text) {
     bool changed = false;
     const auto probe = connect(edit_, &QTextEdit::textChanged, this, [&changed] { changed = true; });
-    edit_->setPlainText(normalizedLineBreaks(text));
+    // Through the document, not QTextEdit::setPlainText, which would give the
+    // new text the format at the old caret: new text starts in the default
+    // font, as a fresh document does.
+    edit_->document()->setPlainText(normalizedLineBreaks(text));
+    edit_->setTextCursor(QTextCursor(edit_->document()));
     disconnect(probe);
     if (!changed)
         emit Change();

@@ -164,6 +164,15 @@ private slots:
         select(*box_, 0, 3);
         QCOMPARE(box_->SelBold(), std::optional<bool>(false));
         QCOMPARE(box_->SelFontSize(), std::optional<float>(12.0f));
+
+        // Replacing the whole text starts over in the default format, whatever
+        // the caret stood in.
+        box_->setSelStart(4);
+        box_->setText(QString());
+        QTest::keyClicks(box_->widget(), QStringLiteral("n"));
+        select(*box_, 0, 1);
+        QCOMPARE(box_->SelBold(), std::optional<bool>(false));
+        QCOMPARE(box_->SelFontName(), std::optional<QString>(QStringLiteral("宋体")));
     }
 
     void refusedSizesLeaveTheSize() {
