@@ -12,6 +12,5 @@ void Form1::mnuFontItem_Click() {}
 void Form1::Combo1_Click() {}
 void Form1::RichTextBox1_SelChange() {}
 void Form1::RichTextBox1_MouseUp(int, int, float, float) {}
-void Form1::Toolbar1_ButtonClick(const ToolbarButton &) {}
 
 }  // namespace pennaro

@@ -1,0 +1,40 @@
+// Open: offer to save a modified document, then replace it with the RTF file
+// the user picks. The chosen file's bare name becomes the document's name;
+// the open dialog left its folder as the current directory, so a later Save
+// writes back where the file came from.
+#include "platform/errors.h"
+#include "platform/richtextbox.h"
+#include "shell/form1.h"
+#include "shell/statusbar.h"
+
+namespace pennaro {
+
+void Form1::mnuOpenItem_Click() {
+    if (Modified) {
+        switch (AskSaveChanges()) {
+        case vbYes:
+            if (!SaveChangesStep())
+                return;  // nothing was written: keep the user's document
+            Modified = false;
+            break;
+        case vbNo:
+            break;
+        default:
+            return;
+        }
+    }
+
+    CommonDialog1.CancelError = true;
+    try {
+        CommonDialog1.Flags = cdlOFNFileMustExist;
+        CommonDialog1.ShowOpen();
+        RichTextBox1->LoadFile(CommonDialog1.FileName, 0);
+        StatusBar1->setPanelText(1, CommonDialog1.FileTitle);
+        Modified = false;
+    } catch (const PlatformError &) {
+        // Cancel, or a file the editing control does not accept: the command
+        // ends without a message, leaving what it had done so far.
+    }
+}
+
+}  // namespace pennaro

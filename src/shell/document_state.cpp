@@ -1,0 +1,133 @@
+// The document's state (modified flag, file name in status panel 1), the
+// save-changes prompt, and the three ways of leaving a document: Close, Exit
+// and closing the window.
+//
+// A save that did not write the document (Save As cancelled, a failed write)
+// never lets a closing path go on: the user's changes would be lost. Close,
+// Exit, closing the window and Open stop there instead, with the document,
+// its name and the modified flag as they were.
+#include "platform/errors.h"
+#include "platform/richtextbox.h"
+#include "resources/texts.h"
+#include "shell/form1.h"
+#include "shell/numbertext.h"
+#include "shell/statusbar.h"
+
+#include <utility>
+
+namespace pennaro {
+
+void Form1::RichTextBox1_Change() { Modified = true; }
+
+QString Form1::DocumentFileName() const { return StatusBar1->panelText(1); }
+
+bool Form1::HasFileName() const {
+    const QString name = DocumentFileName();
+    return !name.isEmpty() && name != texts::PanelStatus;
+}
+
+int Form1::AskSaveChanges() {
+    return services_.dialogs->messageBox({texts::SaveChangesPrompt, vbYesNoCancel, QString()});
+}
+
+bool Form1::WriteDocument(const QString &fileName) {
+    try {
+        RichTextBox1->SaveFile(fileName, 0);
+        return true;
+    } catch (const PlatformError &e) {
+        services_.dialogs->messageBox({texts::cannotSave(fileName, e.message()), vbOKOnly, QString()});
+        return false;
+    }
+}
+
+bool Form1::SaveChangesStep() {
+    if (!HasFileName())
+        return mnuSaveAsItem_Click();
+    return WriteDocument(DocumentFileName());
+}
+
+namespace {
+
+// Empties the editing area (which raises the change notification) and the
+// first three status panels, in that order.
+void clearDocument(Form1 &form) {
+    form.RichTextBox1->setText(QString());
+    for (int panel = 1; panel <= 3; ++panel)
+        form.StatusBar1->setPanelText(panel, QString());
+}
+
+}  // namespace
+
+void Form1::mnuCloseItem_Click() {
+    if (Modified) {
+        switch (AskSaveChanges()) {
+        case vbYes:
+            if (!HasFileName()) {
+                // Save As names the document; it stays in the window.
+                mnuSaveAsItem_Click();
+                return;
+            }
+            if (!WriteDocument(DocumentFileName()))
+                return;
+            break;
+        case vbNo:
+            break;
+        default:
+            return;
+        }
+    }
+    clearDocument(*this);
+    Modified = false;
+}
+
+void Form1::mnuExitItem_Click() {
+    if (Modified) {
+        switch (AskSaveChanges()) {
+        case vbYes:
+            if (!SaveChangesStep())
+                return;
+            break;
+        case vbNo:
+            break;
+        default:
+            return;
+        }
+    }
+    services_.process->End();
+}
+
+void Form1::Form_Unload(int &Cancel) {
+    if (Modified) {
+        const int answer = AskSaveChanges();
+        if (answer == vbYes) {
+            // A save that did not write counts as Cancel: the window stays open.
+            if (!SaveChangesStep())
+                Cancel = -1;
+        } else if (answer != vbNo) {
+            Cancel = -1;
+        }
+    }
+
+    if (WindowState() != vbMinimized) {
+        const std::pair<const QString, double> placement[] = {
+            {QStringLiteral("MainLeft"), Left()},
+            {QStringLiteral("MainTop"), Top()},
+            {QStringLiteral("MainWidth"), Width()},
+            {QStringLiteral("MainHeight"), Height()},
+        };
+        for (const auto &[key, value] : placement) {
+            try {
+                services_.settings->SaveSetting(texts::SettingsApp, texts::SettingsSection, key,
+                                                singleToText(value));
+            } catch (const PlatformError &) {
+                // The key keeps its old value; the others are still written.
+            }
+        }
+    }
+
+    if (Cancel != 0)
+        return;
+    services_.process->End();
+}
+
+}  // namespace pennaro

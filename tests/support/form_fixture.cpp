@@ -1,0 +1,70 @@
+#include "support/form_fixture.h"
+
+#include "platform/richtextbox.h"
+#include "platform/rtf/rtf.h"
+#include "shell/form1.h"
+#include "shell/guard.h"
+#include "shell/statusbar.h"
+
+#include <QDir>
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTest>
+#include <QTextEdit>
+#include <QTextDocument>
+
+namespace pennaro::testing {
+
+FormFixture::FormFixture(bool runFormLoad) {
+    QDir::setCurrent(dir.path());
+    form = std::make_unique<Form1>(platform.services());
+    if (runFormLoad)
+        run([this] { form->Form_Load(); });
+}
+
+FormFixture::~FormFixture() = default;
+
+bool FormFixture::run(const std::function<void()> &handler) {
+    const bool before = platform.process.ended;
+    guarded(handler);
+    return platform.process.ended && !before;
+}
+
+QString FormFixture::path(const QString &name) const { return dir.filePath(name); }
+
+void FormFixture::type(const QString &text) {
+    // One key event per character, carrying its text: QTest's own key clicks
+    // only know Latin-1, and the user types Chinese too.
+    QWidget *target = form->RichTextBox1->widget();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &release);
+    }
+}
+
+QString FormFixture::writeRtf(const QString &name, const QString &text) const {
+    QTextDocument doc;
+    doc.setPlainText(text);
+    QFile file(path(name));
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(rtf::writeDocument(&doc));
+    return file.fileName();
+}
+
+QString FormFixture::readRtfText(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QTextDocument doc;
+    if (!rtf::readDocument(file.readAll(), &doc).ok)
+        return QString();
+    return doc.toPlainText();
+}
+
+QString FormFixture::panel(int number) const { return form->StatusBar1->panelText(number); }
+
+}  // namespace pennaro::testing

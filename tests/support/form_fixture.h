@@ -1,0 +1,45 @@
+// A main window on scripted services, started as the program starts it,
+// in a temporary working folder of its own.
+#pragma once
+
+#include "support/scripted_platform.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+namespace pennaro {
+class Form1;
+}
+
+namespace pennaro::testing {
+
+class FormFixture {
+public:
+    explicit FormFixture(bool runFormLoad = true);
+    ~FormFixture();
+
+    ScriptedPlatform platform;
+    QTemporaryDir dir;
+    std::unique_ptr<Form1> form;
+
+    // Runs a handler as Qt would (through the guard); true when it ended the
+    // program.
+    bool run(const std::function<void()> &handler);
+
+    // A path inside the temporary folder.
+    QString path(const QString &name) const;
+
+    // Types into the editing area as the user would.
+    void type(const QString &text);
+    // Puts a document on disk: an RTF file holding the text.
+    QString writeRtf(const QString &name, const QString &text) const;
+    // The plain text of an RTF file as the engine reads it; a null string
+    // when the file is missing or not RTF.
+    static QString readRtfText(const QString &path);
+
+    QString panel(int number) const;
+};
+
+}  // namespace pennaro::testing
