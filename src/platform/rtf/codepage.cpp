@@ -61,9 +61,21 @@ QByteArray converterName(int cp)
     }
     if (cp >= 1250 && cp <= 1258)
         return "windows-" + QByteArray::number(cp);
-    if (cp == 874)
-        return "windows-874";
-    return "cp" + QByteArray::number(cp);
+    if (cp >= 28591 && cp <= 28605)
+        return "ISO-8859-" + QByteArray::number(cp - 28590);
+    switch (cp) {
+    case 874: return "windows-874";
+    case 852: case 855: case 857: case 860: case 861: case 862: case 863: case 864: case 865: case 866: case 869:
+        return "IBM" + QByteArray::number(cp);
+    case 10006: return "x-mac-greek";
+    case 10007: return "x-mac-cyrillic";
+    case 20866: return "KOI8-R";
+    case 21866: return "KOI8-U";
+    default: break;
+    }
+    // Anything else is not a code page documents are written in; reading it
+    // as the usual Western one is the best guess.
+    return "windows-1252";
 }
 
 }  // namespace

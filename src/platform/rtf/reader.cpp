@@ -79,27 +79,23 @@ bool Reader::run()
                 continue;
             }
         }
+        if (stack_.size() == 1 && t.kind != Token::GroupOpen)
+            continue;  // only white space stands before the outermost group
         switch (t.kind) {
         case Token::GroupOpen:
             // After a lead byte written as \'hh, some writers put the trail
             // byte as a bare brace.
-            if (lastByteFromHex_ && !pending_.empty()) {
-                const int cp = codepageOf(state().chr.font);
-                if (isDoubleByteCodepage(cp) && isLeadByte(cp, static_cast<unsigned char>(pending_.back()))) {
-                    handleBytes("{", false);
-                    break;
-                }
+            if (endsWithLeadByte()) {
+                handleBytes("{", false);
+                break;
             }
             star_ = false;
             openGroup();
             break;
         case Token::GroupClose:
-            if (lastByteFromHex_ && !pending_.empty()) {
-                const int cp = codepageOf(state().chr.font);
-                if (isDoubleByteCodepage(cp) && isLeadByte(cp, static_cast<unsigned char>(pending_.back()))) {
-                    handleBytes("}", false);
-                    break;
-                }
+            if (endsWithLeadByte()) {
+                handleBytes("}", false);
+                break;
             }
             star_ = false;
             closeGroup(true);
@@ -145,7 +141,7 @@ bool Reader::run()
     flushBytes();
     flushRun();
     if (mode_ == Mode::WholeDocument && !pendingBreak_)
-        cursor_.setBlockFormat(blockFormat(stack_.back().para));
+        applyBlockFormat();
 
     // Anything but white space after the end is damage (a group closed too
     // often, or garbage appended).
@@ -259,7 +255,7 @@ void Reader::handleWord(const Token &t)
         }
     }
 
-    if (isPropertyWord(kw)) {
+    if (isPropertyWord(kw) && !(kw == Kw::Font && s.dest == Dest::FontTable)) {
         applyProperty(s, kw, k->value, t.param, t.hasParam);
         return;
     }
@@ -366,7 +362,9 @@ void Reader::handleWord(const Token &t)
             colorSet_ = true;
         }
         break;
-    case Kw::ParaStyle:  // handled with the properties
+    case Kw::ParaStyle:
+        applyProperty(s, kw, k->value, t.param, t.hasParam);
+        break;
     case Kw::BasedOn:
         break;
     case Kw::CharStyle:
@@ -569,8 +567,10 @@ void Reader::handleUnicode(int value)
         return;
     }
     if (value >= 0xd800 && value <= 0xdbff) {
-        if (highSurrogate_)
+        if (highSurrogate_) {
+            highSurrogate_ = 0;
             appendChar(0xfffd);  // the previous one was alone
+        }
         highSurrogate_ = char16_t(value);
         return;
     }
@@ -724,6 +724,25 @@ int Reader::codepageOf(int font) const
         return f.cpg;
     const int cp = codepageForCharset(f.charset);
     return cp == 0 ? docCodepage_ : cp;
+}
+
+// True when the undecoded text ends in the first byte of a two-byte
+// character that came as \'hh.
+bool Reader::endsWithLeadByte() const
+{
+    if (!lastByteFromHex_ || pending_.empty())
+        return false;
+    const int cp = codepageOf(stack_.back().chr.font);
+    if (!isDoubleByteCodepage(cp))
+        return false;
+    bool trailNext = false;
+    for (char ch : pending_) {
+        if (trailNext)
+            trailNext = false;
+        else
+            trailNext = isLeadByte(cp, static_cast<unsigned char>(ch));
+    }
+    return trailNext;
 }
 
 void Reader::flushBytes()
@@ -892,6 +911,17 @@ QTextBlockFormat Reader::blockFormat(const ParaProps &p)
 // ---------------------------------------------------------------------------
 // Paragraphs and tables
 
+void Reader::applyBlockFormat()
+{
+    if (blockBreaksPage_) {
+        QTextBlockFormat f = blockFormat(state().para);
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        cursor_.setBlockFormat(f);
+    } else {
+        cursor_.setBlockFormat(blockFormat(state().para));
+    }
+}
+
 int Reader::paraLevel() const
 {
     const ParaProps &p = stack_.back().para;
@@ -926,12 +956,12 @@ void Reader::placeCursor(int level)
         pendingBreak_ = false;
         if (!moved)
             cursor_.insertBlock();
-        if (pageBreakBefore_) {
-            QTextBlockFormat f = cursor_.blockFormat();
-            f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-            cursor_.setBlockFormat(f);
-            pageBreakBefore_ = false;
-        }
+        blockBreaksPage_ = pageBreakBefore_;
+        pageBreakBefore_ = false;
+        if (blockBreaksPage_)
+            applyBlockFormat();
+    } else if (moved) {
+        blockBreaksPage_ = false;
     }
 }
 
@@ -991,12 +1021,7 @@ void Reader::endParagraph(bool pageBreak)
 {
     placeCursor(paraLevel());
     flushRun();
-    QTextBlockFormat f = blockFormat(state().para);
-    if (pageBreakBefore_) {
-        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-        pageBreakBefore_ = false;
-    }
-    cursor_.setBlockFormat(f);
+    applyBlockFormat();
     if (cursor_.block().length() == 1)
         cursor_.setBlockCharFormat(charFormat(state().chr));
     pendingBreak_ = true;
@@ -1008,7 +1033,7 @@ void Reader::endCell(int level)
     level = std::min(level, kMaxTableDepth);
     placeCursor(level);
     flushRun();
-    cursor_.setBlockFormat(blockFormat(state().para));
+    applyBlockFormat();
     tables_[std::size_t(level - 1)].cellEnded = true;
 }
 

@@ -130,6 +130,7 @@ private:
 
     // Text
     int codepageOf(int font) const;
+    bool endsWithLeadByte() const;
     void flushBytes();
     void appendChar(char32_t c);
     void appendText(QStringView text);
@@ -144,6 +145,7 @@ private:
     void openTable();
     void closeTable();
     void advanceCell(TableLevel &t);
+    void applyBlockFormat();
     void endParagraph(bool pageBreak);
     void endCell(int level);
     void endRow(int level);
@@ -197,7 +199,8 @@ private:
 
     // Document structure
     bool pendingBreak_ = false;
-    bool pageBreakBefore_ = false;
+    bool pageBreakBefore_ = false;  // the next paragraph starts a page
+    bool blockBreaksPage_ = false;  // the current one does
     std::vector<TableLevel> tables_;
     std::vector<int> cellx_;
     int footnotes_ = 0;
