@@ -31,6 +31,10 @@ namespace {
 // not at all: 6.5 inches, a Letter page with one-inch margins.
 constexpr int kDefaultTextWidthTwips = 9360;
 
+// Room kept in front of the body for the header, which is only known once
+// the body is written; a larger header costs one copy of the body.
+constexpr qsizetype kHeaderRoom = 64 * 1024;
+
 enum class Terminator { None, Par, Cell, NestCell };
 
 struct FontFamily {
@@ -58,6 +62,17 @@ struct ImageData {
     QByteArray bytes;
     QSize pixels;
 };
+
+// Room for the whole output in one allocation, most of the time: ASCII
+// text takes a byte, other characters \uN with two fallback bytes (about
+// fifteen), and each run or paragraph a few dozen bytes of control words.
+qsizetype estimateSize(const QString &text, int blocks)
+{
+    qsizetype wide = 0;
+    for (QChar c : text)
+        wide += c.unicode() >= 0x80;
+    return kHeaderRoom + text.size() * 4 + wide * 14 + qsizetype(blocks) * 48;
+}
 
 class DocumentWriter {
 public:
@@ -114,9 +129,7 @@ private:
 
 DocumentWriter::DocumentWriter(const QTextDocument *doc)
     : doc_(doc), text_(doc->toRawText()),
-      // Chinese text comes out at about fifteen bytes per character; start
-      // with room for mostly-ASCII text and let the buffer double from there.
-      out_(qsizetype(text_.size()) * 2 + 4096)
+      out_(estimateSize(text_, doc->blockCount()))
 {
     const QFont font = doc->defaultFont();
     defaultFamily_ = font.family();
@@ -490,24 +503,13 @@ void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
         case 0x2028: out_.put("\\line "); continue;
         default: break;
         }
-        const uint32_t packed = c < 0x80 ? kUnencodable : table.lookup(c);
-        const int n = fallbackLength(packed);
-        const int need = n == 2 ? 2 : 1;
-        if (need != uc) {
+        const FallbackTable::Escape &e = table.escape(c);
+        if (e.uc != uc) {
             out_.put("\\uc");
-            out_.putUnchecked(char('0' + need));
-            uc = need;
+            out_.putUnchecked(char('0' + e.uc));
+            uc = e.uc;
         }
-        out_.putUnchecked('\\');
-        out_.putUnchecked('u');
-        out_.putIntUnchecked(int(int16_t(c)));
-        if (n == 0) {
-            out_.putUnchecked('?');
-        } else {
-            out_.putHexByteUnchecked(uchar(packed >> 8));
-            if (n == 2)
-                out_.putHexByteUnchecked(uchar(packed >> 16));
-        }
+        out_.putUnchecked(QByteArrayView(e.text, e.length));
     }
     out_.put('}');
 }
@@ -764,6 +766,7 @@ QByteArray DocumentWriter::header()
 
 QByteArray DocumentWriter::write()
 {
+    out_.skip(kHeaderRoom);
     std::vector<Item> items;
     collectItems(doc_->rootFrame()->begin(), &items);
     int width = kDefaultTextWidthTwips;
@@ -776,11 +779,8 @@ QByteArray DocumentWriter::write()
     out_.newline();
 
     // The tables are only known once the body is written.
-    QByteArray result = header();
-    const QByteArray body = out_.take();
-    result.reserve(result.size() + body.size());
-    result.append(body);
-    return result;
+    const QByteArray head = header();
+    return out_.takeWithPrefix(head, kHeaderRoom);
 }
 
 }  // namespace

@@ -23,6 +23,11 @@ public:
     }
 
     void putUnchecked(char c) { *p_++ = c; }
+    void putUnchecked(QByteArrayView s)
+    {
+        std::memcpy(p_, s.data(), size_t(s.size()));
+        p_ += s.size();
+    }
 
     void put(char c)
     {
@@ -92,11 +97,39 @@ public:
 
     qsizetype size() const { return p_ - data_.data(); }
 
+    // Leaves n bytes at the current position to be filled in later with
+    // takeWithPrefix(); the body of a document is written before its header.
+    void skip(qsizetype n)
+    {
+        ensure(n);
+        p_ += n;
+        lineStart_ = size();
+    }
+
     QByteArray take()
     {
         data_.truncate(size());
         p_ = end_ = nullptr;
         return std::move(data_);
+    }
+
+    // The buffer with `prefix` put right before offset `at` (the end of a
+    // skip()): the prefix goes into the skipped room, and what is left of
+    // the room is dropped from the front, which Qt does without copying.
+    QByteArray takeWithPrefix(QByteArrayView prefix, qsizetype at)
+    {
+        QByteArray out = take();
+        if (prefix.size() <= at) {
+            const qsizetype start = at - prefix.size();
+            std::memcpy(out.data() + start, prefix.data(), size_t(prefix.size()));
+            out.remove(0, start);
+            return out;
+        }
+        QByteArray joined;
+        joined.reserve(prefix.size() + out.size() - at);
+        joined.append(prefix);
+        joined.append(QByteArrayView(out).sliced(at));
+        return joined;
     }
 
 private:

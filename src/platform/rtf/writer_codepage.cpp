@@ -145,8 +145,7 @@ const char *codecNameForCharset(int charset)
 
 FallbackTable::FallbackTable(int charset)
     : charset_(charset),
-      encoder_(codecNameForCharset(charset), QStringConverter::Flag::Stateless),
-      cache_(0x10000, 0)
+      encoder_(codecNameForCharset(charset), QStringConverter::Flag::Stateless)
 {
 }
 
@@ -173,6 +172,39 @@ uint32_t FallbackTable::compute(char16_t c)
     if (n == 2)
         packed |= uint32_t(uchar(buf[1])) << 16;
     return packed;
+}
+
+void FallbackTable::formatEscape(char16_t c, Escape *e)
+{
+    static const char kHex[] = "0123456789abcdef";
+    const uint32_t packed = c < 0x80 ? kUnencodable : lookup(c);
+    const int n = fallbackLength(packed);
+    char *p = e->text;
+    *p++ = '\\';
+    *p++ = 'u';
+    int value = int(int16_t(c));
+    unsigned v = value < 0 ? 0u - unsigned(value) : unsigned(value);
+    if (value < 0)
+        *p++ = '-';
+    char digits[8];
+    int count = 0;
+    do {
+        digits[count++] = char('0' + v % 10);
+        v /= 10;
+    } while (v);
+    while (count)
+        *p++ = digits[--count];
+    if (n == 0)
+        *p++ = '?';
+    for (int i = 0; i < n; ++i) {
+        const uchar b = uchar(packed >> (8 * (i + 1)));
+        *p++ = '\\';
+        *p++ = '\'';
+        *p++ = kHex[b >> 4];
+        *p++ = kHex[b & 15];
+    }
+    e->length = uint8_t(p - e->text);
+    e->uc = n == 2 ? 2 : 1;
 }
 
 bool FallbackTable::encode(QStringView s, QByteArray *out)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringEncoder>
 
+#include <array>
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -54,21 +56,46 @@ public:
     // (0 means "not encodable", written as '?'), bits 8-15 the first byte,
     // bits 16-23 the second.
     uint32_t lookup(char16_t c) {
-        uint32_t v = cache_[c];
+        auto &page = cache_[c >> 8];
+        if (!page)
+            page = std::make_unique<uint32_t[]>(256);  // zeroed: nothing known yet
+        uint32_t &v = page[c & 0xff];
         if (v == 0)
-            v = cache_[c] = compute(c);
+            v = compute(c);
         return v;
     }
 
     // Encodes a whole string; false when some character has no encoding.
     bool encode(QStringView s, QByteArray *out);
 
+    // The complete RTF for one non-ASCII UTF-16 unit, "\u20320\'c4\'e3",
+    // and the \uc it needs (1 or 2); formatted once per distinct character.
+    struct Escape {
+        uint8_t length;  // 0: not formatted yet
+        uint8_t uc;
+        char text[18];
+    };
+    const Escape &escape(char16_t c)
+    {
+        auto &page = escapes_[c >> 8];
+        if (!page)
+            page = std::make_unique<Escape[]>(256);
+        Escape &e = page[c & 0xff];
+        if (e.length == 0)
+            formatEscape(c, &e);
+        return e;
+    }
+
 private:
     uint32_t compute(char16_t c);
+    void formatEscape(char16_t c, Escape *e);
 
     int charset_;
     QStringEncoder encoder_;
-    std::vector<uint32_t> cache_;
+    // Both caches are paged by the high byte, so that a short document
+    // in one script touches a few kilobytes, not the whole of Unicode.
+    std::array<std::unique_ptr<uint32_t[]>, 256> cache_;
+    std::array<std::unique_ptr<Escape[]>, 256> escapes_;
 };
 
 constexpr uint32_t kUnencodable = 0x80000000u;
