@@ -44,9 +44,11 @@ int windowPixels(double twips, double twipsPerPixel, bool size) {
 
 QIcon applicationIcon() {
     registerPennaroResources();
+    // Two drawings, each made for its size; rendered once so that the icon
+    // holds exactly the two images.
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/pennaro32.svg"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/icons/pennaro16.svg"), QSize(16, 16));
+    icon.addPixmap(QIcon(QStringLiteral(":/icons/pennaro32.svg")).pixmap(32, 32));
+    icon.addPixmap(QIcon(QStringLiteral(":/icons/pennaro16.svg")).pixmap(16, 16));
     return icon;
 }
 
@@ -75,10 +77,14 @@ Form1::Form1(const Services &services, QWidget *parent)
     buildStatusBar();
     client_->setDockedBars(Toolbar1, StatusBar1);
 
-    QWidget::setTabOrder(RichTextBox1->widget(), StatusBar1);
-    QWidget::setTabOrder(StatusBar1, Toolbar1);
-    QWidget::setTabOrder(Toolbar1, Combo1);
+    // Tab order: editing area, status bar, toolbar, font-name box. The two
+    // bars never take the focus, so the order that remains is the editing
+    // area, then the box.
+    QWidget::setTabOrder(RichTextBox1->widget(), Combo1);
     RichTextBox1->widget()->setFocus(Qt::OtherFocusReason);
+    // A menu bar that was never shown counts as hidden and takes no room in
+    // the layout; start-up lays the window out before it is first shown.
+    menuBar()->setVisible(true);
 
     connectHandlers();
 }
@@ -134,9 +140,14 @@ void Form1::setHeight(double twips) {
 void Form1::syncClientArea() const {
     // A hidden window gets its resize events (and so its layout) only when it
     // is shown; the start-up layout needs the client area of the size just
-    // set, so lay the window out now.
-    if (QLayout *l = layout())
-        l->setGeometry(rect());
+    // set, so lay the window out now. A shown window's layout follows its
+    // resize events by itself.
+    if (isVisible())
+        return;
+    if (QLayout *l = layout()) {
+        l->invalidate();
+        l->activate();
+    }
 }
 
 double Form1::ScaleWidth() const {
