@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTime>
 #include <QTimer>
 #include <cmath>
@@ -57,8 +58,15 @@ QString StatusBar::panelText(int panel) const { return label(panel)->text(); }
 
 void StatusBar::setPanelText(int panel, const QString &text) { label(panel)->setText(text); }
 
+QString StatusBar::clockFormat() {
+    QString format = QLocale::system().timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression seconds(QStringLiteral("[^hHmaAp]?s+(\\.z+)?"));
+    format.remove(seconds);
+    return format.trimmed();
+}
+
 void StatusBar::updateClock() {
-    const QString now = QLocale::system().toString(QTime::currentTime(), QLocale::ShortFormat);
+    const QString now = QLocale::system().toString(QTime::currentTime(), clockFormat());
     if (panels_[3]->text() != now)
         panels_[3]->setText(now);
 }

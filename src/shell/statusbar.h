@@ -24,6 +24,10 @@ public:
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString &text);
 
+    // The system's short time format without seconds, which some locales
+    // (the C locale among them) include.
+    static QString clockFormat();
+
     // The panel's label, for layout checks.
     QLabel *panel(int panel) const;
 
