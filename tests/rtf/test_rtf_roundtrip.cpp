@@ -5,6 +5,8 @@
 #include "platform/rtf/docformat.h"
 #include "platform/rtf/rtf.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QTest>
@@ -301,6 +303,28 @@ private slots:
             back.setDefaultFont(doc.defaultFont());
             QVERIFY(readDocument(first, &back).ok);
             QCOMPARE(writeDocument(&back), first);
+        }
+    }
+
+    void corpusFilesSurviveOpenAndSave()
+    {
+        // Files from other word processors: what we save of them reads back
+        // the same, and saving again gives the same bytes.
+        const QDir corpus(QStringLiteral(PENNARO_SHARED_DIR "/corpus/public"));
+        const QStringList files = corpus.entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Name);
+        if (files.isEmpty())
+            QSKIP("the shared corpus is not present next to the repository");
+        for (const QString &name : files) {
+            QFile file(corpus.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QTextDocument opened;
+            opened.setDefaultFont(QFont(QStringLiteral("宋体"), 12));
+            QVERIFY2(readDocument(file.readAll(), &opened).ok, qPrintable(name));
+            QTextDocument back;
+            QByteArray saved;
+            const QString diff = roundTrip(opened, &back, &saved);
+            QVERIFY2(diff.isEmpty(), qPrintable(name + ": " + diff));
+            QVERIFY2(writeDocument(&back) == saved, qPrintable(name + ": a second save differs"));
         }
     }
 

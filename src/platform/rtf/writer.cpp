@@ -614,8 +614,17 @@ std::vector<int> DocumentWriter::columnWidths(const QTextTable *table, int width
                 w = share;
         }
     }
-    for (int &w : widths)
+    // Readers cap \cellx at 22 inches (the widest page Word knows); a wider
+    // table is scaled down so that it reads back as written.
+    constexpr int kMaxTableTwips = 31680;
+    long long total = 0;
+    for (int w : widths)
+        total += std::max(w, 60);
+    for (int &w : widths) {
         w = std::max(w, 60);
+        if (total > kMaxTableTwips)
+            w = std::max(60, int(w * (double(kMaxTableTwips) / double(total))));
+    }
     return widths;
 }
 
