@@ -90,6 +90,7 @@ private slots:
     void colourTable();
     void characterProperties();
     void plainResetsToDefaultFont();
+    void doubleByteAssociatedProperties();
     void stylesheetApplies();
     void paragraphProperties();
     void hyperlinks();
@@ -367,6 +368,32 @@ void TestRtfReader::plainResetsToDefaultFont()
     QVERIFY(!y.fontItalic() && !y.fontUnderline() && !y.fontStrikeOut() && !y.boolProperty(HiddenText));
     QCOMPARE(y.verticalAlignment(), QTextCharFormat::AlignNormal);
     QCOMPARE(y.fontCapitalization(), QFont::MixedCase);
+}
+
+// Writers give double-byte text its own font and style after \dbch, and
+// the properties of right-to-left text after \rtlch.
+void TestRtfReader::doubleByteAssociatedProperties()
+{
+    auto doc = load("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}{\\f2 Tahoma;}}"
+                    // LibreOffice: Asian bold and font after \dbch
+                    "\\f0 {\\dbch\\ab\\af1 \\'d6\\'d0}{\\loch latin}"
+                    // Word: associated fonts for each kind, then \loch\f
+                    "{\\rtlch\\af2\\ab\\afs60 \\ltrch\\hich\\af0\\dbch\\af1\\loch\\f0 word}"
+                    "{\\hich\\af0\\dbch\\af1\\afs40 \\'ce\\'c4}}");
+    QCOMPARE(doc->toPlainText(), QString::fromUtf8("中latinword文"));
+    const QTextCharFormat zhong = formatOf(*doc, QString::fromUtf8("中"));
+    QVERIFY(zhong.fontWeight() >= QFont::DemiBold);
+    QCOMPARE(zhong.fontFamilies().toStringList(), QStringList{"SimSun"});
+    const QTextCharFormat latin = formatOf(*doc, "latin");
+    QVERIFY(latin.fontWeight() < QFont::DemiBold);
+    QCOMPARE(latin.fontFamilies().toStringList(), QStringList{"Arial"});
+    const QTextCharFormat word = formatOf(*doc, "word");
+    QVERIFY(word.fontWeight() < QFont::DemiBold);
+    QCOMPARE(word.fontPointSize(), 12.0);
+    QCOMPARE(word.fontFamilies().toStringList(), QStringList{"Arial"});
+    const QTextCharFormat wen = formatOf(*doc, QString::fromUtf8("文"));
+    QCOMPARE(wen.fontFamilies().toStringList(), QStringList{"SimSun"});
+    QCOMPARE(wen.fontPointSize(), 20.0);
 }
 
 void TestRtfReader::stylesheetApplies()

@@ -83,6 +83,10 @@ const Entry kEntries[] = {
     {"super", {Kw::Super, 0}}, {"sub", {Kw::Sub, 0}}, {"nosupersub", {Kw::NoSuperSub, 0}},
     {"up", {Kw::Up, 0}}, {"dn", {Kw::Dn, 0}}, {"caps", {Kw::Caps, 0}}, {"scaps", {Kw::SmallCaps, 0}},
     {"v", {Kw::Hidden, 0}},
+    {"loch", {Kw::CharClass, 0}}, {"hich", {Kw::CharClass, 0}}, {"dbch", {Kw::CharClass, 1}},
+    {"ltrch", {Kw::Direction, 0}}, {"rtlch", {Kw::Direction, 1}},
+    {"ab", {Kw::Associated, int(Kw::Bold)}}, {"ai", {Kw::Associated, int(Kw::Italic)}},
+    {"af", {Kw::Associated, int(Kw::Font)}}, {"afs", {Kw::Associated, int(Kw::FontSize)}},
 
     {"pard", {Kw::Pard, 0}}, {"s", {Kw::ParaStyle, 0}},
     {"ql", {Kw::Align, Left}}, {"qc", {Kw::Align, Center}}, {"qr", {Kw::Align, Right}},

@@ -18,7 +18,11 @@ enum class Kw : std::uint8_t {
     FCharset, Cpg, Red, Green, Blue, BasedOn, CharStyle,
     // character properties
     Plain, Bold, Italic, Underline, UnderlineNone, Strike, Font, FontSize, Color, Background,
-    Super, Sub, NoSuperSub, Up, Dn, Caps, SmallCaps, Hidden,
+    Super, Sub, NoSuperSub, Up, Dn, Caps, SmallCaps,
+    CharClass,    // \loch \hich \dbch: which kind of character follows
+    Direction,    // \ltrch \rtlch
+    Associated,   // \ab \ai \af \afs: properties of the other kinds
+    Hidden,
     // paragraph properties
     Pard, ParaStyle, Align, LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter,
     LineSpacing, LineMult, InTable, Itap,

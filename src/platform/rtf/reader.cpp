@@ -47,8 +47,11 @@ std::size_t CharPropsHash::operator()(const CharProps &p) const
     h ^= std::size_t(p.halfPoints) + 0x9e3779b9u + (h << 6) + (h >> 2);
     h ^= std::size_t(p.color) * 31u + std::size_t(p.background) * 131u + std::size_t(p.link + 1) * 7919u;
     h ^= std::size_t(p.bold | (p.italic << 1) | (p.strike << 2) | (p.hidden << 3) | (p.vertical << 4) |
-                     (p.caps << 6) | (p.underline << 8))
+                     (p.caps << 6) | (p.underline << 8) | (p.dbch << 12))
          << 16;
+    if (p.dbch)
+        h ^= std::size_t(p.dbFont + 2) * 2654435761u + std::size_t(p.dbHalfPoints) * 40503u +
+             std::size_t((p.dbBold + 1) | ((p.dbItalic + 1) << 2)) * 97u;
     return h;
 }
 
@@ -490,6 +493,24 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
     case Kw::Caps: c.caps = onOff(param, hasParam) ? 1 : 0; break;
     case Kw::SmallCaps: c.caps = onOff(param, hasParam) ? 2 : 0; break;
     case Kw::Hidden: c.hidden = onOff(param, hasParam); break;
+    case Kw::CharClass: c.dbch = std::uint8_t(value); break;
+    case Kw::Direction: s.rtl = value != 0; break;
+    case Kw::Associated:
+        // Only those for double-byte text matter here; right-to-left and
+        // single-byte text take the ordinary properties.
+        if (!c.dbch || s.rtl)
+            break;
+        switch (Kw(value)) {
+        case Kw::Bold: c.dbBold = std::int8_t(onOff(param, hasParam)); break;
+        case Kw::Italic: c.dbItalic = std::int8_t(onOff(param, hasParam)); break;
+        case Kw::Font:
+            if (hasParam)
+                c.dbFont = std::max(-1, param);
+            break;
+        case Kw::FontSize: c.dbHalfPoints = hasParam ? std::clamp(param, 2, 3276) : 24; break;
+        default: break;
+        }
+        break;
 
     case Kw::Pard: p = ParaProps{}; break;
     case Kw::ParaStyle:
@@ -732,7 +753,7 @@ bool Reader::endsWithLeadByte() const
 {
     if (!lastByteFromHex_ || pending_.empty())
         return false;
-    const int cp = codepageOf(stack_.back().chr.font);
+    const int cp = codepageOf(stack_.back().chr.effectiveFont());
     if (!isDoubleByteCodepage(cp))
         return false;
     bool trailNext = false;
@@ -750,7 +771,7 @@ void Reader::flushBytes()
     if (pending_.empty())
         return;
     const State &s = state();
-    const int cp = codepageOf(s.chr.font);
+    const int cp = codepageOf(s.chr.effectiveFont());
     const QByteArrayView bytes(pending_.data(), qsizetype(pending_.size()));
     if (s.dest == Dest::Body) {
         beginBodyText();
@@ -844,19 +865,24 @@ QTextCharFormat Reader::charFormat(const CharProps &p)
         formatCache_.clear();
 
     QTextCharFormat f;
-    const int font = p.font >= 0 ? p.font : defaultFont_;
+    const int chosen = p.effectiveFont();
+    const int font = chosen >= 0 ? chosen : defaultFont_;
+    const bool db = p.dbch != 0;
+    const int halfPoints = db && p.dbHalfPoints ? p.dbHalfPoints : p.halfPoints;
+    const bool bold = db && p.dbBold >= 0 ? p.dbBold != 0 : p.bold != 0;
+    const bool italic = db && p.dbItalic >= 0 ? p.dbItalic != 0 : p.italic != 0;
     auto fi = fonts_.find(font);
     if (fi != fonts_.end() && !fi->second.families.isEmpty())
         f.setFontFamilies(fi->second.families);
-    f.setFontPointSize(p.halfPoints / 2.0);
+    f.setFontPointSize(halfPoints / 2.0);
     if (p.color > 0 && std::size_t(p.color) < colors_.size() && colors_[std::size_t(p.color)].isValid())
         f.setForeground(colors_[std::size_t(p.color)]);
     if (p.background > 0 && std::size_t(p.background) < colors_.size() &&
         colors_[std::size_t(p.background)].isValid())
         f.setBackground(colors_[std::size_t(p.background)]);
-    if (p.bold)
+    if (bold)
         f.setFontWeight(QFont::Bold);
-    if (p.italic)
+    if (italic)
         f.setFontItalic(true);
     if (p.underline)
         f.setUnderlineStyle(QTextCharFormat::UnderlineStyle(p.underline));

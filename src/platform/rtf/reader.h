@@ -34,7 +34,15 @@ struct CharProps {
     std::uint8_t vertical = 0;  // 0 normal, 1 super, 2 sub
     std::uint8_t caps = 0;      // 0 none, 1 all capitals, 2 small capitals
     std::uint8_t hidden = 0;
+    // Double-byte text (after \dbch) may carry its own font, size, bold and
+    // italic, given as associated properties; unset ones follow the above.
+    std::uint8_t dbch = 0;
+    std::int8_t dbBold = -1, dbItalic = -1;
+    int dbFont = -2;
+    int dbHalfPoints = 0;
     bool operator==(const CharProps &) const = default;
+
+    int effectiveFont() const { return dbch && dbFont != -2 ? dbFont : font; }
 };
 
 struct CharPropsHash {
@@ -69,6 +77,7 @@ private:
         int field = -1;
         Dest dest = Dest::Body;
         Dest resume = Dest::Discard;  // what \ud restores inside \upr
+        bool rtl = false;             // after \rtlch: associated properties are for right-to-left text
     };
 
     struct Font {
