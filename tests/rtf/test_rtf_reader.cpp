@@ -156,6 +156,8 @@ void TestRtfReader::unicodeEscapes_data()
     QTest::newRow("negative value") << QByteArray("{\\rtf1 \\u-3913?}") << QString(QChar(0xf0b7));
     QTest::newRow("uc2 skips two hex escapes")
         << QByteArray("{\\rtf1\\ansicpg936\\uc2\\u20013\\'d6\\'d0x}") << QString::fromUtf8("中x");
+    QTest::newRow("skip takes part of a chain of hex escapes")
+        << QByteArray("{\\rtf1\\ansicpg936\\u945\\'41\\'d6\\'d0}") << QString::fromUtf8("α中");
     QTest::newRow("uc0 skips nothing") << QByteArray("{\\rtf1\\uc0\\u65 B}") << "AB";
     QTest::newRow("uc is scoped to its group")
         << QByteArray("{\\rtf1 {\\uc2\\u945 ab}\\u946 cd}") << QString::fromUtf8("αβd");

@@ -71,7 +71,7 @@ bool Reader::run()
         if (skip_ > 0) {
             if (t.kind == Token::GroupOpen || t.kind == Token::GroupClose) {
                 skip_ = 0;
-            } else if (t.kind == Token::Text) {
+            } else if (t.kind == Token::Text || t.kind == Token::Hex) {
                 const std::size_t n = std::min<std::size_t>(std::size_t(skip_), t.text.size());
                 skip_ -= int(n);
                 t.text.remove_prefix(n);
@@ -109,11 +109,9 @@ bool Reader::run()
         case Token::Symbol:
             handleSymbol(t.byte);
             break;
-        case Token::Hex: {
-            const char b = char(t.byte);
-            handleBytes(std::string_view(&b, 1), true);
+        case Token::Hex:
+            handleBytes(t.text, true);
             break;
-        }
         case Token::Text:
             handleBytes(t.text, false);
             break;

@@ -10,15 +10,23 @@ constexpr std::size_t kMaxNameLength = 32;
 inline bool isLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 inline bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-inline int hexValue(unsigned char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c |= 0x20;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
+struct HexTable {
+    signed char value[256];
+    constexpr HexTable() : value()
+    {
+        for (int i = 0; i < 256; ++i)
+            value[i] = -1;
+        for (int i = 0; i < 10; ++i)
+            value['0' + i] = static_cast<signed char>(i);
+        for (int i = 0; i < 6; ++i) {
+            value['a' + i] = static_cast<signed char>(10 + i);
+            value['A' + i] = static_cast<signed char>(10 + i);
+        }
+    }
+};
+constexpr HexTable kHex;
+
+inline int hexValue(unsigned char c) { return kHex.value[c]; }
 
 // Bytes that end a literal text run.
 inline bool isSpecial(unsigned char c) { return c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n'; }
@@ -116,8 +124,20 @@ Token Tokenizer::next()
                     continue;
                 }
                 p_ += 2;
+                // Text in legacy code pages is mostly long chains of \'hh;
+                // hand them over as one token.
+                hex_.clear();
+                hex_.push_back(char(hi * 16 + lo));
+                while (end_ - p_ >= 4 && p_[0] == '\\' && p_[1] == '\'') {
+                    const int h = hexValue(static_cast<unsigned char>(p_[2]));
+                    const int l = hexValue(static_cast<unsigned char>(p_[3]));
+                    if (h < 0 || l < 0)
+                        break;
+                    hex_.push_back(char(h * 16 + l));
+                    p_ += 4;
+                }
                 t.kind = Token::Hex;
-                t.byte = std::uint8_t(hi * 16 + lo);
+                t.text = std::string_view(hex_);
                 return t;
             }
             ++p_;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace pennaro::rtf {
@@ -15,17 +16,17 @@ struct Token {
         GroupClose,  // }
         Word,        // \name or \name-123; name and param below
         Symbol,      // \x for any non-letter x other than ' (e.g. \~ \* \\)
-        Hex,         // \'hh; byte below
+        Hex,         // one or more \'hh in a row; the bytes in text
         Text,        // a run of literal bytes (no \ { } CR LF)
         Binary,      // the data of \binN; text below
         Par,         // \ followed by CR or LF: a paragraph mark
     };
     Kind kind = End;
-    std::uint8_t byte = 0;       // Hex value or the Symbol character
+    std::uint8_t byte = 0;       // the Symbol character
     bool hasParam = false;
     int param = 0;               // saturated to +-1e9
     std::string_view name;       // Word
-    std::string_view text;       // Text, Binary
+    std::string_view text;       // Text, Binary, Hex (valid until the next call)
 };
 
 class Tokenizer {
@@ -48,6 +49,7 @@ private:
     const char *p_;
     const char *end_;
     bool damaged_ = false;
+    std::string hex_;  // the decoded bytes of the last Hex token
 };
 
 }  // namespace pennaro::rtf
