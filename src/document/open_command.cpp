@@ -10,19 +10,8 @@
 namespace pennaro {
 
 void Form1::mnuOpenItem_Click() {
-    if (Modified) {
-        switch (AskSaveChanges()) {
-        case vbYes:
-            if (!SaveChangesStep())
-                return;  // nothing was written: keep the user's document
-            Modified = false;
-            break;
-        case vbNo:
-            break;
-        default:
-            return;
-        }
-    }
+    if (!OfferToSaveChanges())
+        return;  // Cancel, or nothing was written: keep the user's document
 
     CommonDialog1.CancelError = true;
     try {

@@ -46,6 +46,22 @@ bool Form1::SaveChangesStep() {
     return WriteDocument(DocumentFileName());
 }
 
+bool Form1::OfferToSaveChanges() {
+    if (!Modified)
+        return true;
+    switch (AskSaveChanges()) {
+    case vbYes:
+        if (!SaveChangesStep())
+            return false;
+        Modified = false;
+        return true;
+    case vbNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
 namespace {
 
 // Empties the editing area (which raises the change notification) and the
@@ -81,32 +97,13 @@ void Form1::mnuCloseItem_Click() {
 }
 
 void Form1::mnuExitItem_Click() {
-    if (Modified) {
-        switch (AskSaveChanges()) {
-        case vbYes:
-            if (!SaveChangesStep())
-                return;
-            break;
-        case vbNo:
-            break;
-        default:
-            return;
-        }
-    }
-    services_.process->End();
+    if (OfferToSaveChanges())
+        services_.process->End();
 }
 
 void Form1::Form_Unload(int &Cancel) {
-    if (Modified) {
-        const int answer = AskSaveChanges();
-        if (answer == vbYes) {
-            // A save that did not write counts as Cancel: the window stays open.
-            if (!SaveChangesStep())
-                Cancel = -1;
-        } else if (answer != vbNo) {
-            Cancel = -1;
-        }
-    }
+    if (!OfferToSaveChanges())
+        Cancel = -1;
 
     if (WindowState() != vbMinimized) {
         const std::pair<const QString, double> placement[] = {

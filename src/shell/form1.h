@@ -137,6 +137,11 @@ public:
     bool SaveChangesStep();
     // Shows "Would you like to save your changes?"; returns vbYes/vbNo/vbCancel.
     int AskSaveChanges();
+    // The prompt as Open, Exit and closing the window use it, before they
+    // discard the document: true when they may go on (nothing to save, the
+    // user answered No, or the document was written and is now clean);
+    // false on Cancel and when a save did not write the document.
+    bool OfferToSaveChanges();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
