@@ -676,6 +676,22 @@ void TestRtfReader::hostileInput_data()
         << QByteArray("{\\rtf1{\\stylesheet{\\s1\\sbasedon2 a;}{\\s2\\sbasedon1 b;}{\\s3\\sbasedon3 c;}}\\s1\\s3 z}")
         << "z";
 
+    QTest::newRow("a long chain of bare trail braces")
+        << "{\\rtf1\\ansicpg932 " + QByteArray("\\'81{").repeated(300000) + "z}" << "z";
+    QTest::newRow("many fields") << "{\\rtf1 " + QByteArray("{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt a}}").repeated(150000) + "z}"
+                                 << "az";
+    QTest::newRow("picture bomb")
+        << "{\\rtf1{\\pict\\pngblip " + [] {
+               QImage big(4000, 4000, QImage::Format_Mono);
+               big.fill(0);
+               QByteArray bytes;
+               QBuffer buffer(&bytes);
+               buffer.open(QIODevice::WriteOnly);
+               big.save(&buffer, "PNG");
+               return bytes.toHex();
+           }() + "}z}"
+        << "z";
+
     QByteArray fonts = "{\\rtf1{\\fonttbl";
     for (int i = 0; i < 1000000; ++i)
         fonts += "{\\f" + QByteArray::number(i) + " F;}";
@@ -693,6 +709,8 @@ void TestRtfReader::hostileInput()
     auto doc = load(rtf, &r);
     QVERIFY(r.ok);
     QVERIFY2(doc->toPlainText().endsWith(tail), qPrintable(doc->toPlainText().right(40)));
+    if (QByteArray(QTest::currentDataTag()).contains("picture"))
+        QVERIFY(!doc->toPlainText().contains(QChar::ObjectReplacementCharacter));
 }
 
 // ---------------------------------------------------------------------------

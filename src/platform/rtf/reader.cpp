@@ -30,6 +30,8 @@ constexpr int kMaxStyleChain = 8;
 constexpr std::size_t kMaxFontName = 256;
 constexpr int kMaxTwips = 31680;        // 22 inches
 constexpr qint64 kMaxImagePixels = 40'000'000;
+constexpr qint64 kMinImagePixels = 4'000'000;
+constexpr std::size_t kMaxFields = 100000;
 
 int clampTwips(int v) { return std::clamp(v, -kMaxTwips, kMaxTwips); }
 
@@ -309,7 +311,7 @@ void Reader::handleWord(const Token &t)
         styleId_ = 0;
         break;
     case Kw::Field:
-        if (s.dest == Dest::Body) {
+        if (s.dest == Dest::Body && fields_.size() < kMaxFields) {
             fields_.push_back(Field{});
             s.field = int(fields_.size()) - 1;
         }
@@ -747,21 +749,22 @@ int Reader::codepageOf(int font) const
 
 // True when the undecoded text ends in the first byte of a two-byte
 // character that came as \'hh.
-bool Reader::endsWithLeadByte() const
+bool Reader::endsWithLeadByte()
 {
     if (!lastByteFromHex_ || pending_.empty())
         return false;
     const int cp = codepageOf(stack_.back().chr.effectiveFont());
     if (!isDoubleByteCodepage(cp))
         return false;
-    bool trailNext = false;
-    for (char ch : pending_) {
-        if (trailNext)
-            trailNext = false;
+    // Resume where the last call stopped, so that a long chain of such
+    // pairs costs linear time.
+    for (; pendingScanned_ < pending_.size(); ++pendingScanned_) {
+        if (pendingTrailNext_)
+            pendingTrailNext_ = false;
         else
-            trailNext = isLeadByte(cp, static_cast<unsigned char>(ch));
+            pendingTrailNext_ = isLeadByte(cp, static_cast<unsigned char>(pending_[pendingScanned_]));
     }
-    return trailNext;
+    return pendingTrailNext_;
 }
 
 void Reader::flushBytes()
@@ -778,6 +781,8 @@ void Reader::flushBytes()
         decoders_.decode(cp, bytes, fields_[std::size_t(s.field)].instruction);
     }
     pending_.clear();
+    pendingScanned_ = 0;
+    pendingTrailNext_ = false;
     lastByteFromHex_ = false;
 }
 
@@ -1140,8 +1145,11 @@ void Reader::finishPicture()
     QBuffer buffer(&pic.data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, pic.kind == PicPng ? "png" : "jpeg");
+    // A few bytes of PNG can claim a huge picture; allow what a real image
+    // of this many bytes could hold, and never more than a fixed ceiling.
     const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > kMaxImagePixels)
+    const qint64 allowed = std::min(kMaxImagePixels, std::max<qint64>(kMinImagePixels, 64 * pic.data.size()));
+    if (!size.isValid() || qint64(size.width()) * size.height() > allowed)
         return;
     QImage image;
     if (!reader.read(&image) || image.isNull())

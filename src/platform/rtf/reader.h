@@ -139,7 +139,7 @@ private:
 
     // Text
     int codepageOf(int font) const;
-    bool endsWithLeadByte() const;
+    bool endsWithLeadByte();
     void flushBytes();
     void appendChar(char32_t c);
     void appendText(QStringView text);
@@ -196,6 +196,8 @@ private:
     // Text not yet decoded, and decoded text not yet inserted
     std::string pending_;
     bool lastByteFromHex_ = false;
+    std::size_t pendingScanned_ = 0;  // how far endsWithLeadByte() has looked
+    bool pendingTrailNext_ = false;
     char16_t highSurrogate_ = 0;
     Decoders decoders_;
     QString run_;
