@@ -1,5 +1,7 @@
 #include "benchdoc.h"
 
+#include "platform/rtf/docformat.h"
+
 #include <QColor>
 #include <QRandomGenerator>
 #include <QStringEncoder>
@@ -137,9 +139,7 @@ BusinessDocument makeBusinessDocument(qsizetype bytes, unsigned seed)
 
 void setEditorFont(QTextDocument *doc)
 {
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSizeF(12);
-    doc->setDefaultFont(font);
+    doc->setDefaultFont(rtf::editorFont());
 }
 
 void buildDirectly(const BusinessDocument &source, QTextDocument *doc)

@@ -15,10 +15,6 @@ namespace {
 constexpr float kStepThreshold = 20.0f;
 constexpr float kSmallStep = 1.0f;
 constexpr float kLargeStep = 5.0f;
-// The editing control keeps sizes within what RTF and common word processors
-// accept; a step beyond leaves the size as it was.
-constexpr float kMinSize = 1.0f;
-constexpr float kMaxSize = 1638.0f;
 
 }  // namespace
 
@@ -70,8 +66,9 @@ void Form1::Toolbar1_ButtonClick(const ToolbarButton &Button) {
         }
         const float step = *size <= kStepThreshold ? kSmallStep : kLargeStep;
         const float wanted = key == QLatin1String("Up") ? *size + step : *size - step;
-        if (wanted >= kMinSize && wanted <= kMaxSize)
-            RichTextBox1->setSelFontSize(wanted);
+        // The control refuses a size RTF cannot hold (0 and below, above
+        // 1638) and keeps the old one; the panel shows what it holds.
+        RichTextBox1->setSelFontSize(wanted);
         const std::optional<float> now = RichTextBox1->SelFontSize();
         StatusBar1->setPanelText(3, now ? singleToText(*now) : QString());
     }

@@ -2,6 +2,7 @@
 
 #include "platform/editorwidget.h"
 #include "platform/errors.h"
+#include "platform/rtf/docformat.h"
 #include "platform/rtf/rtf.h"
 
 #include <QBrush>
@@ -22,8 +23,6 @@ namespace pennaro {
 
 namespace {
 
-const char *const kDefaultFamily = "宋体";
-constexpr double kDefaultPointSize = 12.0;
 // The largest size RTF and the classic rich edit control accept.
 constexpr double kMaxPointSize = 1638.0;
 
@@ -158,8 +157,7 @@ double twipsPerPixelX() { return 1440.0 / screenDpiX(); }
 double twipsPerPixelY() { return 1440.0 / screenDpiY(); }
 
 RichTextBox::RichTextBox(QWidget *parent) : QObject(parent), edit_(new EditorWidget(parent)) {
-    QFont font(QString::fromUtf8(kDefaultFamily));
-    font.setPointSizeF(kDefaultPointSize);
+    const QFont font = rtf::editorFont();
     // The widget's own font is what QTextEdit hands to the document on every
     // font change of the window, so both are set.
     edit_->setFont(font);
@@ -359,6 +357,12 @@ void RichTextBox::LoadFile(const QString &fileName, int fileType) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw PlatformError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    // Refuse a file that is not RTF from its first bytes: start-up retries a
+    // failed load thousands of times, and a large picture or archive named
+    // by mistake must not be read whole each time.
+    const QByteArray head = file.peek(1024).trimmed();
+    if (head.size() >= 5 && !rtf::looksLikeRtf(head))
+        throw PlatformError(QStringLiteral("%1: not an RTF file").arg(QDir::toNativeSeparators(fileName)));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw PlatformError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString()));

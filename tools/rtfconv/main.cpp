@@ -3,6 +3,7 @@
 // rtfconv dump IN.rtf            formatting runs, one per line, tab-separated:
 //                                start length font size colour bold italic
 //                                underline strikethrough
+#include "platform/rtf/docformat.h"
 #include "platform/rtf/rtf.h"
 
 #include <QBrush>
@@ -23,17 +24,10 @@ int fail(const QString &message)
     return 1;
 }
 
-// The editing control's document font; characters the file gives no font
-// or size show in it, and Save writes it out for them.
-const char *const kEditorFamily = "宋体";
-constexpr double kEditorPointSize = 12.0;
-
 // Loads like the editor's LoadFile: the file must read and must be RTF.
 bool load(const QString &path, QTextDocument *doc, QString *error)
 {
-    QFont font(QString::fromUtf8(kEditorFamily));
-    font.setPointSizeF(kEditorPointSize);
-    doc->setDefaultFont(font);
+    doc->setDefaultFont(pennaro::rtf::editorFont());
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -22,6 +22,8 @@
 //                  document (QTextDocument::ImageResource, a QImage)
 #pragma once
 
+#include <QFont>
+#include <QString>
 #include <QTextFormat>
 
 namespace pennaro::rtf {
@@ -31,6 +33,15 @@ enum DocProperty {
 };
 
 constexpr double kTwipsPerDocUnit = 15.0;  // 1440 twips per inch, 96 units per inch
+
+// The editing control's own font. A character the file gives no font or size
+// shows in it, and Save writes it out for such characters; the tools that
+// must behave like the editor use it too.
+inline QFont editorFont() {
+    QFont font(QStringLiteral("宋体"));
+    font.setPointSizeF(12.0);
+    return font;
+}
 
 inline double twipsToUnits(double twips) { return twips / kTwipsPerDocUnit; }
 inline int unitsToTwips(double units) { return int(units * kTwipsPerDocUnit + (units >= 0 ? 0.5 : -0.5)); }
