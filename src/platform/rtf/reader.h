@@ -14,6 +14,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <cstddef>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -21,6 +22,24 @@
 class QTextTable;
 
 namespace pennaro::rtf {
+
+// Limits that keep hostile input from costing more than it is worth. None of
+// them is anywhere near what a real document uses.
+namespace limits {
+constexpr int kMaxDepth = 512;          // nested groups
+constexpr int kMaxTableDepth = 16;      // tables inside tables
+constexpr int kMaxColumns = 63;         // what Word allows in a row
+constexpr std::size_t kMaxFonts = 16384;
+constexpr std::size_t kMaxColors = 16384;
+constexpr std::size_t kMaxStyles = 4096;
+constexpr std::size_t kMaxStyleWords = 256;
+constexpr int kMaxStyleChain = 8;
+constexpr std::size_t kMaxFontName = 256;
+constexpr int kMaxTwips = 31680;        // 22 inches
+constexpr qint64 kMaxImagePixels = 40'000'000;
+constexpr qint64 kMinImagePixels = 4'000'000;
+constexpr std::size_t kMaxFields = 100000;
+}  // namespace limits
 
 // Character properties as RTF states them; turned into a QTextCharFormat only
 // when a run of text is inserted.
