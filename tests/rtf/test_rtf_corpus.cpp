@@ -113,6 +113,7 @@ private slots:
     void fixtureText();
     void fixtureFormatting_data();
     void fixtureFormatting();
+    void fixtureStructure();
     void corpusText_data();
     void corpusText();
     void corpusImage();
@@ -180,6 +181,31 @@ void TestRtfCorpus::fixtureFormatting()
         QCOMPARE(formatOf(doc, QString::fromUtf8("大号字体")).fontPointSize(), 20.0);
         QCOMPARE(formatOf(doc, QString::fromUtf8("小号注释")).fontPointSize(), 9.0);
     }
+}
+
+// Lists, a link and a table inside a table, as LibreOffice writes them.
+void TestRtfCorpus::fixtureStructure()
+{
+    QTextDocument doc;
+    QVERIFY(readDocument(readAll(kFixtures + "/libreoffice_structure.rtf"), &doc).ok);
+    const QTextCharFormat link = formatOf(doc, QString::fromUtf8("在线报名"));
+    QVERIFY(link.isAnchor());
+    QCOMPARE(QUrl(link.anchorHref()), QUrl(QString::fromUtf8("https://example.com/报名")));
+    QVERIFY(!formatOf(doc, QString::fromUtf8("第二项")).isAnchor());
+
+    QTextTable *outer = firstTable(doc);
+    QVERIFY(outer);
+    QCOMPARE(outer->columns(), 2);
+    QTextTable *inner = nullptr;
+    for (QTextFrame *f : outer->childFrames())
+        if ((inner = qobject_cast<QTextTable *>(f)))
+            break;
+    QVERIFY(inner);
+    QCOMPARE(inner->columns(), 2);
+    QCOMPARE(inner->cellAt(0, 1).firstCursorPosition().block().text(), QString::fromUtf8("内层乙"));
+    QCOMPARE(outer->cellAt(doc.find(QString::fromUtf8("外层之后")).position()).column(), 0);
+    QCOMPARE(outer->cellAt(doc.find(QString::fromUtf8("右侧")).position()).column(), 1);
+    QCOMPARE(doc.find(QString::fromUtf8("居中")).block().blockFormat().alignment(), Qt::AlignHCenter);
 }
 
 void TestRtfCorpus::corpusText_data()

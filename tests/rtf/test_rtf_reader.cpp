@@ -525,6 +525,15 @@ void TestRtfReader::tables()
     QVERIFY(doc->toPlainText().startsWith("before\n"));
     QVERIFY(doc->toPlainText().endsWith("\nafter"));
 
+    // An empty cell after the defined ones adds no column.
+    auto extra = load("{\\rtf1\\trowd\\cellx100\\cellx200\\pard\\intbl a\\cell b\\cell\\cell\\row}");
+    QTextTable *two = nullptr;
+    for (QTextFrame *f : extra->rootFrame()->childFrames())
+        if ((two = qobject_cast<QTextTable *>(f)))
+            break;
+    QVERIFY(two);
+    QCOMPARE(two->columns(), 2);
+
     // More cells than \cellx, and a row without any definition.
     QCOMPARE(textOf("{\\rtf1\\trowd\\cellx100\\pard\\intbl a\\cell b\\cell c\\cell\\row}").split('\n', Qt::SkipEmptyParts),
              QStringList({"a", "b", "c"}));

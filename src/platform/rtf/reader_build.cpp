@@ -355,6 +355,14 @@ void Reader::endParagraph(bool pageBreak)
 void Reader::endCell(int level)
 {
     level = std::min(level, kMaxTableDepth);
+    if (int(tables_.size()) == level) {
+        // An empty cell past both the row's \cellx list and the columns we
+        // have: some writers end a row with one; it holds nothing.
+        const TableLevel &t = tables_.back();
+        const int defined = int(cellx_.size());
+        if (t.cellEnded && !t.rowEnded && defined > 0 && t.col + 1 >= defined && t.col + 1 >= t.table->columns())
+            return;
+    }
     placeCursor(level);
     flushRun();
     applyBlockFormat();
