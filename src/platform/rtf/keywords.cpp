@@ -96,7 +96,8 @@ const Entry kEntries[] = {
     {"sa", {Kw::SpaceAfter, 0}}, {"sl", {Kw::LineSpacing, 0}}, {"slmult", {Kw::LineMult, 0}},
     {"intbl", {Kw::InTable, 0}}, {"itap", {Kw::Itap, 0}},
 
-    {"par", {Kw::Par, 0}}, {"sect", {Kw::Par, 0}}, {"line", {Kw::Line, 0}}, {"tab", {Kw::Tab, 0}},
+    {"par", {Kw::Par, 0}}, {"sect", {Kw::Par, 0}}, {"column", {Kw::Par, 0}},
+    {"line", {Kw::Line, 0}}, {"tab", {Kw::Tab, 0}},
     {"page", {Kw::Page, 0}}, {"cell", {Kw::Cell, 0}}, {"nestcell", {Kw::NestCell, 0}},
     {"row", {Kw::Row, 0}}, {"nestrow", {Kw::NestRow, 0}}, {"trowd", {Kw::Trowd, 0}},
     {"cellx", {Kw::Cellx, 0}}, {"chftn", {Kw::Chftn, 0}},
