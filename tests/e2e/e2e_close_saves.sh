@@ -7,7 +7,7 @@ set -euo pipefail
 bin=$(readlink -f "$1")
 rtfconv=$(readlink -f "$(dirname "$bin")/../tools/rtfconv/rtfconv")
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP_E2E:-}" ] || rm -rf "$work"' EXIT
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -p "$XDG_CONFIG_HOME"
@@ -17,8 +17,9 @@ printf '%s\n' '{\rtf1\ansi\ansicpg936\deff0{\fonttbl{\f0\fcharset134 \'"'"'cb\'"
 
 cat > "$work/drive.sh" <<'DRIVE'
 set -u
+unset QT_QPA_PLATFORM   # the real X server, not the test suite's offscreen one
 openbox >/dev/null 2>&1 &
-sleep 0.5
+for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
 "$BIN" "$DOC" >"$WORK/app.log" 2>&1 &
 app=$!
 wait_for() {  # wait_for NAME: the id of a window named NAME
