@@ -109,7 +109,10 @@ void Form1::connectHandlers() {
 void Form1::runHandler(const std::function<void()> &handler) {
     if (ended_)
         return;
-    guarded(handler);
+    // Once a handler has ended the program, no other one runs, whatever
+    // events are still queued.
+    if (!guarded(handler))
+        ended_ = true;
 }
 
 // ---- geometry ---------------------------------------------------------

@@ -7,16 +7,18 @@
 
 namespace pennaro {
 
-void guarded(const std::function<void()> &handler) {
+bool guarded(const std::function<void()> &handler) {
     try {
         handler();
     } catch (const EndProgram &) {
         // The process is on its way out; nothing more to do here.
+        return false;
     } catch (const std::exception &e) {
         qWarning("pennaro: a command failed: %s", e.what());
     } catch (...) {
         qWarning("pennaro: a command failed");
     }
+    return true;
 }
 
 }  // namespace pennaro

@@ -7,6 +7,7 @@
 
 namespace pennaro {
 
-void guarded(const std::function<void()> &handler);
+// Returns false when the handler ended the program (EndProgram).
+bool guarded(const std::function<void()> &handler);
 
 }  // namespace pennaro
