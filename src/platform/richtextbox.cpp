@@ -373,7 +373,16 @@ void RichTextBox::LoadFile(const QString &fileName, int fileType) {
     QTextDocument *doc = edit_->document();
     bool changed = false;
     const auto probe = connect(edit_, &QTextEdit::textChanged, this, [&changed] { changed = true; });
+    // With a null page size the layout ignores the changes; restoring it
+    // afterwards counts as a fresh document, which Qt lays out a part at a
+    // time from the top, so even a very large file shows at once. The caret
+    // goes to the start before that: left where the insertion pushed it, at
+    // the end, it would have every line shaped just to repaint it.
+    const QSizeF pageSize = doc->pageSize();
+    doc->setPageSize(QSizeF(0, 0));
     const rtf::ReadResult result = rtf::readDocument(bytes, doc);
+    edit_->setTextCursor(QTextCursor(doc));
+    doc->setPageSize(pageSize);
     disconnect(probe);
     if (!result.ok)
         throw PlatformError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(fileName), result.error));
@@ -381,9 +390,8 @@ void RichTextBox::LoadFile(const QString &fileName, int fileType) {
     // see it; only a file that is not RTF at all is refused.
     doc->clearUndoRedoStacks();
     doc->setModified(false);
-    // The caret goes to the start, so the insertion format (and with it the
-    // font shown for the caret) follows the document's first character.
-    edit_->setTextCursor(QTextCursor(doc));
+    // The caret at the start takes the insertion format (and with it the
+    // font shown for the caret) from the document's first character.
     edit_->ensureCursorVisible();
     if (!changed)
         emit Change();
