@@ -447,6 +447,28 @@ void TestRtfReader::paragraphProperties()
     QCOMPARE(blockOf(*doc, "outer").alignment(), Qt::AlignHCenter);
     // \pard resets, and a paragraph without \par still gets its properties.
     QVERIFY(!blockOf(*doc, "l").hasProperty(QTextFormat::BlockAlignment));
+    QCOMPARE(blockOf(*load("{\\rtf1 a\\par\\pard\\qr\\li720 last}"), "last").alignment(), Qt::AlignRight);
+
+    // Tab stops: the kind applies to the next \tx only; a style's stops
+    // are the paragraph's, and \pard clears them.
+    auto tabbed = load("{\\rtf1{\\stylesheet{\\s1\\tx720 Tabbed;}}"
+                       "\\pard\\tx1440\\tqr\\tx4320\\tqc\\tqdec\\tx5760\\tx7200 row\\tab 1\\par"
+                       "\\pard\\s1 styled\\par\\pard plain\\par}");
+    const QList<QTextOption::Tab> stops = blockOf(*tabbed, "row").tabPositions();
+    QCOMPARE(stops.size(), 4);
+    QCOMPARE(stops[0].position, 96.0);
+    QCOMPARE(stops[0].type, QTextOption::LeftTab);
+    QCOMPARE(stops[1].type, QTextOption::RightTab);
+    QCOMPARE(stops[1].position, 288.0);
+    QCOMPARE(stops[2].type, QTextOption::DelimiterTab);
+    QCOMPARE(stops[3].type, QTextOption::LeftTab);
+    QCOMPARE(blockOf(*tabbed, "styled").tabPositions().size(), 1);
+    QVERIFY(blockOf(*tabbed, "plain").tabPositions().isEmpty());
+    QString many = QStringLiteral("{\\rtf1\\pard");
+    for (int i = 1; i <= 100; ++i)
+        many += QStringLiteral("\\tx%1").arg(i * 100);
+    auto crowded = load((many + QStringLiteral(" many}")).toLatin1());
+    QCOMPARE(blockOf(*crowded, "many").tabPositions().size(), 32);
 
     auto paged = load("{\\rtf1 a\\page b}");
     QCOMPARE(blockOf(*paged, "b").pageBreakPolicy(), QTextFormat::PageBreak_AlwaysBefore);

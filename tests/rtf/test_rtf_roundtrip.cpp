@@ -69,17 +69,19 @@ struct BlockLook {
     double left = 0, right = 0, indent = 0, top = 0, bottom = 0;
     int lineType = 0;
     double line = 0;
+    QString tabs;  // "type@position ..." rounded to whole units
 
     bool sameAs(const BlockLook &o) const
     {
         auto near = [](double a, double b) { return std::abs(a - b) < 0.5; };
         return align == o.align && near(left, o.left) && near(right, o.right) && near(indent, o.indent)
-            && near(top, o.top) && near(bottom, o.bottom) && lineType == o.lineType && near(line, o.line);
+            && near(top, o.top) && near(bottom, o.bottom) && lineType == o.lineType && near(line, o.line)
+            && tabs == o.tabs;
     }
     QString describe() const
     {
-        return QStringLiteral("align %1 margins %2/%3/%4 %5/%6 line %7:%8")
-            .arg(align).arg(left).arg(right).arg(indent).arg(top).arg(bottom).arg(lineType).arg(line);
+        return QStringLiteral("align %1 margins %2/%3/%4 %5/%6 line %7:%8 tabs %9")
+            .arg(align).arg(left).arg(right).arg(indent).arg(top).arg(bottom).arg(lineType).arg(line).arg(tabs);
     }
 };
 
@@ -94,6 +96,8 @@ BlockLook lookOf(const QTextBlockFormat &f)
     l.indent = f.textIndent();
     l.top = f.topMargin();
     l.bottom = f.bottomMargin();
+    for (const QTextOption::Tab &t : f.tabPositions())
+        l.tabs += QStringLiteral("%1@%2 ").arg(int(t.type)).arg(std::lround(t.position));
     l.lineType = f.lineHeightType();
     l.line = l.lineType == QTextBlockFormat::SingleHeight ? 0 : f.lineHeight();
     if (l.lineType == QTextBlockFormat::ProportionalHeight && std::abs(l.line - 100) < 0.01) {
@@ -233,6 +237,14 @@ QTextBlockFormat randomBlockFormat(QRandomGenerator &rng)
         b.setRightMargin(rng.bounded(100));
     if (rng.bounded(4) == 0)
         b.setTextIndent(int(rng.bounded(80)) - 40);
+    if (rng.bounded(5) == 0) {
+        QList<QTextOption::Tab> tabs;
+        for (int at = 0, n = 1 + int(rng.bounded(4)); n > 0; --n) {
+            at += 20 + int(rng.bounded(150));
+            tabs.append(QTextOption::Tab(at, QTextOption::TabType(rng.bounded(3))));
+        }
+        b.setTabPositions(tabs);
+    }
     if (rng.bounded(4) == 0)
         b.setTopMargin(rng.bounded(30));
     if (rng.bounded(4) == 0)

@@ -157,6 +157,10 @@ void Reader::closeGroup(bool finishDestination)
         return;
     const State closed = stack_.back();
     stack_.pop_back();
+    // The last paragraph often has no \par: it keeps the properties that
+    // were in force when the document's group closed.
+    if (stack_.size() == 1)
+        stack_.back().para = closed.para;
     const State &outer = stack_.back();
     if (!finishDestination)
         return;
@@ -500,6 +504,12 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
     case Kw::LineSpacing: p.lineSpacing = clampTwips(param); break;
     case Kw::LineMult: p.lineMultiple = onOff(param, hasParam); break;
     case Kw::InTable: p.inTable = true; break;
+    case Kw::TabKind: p.nextTabKind = std::uint8_t(value); break;
+    case Kw::TabStop:
+        if (hasParam && param > 0 && p.tabCount < limits::kMaxTabStops)
+            p.tabs[p.tabCount++] = {std::min(param, kMaxTwips), p.nextTabKind};
+        p.nextTabKind = 0;
+        break;
     case Kw::Itap: p.itap = std::clamp(param, 0, kMaxTableDepth); break;
     default: return false;
     }

@@ -14,6 +14,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <unordered_map>
@@ -34,6 +35,7 @@ constexpr std::size_t kMaxColors = 16384;
 constexpr std::size_t kMaxStyles = 4096;
 constexpr std::size_t kMaxStyleWords = 256;
 constexpr int kMaxStyleChain = 8;
+constexpr int kMaxTabStops = 32;        // per paragraph; Word stops at 64, few use 10
 constexpr std::size_t kMaxFontName = 256;
 constexpr int kMaxTwips = 31680;        // 22 inches
 constexpr qint64 kMaxImagePixels = 40'000'000;
@@ -75,6 +77,15 @@ struct ParaProps {
     bool lineMultiple = false;
     bool inTable = false;
     int itap = 0;
+    // Tab stops in the order given; the kind applies to the next \tx.
+    struct TabStop {
+        int twips = 0;
+        std::uint8_t kind = 0;  // QTextOption::TabType
+        bool operator==(const TabStop &) const = default;
+    };
+    std::array<TabStop, limits::kMaxTabStops> tabs{};
+    std::uint8_t tabCount = 0;
+    std::uint8_t nextTabKind = 0;
     bool operator==(const ParaProps &) const = default;
 };
 

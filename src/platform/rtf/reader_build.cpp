@@ -214,6 +214,16 @@ QTextBlockFormat Reader::blockFormat(const ParaProps &p)
         f.setRightMargin(twipsToUnits(p.right));
     if (p.first)
         f.setTextIndent(twipsToUnits(p.first));
+    if (p.tabCount) {
+        QList<QTextOption::Tab> tabs;
+        tabs.reserve(p.tabCount);
+        for (int i = 0; i < p.tabCount; ++i) {
+            const auto &t = p.tabs[size_t(i)];
+            const auto type = QTextOption::TabType(t.kind);
+            tabs.append(QTextOption::Tab(twipsToUnits(t.twips), type, type == QTextOption::DelimiterTab ? QChar('.') : QChar()));
+        }
+        f.setTabPositions(tabs);
+    }
     if (p.before)
         f.setTopMargin(twipsToUnits(p.before));
     if (p.after)

@@ -289,6 +289,18 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
         b.putWord("\\ri", ri);
     if (const int fi = unitsToTwips(format.textIndent()))
         b.putWord("\\fi", fi);
+    for (const QTextOption::Tab &tab : format.tabPositions()) {
+        const int tx = unitsToTwips(tab.position);
+        if (tx <= 0)
+            continue;
+        switch (tab.type) {
+        case QTextOption::RightTab: b.put("\\tqr"); break;
+        case QTextOption::CenterTab: b.put("\\tqc"); break;
+        case QTextOption::DelimiterTab: b.put("\\tqdec"); break;
+        default: break;
+        }
+        b.putWord("\\tx", tx);
+    }
     if (const int sb = unitsToTwips(format.topMargin()))
         b.putWord("\\sb", sb);
     if (const int sa = unitsToTwips(format.bottomMargin()))
