@@ -464,6 +464,13 @@ void TestRtfReader::paragraphProperties()
     QCOMPARE(stops[3].type, QTextOption::LeftTab);
     QCOMPARE(blockOf(*tabbed, "styled").tabPositions().size(), 1);
     QVERIFY(blockOf(*tabbed, "plain").tabPositions().isEmpty());
+    // A list item's hanging first line: the stop at the indent is where the
+    // text after the label starts, counted from the label.
+    auto listed = load("{\\rtf1\\pard\\li720\\fi-360\\tx360\\tx720\\tx1080 \\bullet\\tab item}");
+    const QList<QTextOption::Tab> hanging = blockOf(*listed, "item").tabPositions();
+    QCOMPARE(hanging.size(), 2);
+    QCOMPARE(hanging[0].position, 24.0);
+    QCOMPARE(hanging[1].position, 48.0);
     QString many = QStringLiteral("{\\rtf1\\pard");
     for (int i = 1; i <= 100; ++i)
         many += QStringLiteral("\\tx%1").arg(i * 100);

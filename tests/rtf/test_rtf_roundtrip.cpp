@@ -240,7 +240,7 @@ QTextBlockFormat randomBlockFormat(QRandomGenerator &rng)
     if (rng.bounded(5) == 0) {
         QList<QTextOption::Tab> tabs;
         for (int at = 0, n = 1 + int(rng.bounded(4)); n > 0; --n) {
-            at += 20 + int(rng.bounded(150));
+            at += 50 + int(rng.bounded(150));  // past any hanging first line
             tabs.append(QTextOption::Tab(at, QTextOption::TabType(rng.bounded(3))));
         }
         b.setTabPositions(tabs);

@@ -215,12 +215,19 @@ QTextBlockFormat Reader::blockFormat(const ParaProps &p)
     if (p.first)
         f.setTextIndent(twipsToUnits(p.first));
     if (p.tabCount) {
+        // RTF measures tab stops from the paragraph area's left edge; Qt
+        // from where the line starts. Counting from the first line's start
+        // puts list labels and their text where the writer meant them.
+        const int firstLine = p.left + p.first;
         QList<QTextOption::Tab> tabs;
         tabs.reserve(p.tabCount);
         for (int i = 0; i < p.tabCount; ++i) {
             const auto &t = p.tabs[size_t(i)];
+            if (t.twips <= firstLine)
+                continue;  // behind the first line's start: no tab can reach it
             const auto type = QTextOption::TabType(t.kind);
-            tabs.append(QTextOption::Tab(twipsToUnits(t.twips), type, type == QTextOption::DelimiterTab ? QChar('.') : QChar()));
+            tabs.append(QTextOption::Tab(twipsToUnits(t.twips - firstLine), type,
+                                         type == QTextOption::DelimiterTab ? QChar('.') : QChar()));
         }
         f.setTabPositions(tabs);
     }

@@ -289,8 +289,11 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
         b.putWord("\\ri", ri);
     if (const int fi = unitsToTwips(format.textIndent()))
         b.putWord("\\fi", fi);
+    // Qt counts tab stops from where the first line starts, RTF from the
+    // paragraph area's left edge.
+    const double firstLine = format.leftMargin() + indentUnits + format.textIndent();
     for (const QTextOption::Tab &tab : format.tabPositions()) {
-        const int tx = unitsToTwips(tab.position);
+        const int tx = unitsToTwips(tab.position + firstLine);
         if (tx <= 0)
             continue;
         switch (tab.type) {
