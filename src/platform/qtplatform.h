@@ -19,18 +19,7 @@ struct QtPlatform {
     QtCommandLine commandLine;
     QtProcessControl process;
 
-    Services services() {
-        Services s;
-        s.dialogs = &dialogs;
-        s.clipboard = &clipboard;
-        s.settings = &settings;
-        s.registry = &registry;
-        s.input = &input;
-        s.fonts = &fonts;
-        s.commandLine = &commandLine;
-        s.process = &process;
-        return s;
-    }
+    Services services() { return Services::of(*this); }
 };
 
 }  // namespace pennaro

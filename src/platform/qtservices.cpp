@@ -67,17 +67,6 @@ constexpr long kWriteFault = 29;
 constexpr quint32 kKeySetValue = 0x2;
 const QByteArray kValueMagic = "PENNARO-REGISTRY-VALUE";
 
-QString rootFolderName(HKEY root) {
-    switch (root) {
-    case 0x80000000u: return QStringLiteral("HKEY_CLASSES_ROOT");
-    case 0x80000001u: return QStringLiteral("HKEY_CURRENT_USER");
-    case 0x80000002u: return QStringLiteral("HKEY_LOCAL_MACHINE");
-    case 0x80000003u: return QStringLiteral("HKEY_USERS");
-    case 0x80000005u: return QStringLiteral("HKEY_CURRENT_CONFIG");
-    default: return QString();
-    }
-}
-
 // A registry name as a file name: '/', '%', control characters and the
 // like are escaped; dots are too, so that "." and ".." stay names.
 QString encodeName(const QString &name) {
@@ -118,7 +107,7 @@ FileRegistry::FileRegistry(const QString &base)
                 : base) {}
 
 QString FileRegistry::keyFolder(HKEY root, const QString &subKey) const {
-    QString folder = base_ + QLatin1Char('/') + rootFolderName(root);
+    QString folder = base_ + QLatin1Char('/') + registryRootName(root);
     for (const QString &part : subKey.split(QLatin1Char('\\'), Qt::SkipEmptyParts))
         folder += QLatin1Char('/') + encodeName(part);
     return folder;
@@ -126,7 +115,7 @@ QString FileRegistry::keyFolder(HKEY root, const QString &subKey) const {
 
 QString FileRegistry::existingFolder(HKEY root, const QString &subKey) const {
     QString folder;
-    const QString rootName = rootFolderName(root);
+    const QString rootName = registryRootName(root);
     if (!rootName.isEmpty())
         folder = base_ + QLatin1Char('/') + rootName;
     else
@@ -147,7 +136,7 @@ QString FileRegistry::existingFolder(HKEY root, const QString &subKey) const {
 long FileRegistry::RegOpenKeyExA(HKEY root, const QByteArray &subKey, quint32 options, quint32 samDesired,
                                  HKEY *result) {
     Q_UNUSED(options);
-    if (rootFolderName(root).isEmpty() && !handles_.contains(root))
+    if (registryRootName(root).isEmpty() && !handles_.contains(root))
         return kInvalidHandle;
     const QString folder = existingFolder(root, keyParts(subKey).join(QLatin1Char('\\')));
     if (folder.isEmpty())
@@ -191,7 +180,7 @@ long FileRegistry::RegSetValueExA(HKEY key, const QByteArray &valueName, quint32
 }
 
 long FileRegistry::RegCloseKey(HKEY key) {
-    if (!rootFolderName(key).isEmpty())
+    if (!registryRootName(key).isEmpty())
         return ERROR_SUCCESS;  // the predefined roots are never really open
     return handles_.remove(key) ? ERROR_SUCCESS : kInvalidHandle;
 }

@@ -41,6 +41,19 @@ constexpr long ERROR_SUCCESS = 0;
 constexpr long ERROR_FILE_NOT_FOUND = 2;
 constexpr long ERROR_ACCESS_DENIED = 5;
 
+// The predefined root keys by name; empty for any other handle.
+inline QString registryRootName(HKEY root)
+{
+    switch (root) {
+    case 0x80000000u: return QStringLiteral("HKEY_CLASSES_ROOT");
+    case 0x80000001u: return QStringLiteral("HKEY_CURRENT_USER");
+    case 0x80000002u: return QStringLiteral("HKEY_LOCAL_MACHINE");
+    case 0x80000003u: return QStringLiteral("HKEY_USERS");
+    case 0x80000005u: return QStringLiteral("HKEY_CURRENT_CONFIG");
+    default: return QString();
+    }
+}
+
 class Registry {
 public:
     virtual ~Registry() = default;
@@ -98,6 +111,15 @@ struct Services {
     ScreenFonts *fonts = nullptr;
     CommandLine *commandLine = nullptr;
     ProcessControl *process = nullptr;
+
+    // The services of a platform that holds one of each as members named
+    // as above (the Qt one and the tests' scripted one).
+    template <class Platform>
+    static Services of(Platform &p)
+    {
+        return Services{&p.dialogs, &p.clipboard, &p.settings, &p.registry,
+                        &p.input,   &p.fonts,     &p.commandLine, &p.process};
+    }
 };
 
 }  // namespace pennaro

@@ -172,23 +172,8 @@ void ScriptedSettings::SaveSetting(const QString &app, const QString &section, c
 
 // ---- ScriptedRegistry ------------------------------------------------------
 
-namespace {
-
-QString rootName(HKEY root) {
-    switch (root) {
-    case 0x80000000u: return QStringLiteral("HKEY_CLASSES_ROOT");
-    case 0x80000001u: return QStringLiteral("HKEY_CURRENT_USER");
-    case 0x80000002u: return QStringLiteral("HKEY_LOCAL_MACHINE");
-    case 0x80000003u: return QStringLiteral("HKEY_USERS");
-    case 0x80000005u: return QStringLiteral("HKEY_CURRENT_CONFIG");
-    default: return QString();
-    }
-}
-
-}  // namespace
-
 long ScriptedRegistry::RegOpenKeyExA(HKEY root, const QByteArray &subKey, quint32, quint32, HKEY *result) {
-    QString base = rootName(root);
+    QString base = registryRootName(root);
     if (base.isEmpty())
         base = handles_.value(root);
     if (base.isEmpty())
@@ -254,16 +239,7 @@ void ScriptedProcess::End() {
 }
 
 Services ScriptedPlatform::services() {
-    Services s;
-    s.dialogs = &dialogs;
-    s.clipboard = &clipboard;
-    s.settings = &settings;
-    s.registry = &registry;
-    s.input = &input;
-    s.fonts = &fonts;
-    s.commandLine = &commandLine;
-    s.process = &process;
-    return s;
+    return Services::of(*this);
 }
 
 }  // namespace pennaro::testing
