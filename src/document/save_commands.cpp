@@ -36,7 +36,7 @@ bool Form1::mnuSaveAsItem_Click() {
     CommonDialog1.CancelError = true;
     QString fileName;
     try {
-        CommonDialog1.ShowSave();
+        CommonDialog1.ShowSave(withRtfExtension);
         fileName = withRtfExtension(CommonDialog1.FileName);
     } catch (const PlatformError &) {
         return false;  // Cancel, or the dialog could not be shown: silently

@@ -34,7 +34,7 @@ void CommonDialog::ShowOpen() {
     acceptFile(*answer);
 }
 
-void CommonDialog::ShowSave() {
+void CommonDialog::ShowSave(const std::function<QString(const QString &)> &savedAs) {
     FileDialogRequest request = fileRequest(FileDialogKind::Save, *this);
     for (;;) {
         const std::optional<FileDialogAnswer> answer = host_.fileDialog(request);
@@ -44,12 +44,13 @@ void CommonDialog::ShowSave() {
             return;
         }
         const QString path = QFileInfo(answer->path).absoluteFilePath();
-        if (!QFileInfo::exists(path)) {
+        const QString target = savedAs ? savedAs(path) : path;
+        if (!QFileInfo::exists(target)) {
             acceptFile(*answer);
             return;
         }
         MessageBoxRequest confirm;
-        confirm.prompt = texts::confirmReplace(QDir::toNativeSeparators(path));
+        confirm.prompt = texts::confirmReplace(QDir::toNativeSeparators(target));
         confirm.buttons = vbYesNo;
         if (host_.messageBox(confirm) == vbYes) {
             acceptFile(*answer);

@@ -6,6 +6,7 @@
 #include "platform/dialoghost.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QPrinter;
@@ -53,8 +54,11 @@ public:
     // becomes the process's current directory.
     // ShowSave never requires the file to exist, whatever Flags holds, and
     // asks before replacing an existing file (No shows the dialog again).
+    // A caller that will write to another name than the chosen one (adding
+    // an extension) passes that rule, so that the question is about the
+    // file that would really be replaced.
     void ShowOpen();
-    void ShowSave();
+    void ShowSave(const std::function<QString(const QString &)> &savedAs = {});
     void ShowFont();
     void ShowColor();
     void ShowPrinter();

@@ -169,6 +169,22 @@ void SaveCommands::saveAsAsksBeforeReplacing() {
     f.run([&] { f.form->mnuSaveAsItem_Click(); });
     QCOMPARE(FormFixture::readRtfText(existing), QStringLiteral("new content"));
     QCOMPARE(f.panel(1), existing);
+    QCOMPARE(f.platform.dialogs.takeShown().size(), 2);
+
+    // The question is about the file the extension rule leads to: "old"
+    // would replace old.rtf, and a file named just "other" is not at stake.
+    f.type(QStringLiteral(" again"));
+    f.platform.dialogs.answerSave(f.path("old"));
+    f.platform.dialogs.answerMessage(vbNo);
+    f.platform.dialogs.answerSave(f.path("fresh"));
+    f.writeRtf("fresh", QStringLiteral("an unrelated file without extension"));
+    f.run([&] { f.form->mnuSaveAsItem_Click(); });
+    shown = f.platform.dialogs.takeShown();
+    QCOMPARE(shown.size(), 3);
+    QVERIFY(shown[1].prompt.contains(existing));
+    QCOMPARE(FormFixture::readRtfText(existing), QStringLiteral("new content"));
+    QCOMPARE(FormFixture::readRtfText(f.path("fresh.rtf")), QStringLiteral("new content again"));
+    QCOMPARE(FormFixture::readRtfText(f.path("fresh")), QStringLiteral("an unrelated file without extension"));
 }
 
 void SaveCommands::failedWritesAreReportedAndHarmless_data() {
