@@ -404,14 +404,14 @@ void RichTextBox::SaveFile(const QString &fileName, int fileType) {
     const QByteArray bytes = rtf::writeDocument(edit_->document());
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw PlatformError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString()));
+        throw PlatformError(file.errorString());
     if (file.write(bytes) != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        throw PlatformError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(fileName), reason));
+        throw PlatformError(reason);
     }
     if (!file.commit())
-        throw PlatformError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString()));
+        throw PlatformError(file.errorString());
 }
 
 void RichTextBox::SelPrint(QPrinter *printer) {

@@ -61,7 +61,9 @@ public:
     // the text typed next.
 
     // File type 0 is RTF, the only type there is. Both throw PlatformError
-    // with a one-line reason; SaveFile writes through QSaveFile, so a failed
+    // with a one-line reason (LoadFile's names the file; SaveFile's does not,
+    // as its callers name the file themselves); SaveFile writes through
+    // QSaveFile, so a failed
     // write leaves the old file as it was. A relative name is taken against
     // the process's current directory. LoadFile raises Change and leaves no
     // undo step.
