@@ -6,6 +6,7 @@
 #include "platform/richtextbox.h"
 #include "resources/texts.h"
 #include "shell/clientarea.h"
+#include "shell/fontnamebox.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -83,7 +84,7 @@ void Form1::buildToolbar() {
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setGeometry(toPixelsX(kComboLeft), toPixelsY(kComboTop), toPixelsX(kComboWidth), toPixelsY(kComboHeight));
     Combo1->setEditText(texts::ComboStart);
-    connect(Combo1, &QComboBox::activated, this, [this](int) { runHandler([this] { Combo1_Click(); }); });
+    new FontNameBox(Combo1, this, [this] { runHandler([this] { Combo1_Click(); }); });
 }
 
 }  // namespace pennaro
