@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QSessionManager>
 
 namespace pennaro {
 
@@ -20,6 +21,16 @@ int runEditor(int &argc, char **argv, const std::function<void(Form1 &)> &afterS
     Form1 window(platform.services());
     // Start-up runs before the window is first shown.
     guarded([&] { window.Form_Load(); });
+    // Logging off or shutting down closes the window as the user would, with
+    // the offer to save; when the user cancels, or the save did not write,
+    // the session is asked to wait. Without leave to ask, nothing is done.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager &manager) {
+        if (window.isVisible() && manager.allowsInteraction()) {
+            if (!window.close())
+                manager.cancel();
+            manager.release();
+        }
+    });
     window.show();
     if (afterShow)
         afterShow(window);
