@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSizeGrip>
 #include <QTime>
 #include <QTimer>
 #include <cmath>
@@ -38,6 +39,11 @@ StatusBar::StatusBar(QWidget *parent) : QFrame(parent) {
         panels_[i] = label;
     }
     panels_[3]->setAlignment(Qt::AlignCenter);
+    // A sizing grip in the corner, as a resizable window's status bar has;
+    // with it the first panel comes to 6030 twips at the design size.
+    auto *grip = new QSizeGrip(this);
+    grip->setFixedWidth(12);
+    row->addWidget(grip, 0, Qt::AlignBottom);
 
     clock_ = new QTimer(this);
     clock_->setInterval(1000);
