@@ -217,6 +217,33 @@ private slots:
         QVERIFY(platform->dialogs.shown().isEmpty());
     }
 
+    // The failures of the whole start-up count together: 10000 of them, in
+    // whichever steps, are retried; the 10001st gives up.
+    void retriesCountAcrossSteps_data() {
+        QTest::addColumn<int>("fontFailures");
+        QTest::addColumn<int>("commandFailures");
+        QTest::addColumn<bool>("givesUp");
+        QTest::newRow("10000 in one step") << 10000 << 0 << false;
+        QTest::newRow("10000 in two steps") << 4000 << 6000 << false;
+        QTest::newRow("10001 in two steps") << 4000 << 6001 << true;
+    }
+    void retriesCountAcrossSteps() {
+        QFETCH(int, fontFailures);
+        QFETCH(int, commandFailures);
+        QFETCH(bool, givesUp);
+        platform->fonts.failuresLeft = fontFailures;
+        platform->commandLine.failuresLeft = commandFailures;
+        platform->commandLine.text = kChineseFixture;
+        Form1 &f = start();
+        QCOMPARE(comboItems(f.Combo1), platform->fonts.names);
+        if (givesUp) {
+            verifyFailedStart(f);
+        } else {
+            QCOMPARE(f.StatusBar1->panelText(1), kChineseFixture);
+            QCOMPARE(f.Modified, false);
+        }
+    }
+
     // Placement values that are numbers but no window can take still make
     // every attempt fail; start-up gives up at the same point.
     void impossiblePlacementGivesUpBeforeTheFontList() {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "platform/dialoghost.h"
+#include "platform/errors.h"
 #include "platform/services.h"
 
 #include <QList>
@@ -138,18 +139,28 @@ private:
     QPointer<QWidget> focus_;
 };
 
+// Throws a PlatformError while count is above zero, counting it down.
+inline void failOnce(int &count) {
+    if (count > 0) {
+        --count;
+        throw PlatformError(QStringLiteral("scripted failure"));
+    }
+}
+
 class ScriptedFonts : public ScreenFonts {
 public:
-    int FontCount() override { return int(names.size()); }
+    int FontCount() override { failOnce(failuresLeft); return int(names.size()); }
     QString Fonts(int index) override { return names.value(index); }
     QStringList names{QStringLiteral("宋体"), QStringLiteral("Arial"), QStringLiteral("黑体"),
                       QStringLiteral("Arial")};
+    int failuresLeft = 0;  // FontCount fails this many times before it answers
 };
 
 class ScriptedCommandLine : public CommandLine {
 public:
-    QString Command() override { return text; }
+    QString Command() override { failOnce(failuresLeft); return text; }
     QString text;
+    int failuresLeft = 0;  // Command fails this many times before it answers
 };
 
 class ScriptedProcess : public ProcessControl {
