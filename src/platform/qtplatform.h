@@ -1,5 +1,7 @@
 // Every platform service of the running program in one place:
-//   QtPlatform platform;
+//   QtCommandLine commandLine(argc, argv);  // before QApplication takes its options out
+//   QApplication app(argc, argv);
+//   QtPlatform platform(commandLine);
 //   Form1 window(platform.services());
 #pragma once
 
@@ -7,9 +9,13 @@
 #include "platform/qtservices.h"
 #include "platform/services.h"
 
+#include <utility>
+
 namespace pennaro {
 
 struct QtPlatform {
+    explicit QtPlatform(QtCommandLine line) : commandLine(std::move(line)) {}
+
     QtDialogHost dialogs;
     QtClipboard clipboard;
     QtSettingsStore settings;

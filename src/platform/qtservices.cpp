@@ -244,7 +244,12 @@ QString QtScreenFonts::Fonts(int index) {
     return list.at(index);
 }
 
-QString QtCommandLine::Command() { return QCoreApplication::arguments().mid(1).join(QLatin1Char(' ')); }
+QtCommandLine::QtCommandLine(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i)
+        words_ << QString::fromLocal8Bit(argv[i]);
+}
+
+QString QtCommandLine::Command() { return words_.join(QLatin1Char(' ')); }
 
 void QtProcessControl::End() {
     QCoreApplication::exit(0);

@@ -80,9 +80,17 @@ private:
     std::optional<QStringList> families_;
 };
 
+// The words after the program's name, joined by single spaces. They are
+// taken from main's argv before QApplication exists: QApplication removes
+// the options it knows (-style, -reverse, ...) from its own list, and a
+// file named like one of them must still reach start-up.
 class QtCommandLine : public CommandLine {
 public:
+    QtCommandLine(int argc, char **argv);
     QString Command() override;
+
+private:
+    QStringList words_;
 };
 
 class QtProcessControl : public ProcessControl {

@@ -12,12 +12,13 @@
 namespace pennaro {
 
 int runEditor(int &argc, char **argv, const std::function<void(Form1 &)> &afterShow) {
+    QtCommandLine commandLine(argc, argv);  // before QApplication takes its own options out
     QApplication app(argc, argv);
     QApplication::setApplicationName(texts::AppTitle);
     QApplication::setOrganizationName(texts::AppTitle);
     QApplication::setWindowIcon(applicationIcon());
 
-    QtPlatform platform;
+    QtPlatform platform(commandLine);
     Form1 window(platform.services());
     // Start-up runs before the window is first shown.
     guarded([&] { window.Form_Load(); });

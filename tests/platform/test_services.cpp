@@ -197,6 +197,20 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(PlatformError, fonts.Fonts(fonts.FontCount()));
         QVERIFY_THROWS_EXCEPTION(PlatformError, fonts.Fonts(-1));
     }
+
+    // The words after the program's name, as the program was started:
+    // joined by single spaces, blanks inside a word kept, and words that
+    // look like Qt's own options kept too (a QApplication built from the
+    // same argv takes those out of its list).
+    void commandLineWords() {
+        QByteArray words[] = {"pennaro", "-style", "fusion", "my  report.rtf", "\"x\"", "\xe4\xbd\xa0.rtf"};
+        char *argv[] = {words[0].data(), words[1].data(), words[2].data(), words[3].data(), words[4].data(),
+                        words[5].data()};
+        int argc = 6;
+        QtCommandLine line(argc, argv);
+        QCOMPARE(line.Command(), QStringLiteral("-style fusion my  report.rtf \"x\" 你.rtf"));
+        QCOMPARE(QtCommandLine(1, argv).Command(), QString());
+    }
 };
 
 int main(int argc, char **argv) {
