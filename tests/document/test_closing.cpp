@@ -7,7 +7,10 @@
 #include "shell/statusbar.h"
 #include "support/form_fixture.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScreen>
 #include <QTest>
 
 using namespace pennaro;
@@ -31,6 +34,14 @@ void openNamedAndEdit(FormFixture &f) {
     f.platform.dialogs.takeShown();
 }
 
+// A modified document named after a file in a folder that is no longer
+// there, so that writing it fails for real.
+DocumentView namedInMissingFolder(FormFixture &f) {
+    f.type(QStringLiteral("precious"));
+    f.form->StatusBar1->setPanelText(1, f.path("gone/x.rtf"));
+    return f.document();
+}
+
 QStringList placementKeys() {
     QStringList keys;
     for (const char *k : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
@@ -45,14 +56,15 @@ class Closing : public QObject {
 private slots:
     void changeNotificationSetsTheFlag();
     void closeUnmodifiedClearsWithoutPrompt();
+    void closeAnswers_data();
     void closeAnswers();
-    void closeYesWithoutNameKeepsTheDocument();
     void exitAnswers();
     void exitDoesNotLoseWorkWhenSaveDidNotHappen();
     void windowCloseStoresPlacement();
     void windowCloseCancelAndFailedSaveKeepWindowOpen();
+    void windowCloseMaximizedStoresItsBounds();
     void windowCloseMinimizedAndFailingKeys();
-    void toolbarNewSaveOpen();
+    void toolbarSaveAndOpen();
 };
 
 void Closing::changeNotificationSetsTheFlag() {
@@ -79,72 +91,87 @@ void Closing::closeUnmodifiedClearsWithoutPrompt() {
     QVERIFY(!f.form->Modified);  // although clearing raised a change
 }
 
+void Closing::closeAnswers_data() {
+    QTest::addColumn<QString>("button");
+    QTest::newRow("menu Close") << QString();
+    QTest::newRow("toolbar New") << QStringLiteral("New");
+}
+
+// Every answer to Close's prompt, from the menu and from the toolbar's New
+// button, which must behave exactly alike. Close never ends the program and
+// never touches the stored placement.
 void Closing::closeAnswers() {
+    QFETCH(QString, button);
+    const auto closeDocument = [&](FormFixture &f) {
+        QVERIFY(!f.run([&] {
+            if (button.isEmpty())
+                f.form->mnuCloseItem_Click();
+            else
+                f.form->Toolbar1_ButtonClick({button});
+        }));
+        QVERIFY(f.platform.settings.writes.isEmpty());
+        QCOMPARE(f.platform.dialogs.pending(), 0);
+    };
+    const DocumentView cleared{QString(), QString(), false};
     {  // Yes with a name: written, then cleared.
         FormFixture f;
         openNamedAndEdit(f);
         f.platform.dialogs.answerMessage(vbYes);
-        f.run([&] { f.form->mnuCloseItem_Click(); });
+        closeDocument(f);
         QCOMPARE(f.platform.dialogs.shown().size(), 1);
         expectSavePrompt(f.platform.dialogs.shown()[0]);
         QCOMPARE(FormFixture::readRtfText(f.path("named.rtf")), QStringLiteral("v2v1"));
-        QCOMPARE(f.form->RichTextBox1->Text(), QString());
-        QCOMPARE(f.panel(1), QString());
-        QVERIFY(!f.form->Modified);
+        QCOMPARE(f.document(), cleared);
+        QCOMPARE(f.panel(2), QString());
+        QCOMPARE(f.panel(3), QString());
     }
     {  // No: cleared, nothing written.
         FormFixture f;
         openNamedAndEdit(f);
         f.platform.dialogs.answerMessage(vbNo);
-        f.run([&] { f.form->mnuCloseItem_Click(); });
+        closeDocument(f);
         QCOMPARE(FormFixture::readRtfText(f.path("named.rtf")), QStringLiteral("v1"));
-        QCOMPARE(f.form->RichTextBox1->Text(), QString());
-        QVERIFY(!f.form->Modified);
+        QCOMPARE(f.document(), cleared);
     }
     {  // Cancel: nothing changes.
         FormFixture f;
         openNamedAndEdit(f);
         f.platform.dialogs.answerMessage(vbCancel);
-        f.run([&] { f.form->mnuCloseItem_Click(); });
-        QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("v2v1"));
-        QCOMPARE(f.panel(1), QStringLiteral("named.rtf"));
-        QVERIFY(f.form->Modified);
+        closeDocument(f);
+        QCOMPARE(f.platform.dialogs.shown().size(), 1);
+        QCOMPARE(FormFixture::readRtfText(f.path("named.rtf")), QStringLiteral("v1"));
+        QCOMPARE(f.document(), (DocumentView{QStringLiteral("v2v1"), QStringLiteral("named.rtf"), true}));
     }
     {  // Yes, but the write fails: reported, and the document stays.
         FormFixture f;
-        f.type(QStringLiteral("work"));
-        f.form->StatusBar1->setPanelText(1, f.path("gone/x.rtf"));
+        const DocumentView before = namedInMissingFolder(f);
         f.platform.dialogs.answerMessage(vbYes);
         f.platform.dialogs.answerMessage(vbOK);
-        f.run([&] { f.form->mnuCloseItem_Click(); });
+        closeDocument(f);
         QCOMPARE(f.platform.dialogs.shown().size(), 2);
-        QVERIFY(f.platform.dialogs.shown()[1].prompt.contains(f.path("gone/x.rtf")));
-        QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("work"));
-        QVERIFY(f.form->Modified);
+        expectCannotSave(f.platform.dialogs.shown()[1], before.name);
+        QCOMPARE(f.document(), before);
     }
-}
-
-void Closing::closeYesWithoutNameKeepsTheDocument() {
-    {  // Completed Save As: the document stays, under its new name.
+    {  // Yes without a name, Save As completed: the document stays, under
+       // its new name.
         FormFixture f;
         f.type(QStringLiteral("无名"));
         f.platform.dialogs.answerMessage(vbYes);
         f.platform.dialogs.answerSave(f.path("named"));
-        f.run([&] { f.form->mnuCloseItem_Click(); });
+        closeDocument(f);
         QCOMPARE(f.platform.dialogs.shown()[1].kind, DialogKind::FileSave);
-        QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("无名"));
-        QCOMPARE(f.panel(1), f.path("named.rtf"));
-        QVERIFY(!f.form->Modified);
+        QCOMPARE(FormFixture::readRtfText(f.path("named.rtf")), QStringLiteral("无名"));
+        QCOMPARE(f.document(), (DocumentView{QStringLiteral("无名"), f.path("named.rtf"), false}));
     }
-    {  // Cancelled Save As: unchanged and still modified.
+    {  // Yes without a name, Save As cancelled: unchanged and still modified.
         FormFixture f;
         f.type(QStringLiteral("无名"));
+        const DocumentView before = f.document();
         f.platform.dialogs.answerMessage(vbYes);
         f.platform.dialogs.cancel(DialogKind::FileSave);
-        f.run([&] { f.form->mnuCloseItem_Click(); });
-        QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("无名"));
-        QCOMPARE(f.panel(1), texts::PanelStatus);
-        QVERIFY(f.form->Modified);
+        closeDocument(f);
+        QCOMPARE(f.document(), before);
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), QStringList());
     }
 }
 
@@ -202,14 +229,14 @@ void Closing::exitDoesNotLoseWorkWhenSaveDidNotHappen() {
     }
     {  // In-place write failed.
         FormFixture f;
-        f.type(QStringLiteral("precious"));
-        f.form->StatusBar1->setPanelText(1, f.path("gone/x.rtf"));
+        const DocumentView before = namedInMissingFolder(f);
         f.platform.dialogs.answerMessage(vbYes);
         f.platform.dialogs.answerMessage(vbOK);
         QVERIFY(!f.run([&] { f.form->mnuExitItem_Click(); }));
-        QCOMPARE(f.platform.dialogs.shown()[1].buttons, int(vbOKOnly));
-        QCOMPARE(f.panel(1), f.path("gone/x.rtf"));
-        QVERIFY(f.form->Modified);
+        QCOMPARE(f.platform.dialogs.shown().size(), 2);
+        expectCannotSave(f.platform.dialogs.shown()[1], before.name);
+        QCOMPARE(f.document(), before);
+        QVERIFY(f.platform.settings.writes.isEmpty());
     }
 }
 
@@ -233,44 +260,130 @@ void Closing::windowCloseStoresPlacement() {
         QVERIFY2(!f.platform.settings.values.value(k).contains('.'), qPrintable(f.platform.settings.values.value(k)));
 }
 
+// The window's own close box (a real close event), when closing must not go
+// on: the event is refused, the window stays shown, the program runs on with
+// the document as it was, and the placement is stored all the same.
+static void closeWindowExpectingItStays(FormFixture &f, const DocumentView &before) {
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    QVERIFY(!f.form->close());
+    QVERIFY(f.form->isVisible());
+    QVERIFY(!f.platform.process.ended);
+    QCOMPARE(f.platform.dialogs.pending(), 0);
+    QCOMPARE(f.document(), before);
+    QCOMPARE(f.platform.settings.writes, placementKeys());
+}
+
 void Closing::windowCloseCancelAndFailedSaveKeepWindowOpen() {
-    {  // Cancel: the window stays, the document is unchanged.
+    {  // Cancel.
         FormFixture f;
+        f.form->setLeft(1500);
+        f.form->setTop(900);
+        f.form->setWidth(9000);
+        f.form->setHeight(7500);
+        f.form->show();
+        // The outer size is settled once the frame is known.
+        QTRY_COMPARE(f.form->Height(), 7500.0);
         f.type(QStringLiteral("x"));
         f.platform.dialogs.answerMessage(vbCancel);
-        int cancel = 0;
-        QVERIFY(!f.run([&] { f.form->Form_Unload(cancel); }));
-        QVERIFY(cancel != 0);
-        QVERIFY(f.form->Modified);
-        QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("x"));
+        closeWindowExpectingItStays(f, f.document());
+        QCOMPARE(f.platform.dialogs.shown().size(), 1);
+        expectSavePrompt(f.platform.dialogs.shown()[0]);
+        const QStringList keys = placementKeys();
+        const QStringList stored{f.platform.settings.values.value(keys[0]), f.platform.settings.values.value(keys[1]),
+                                 f.platform.settings.values.value(keys[2]), f.platform.settings.values.value(keys[3])};
+        QCOMPARE(stored, (QStringList{"1500", "900", "9000", "7500"}));
     }
-    {  // Yes, Save As cancelled: like Cancel, the window stays.
+    {  // Yes, and writing the named document fails.
+        FormFixture f;
+        const DocumentView before = namedInMissingFolder(f);
+        f.platform.dialogs.answerMessage(vbYes);
+        f.platform.dialogs.answerMessage(vbOK);
+        closeWindowExpectingItStays(f, before);
+        QCOMPARE(f.platform.dialogs.shown().size(), 2);
+        expectCannotSave(f.platform.dialogs.shown()[1], before.name);
+        QVERIFY(!QFileInfo::exists(f.path("gone")));
+    }
+    {  // Yes without a name, and the name chosen in Save As cannot be written.
+        FormFixture f;
+        f.type(QStringLiteral("x"));
+        f.platform.dialogs.answerMessage(vbYes);
+        f.platform.dialogs.answerSave(f.path("gone/new"));
+        f.platform.dialogs.answerMessage(vbOK);
+        closeWindowExpectingItStays(f, f.document());
+        const QList<ShownDialog> shown = f.platform.dialogs.shown();
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown[1].kind, DialogKind::FileSave);
+        expectCannotSave(shown[2], f.path("gone/new.rtf"));
+    }
+    {  // Yes, Save As cancelled.
         FormFixture f;
         f.type(QStringLiteral("x"));
         f.platform.dialogs.answerMessage(vbYes);
         f.platform.dialogs.cancel(DialogKind::FileSave);
-        int cancel = 0;
-        QVERIFY(!f.run([&] { f.form->Form_Unload(cancel); }));
-        QVERIFY(cancel != 0);
-        QVERIFY(f.form->Modified);
+        closeWindowExpectingItStays(f, f.document());
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), QStringList());
     }
     {  // Yes, Save As completes: written, and the window closes.
         FormFixture f;
         f.type(QStringLiteral("x"));
         f.platform.dialogs.answerMessage(vbYes);
         f.platform.dialogs.answerSave(f.path("closing"));
-        int cancel = 0;
-        QVERIFY(f.run([&] { f.form->Form_Unload(cancel); }));
-        QCOMPARE(cancel, 0);
+        f.form->show();
+        QVERIFY(f.form->close());
+        QVERIFY(f.platform.process.ended);
         QCOMPARE(FormFixture::readRtfText(f.path("closing.rtf")), QStringLiteral("x"));
+        QCOMPARE(f.platform.settings.writes, placementKeys());
     }
     {  // No: closes without writing.
         FormFixture f;
         f.type(QStringLiteral("x"));
         f.platform.dialogs.answerMessage(vbNo);
-        int cancel = 0;
-        QVERIFY(f.run([&] { f.form->Form_Unload(cancel); }));
+        f.form->show();
+        QVERIFY(f.form->close());
+        QVERIFY(f.platform.process.ended);
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(f.platform.settings.writes, placementKeys());
     }
+}
+
+// A maximized window stores the bounds it has while maximized, and the next
+// start opens a normal window with exactly those bounds.
+void Closing::windowCloseMaximizedStoresItsBounds() {
+    ScriptedSettings kept;
+    QRect maximized;
+    {
+        FormFixture f;
+        f.form->setLeft(1500);
+        f.form->setTop(900);
+        f.form->setWidth(6000);
+        f.form->setHeight(4500);
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.form->showMaximized();
+        QTRY_COMPARE(f.form->WindowState(), int(vbMaximized));
+        QTRY_COMPARE(f.form->frameGeometry(), f.form->screen()->availableGeometry());
+        maximized = f.form->frameGeometry();
+        QVERIFY(f.form->close());
+        QVERIFY(f.platform.process.ended);
+        kept.values = f.platform.settings.values;
+    }
+    const QStringList keys = placementKeys();
+    const QStringList stored{kept.values.value(keys[0]), kept.values.value(keys[1]), kept.values.value(keys[2]),
+                             kept.values.value(keys[3])};
+    const QStringList expected{singleToText(maximized.x() * twipsPerPixelX()),
+                               singleToText(maximized.y() * twipsPerPixelY()),
+                               singleToText(maximized.width() * twipsPerPixelX()),
+                               singleToText(maximized.height() * twipsPerPixelY())};
+    QCOMPARE(stored, expected);
+
+    FormFixture next(false);
+    next.platform.settings.values = kept.values;
+    next.run([&] { next.form->Form_Load(); });
+    next.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(next.form.get()));
+    QCOMPARE(next.form->WindowState(), int(vbNormal));
+    QTRY_COMPARE(next.form->frameGeometry(), maximized);
 }
 
 void Closing::windowCloseMinimizedAndFailingKeys() {
@@ -296,16 +409,7 @@ void Closing::windowCloseMinimizedAndFailingKeys() {
     }
 }
 
-void Closing::toolbarNewSaveOpen() {
-    {  // New is Close, prompt included.
-        FormFixture f;
-        f.type(QStringLiteral("x"));
-        f.platform.dialogs.answerMessage(vbNo);
-        f.run([&] { f.form->Toolbar1_ButtonClick({QStringLiteral("New")}); });
-        expectSavePrompt(f.platform.dialogs.shown()[0]);
-        QCOMPARE(f.form->RichTextBox1->Text(), QString());
-        QVERIFY(!f.form->Modified);
-    }
+void Closing::toolbarSaveAndOpen() {
     {  // Save does nothing for an unmodified document, named or not.
         FormFixture f;
         f.run([&] { f.form->Toolbar1_ButtonClick({QStringLiteral("Save")}); });

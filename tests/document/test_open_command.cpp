@@ -22,8 +22,10 @@ private slots:
     void noThenCancelKeepsTheModifiedDocument();
     void yesWithoutNameAndCancelledSaveAsStops();
     void yesWithoutNameSavesThenOpens();
+    void saveStepThatFailsStopsTheOpen_data();
+    void saveStepThatFailsStopsTheOpen();
     void promptCancelDoesNothing();
-    void fileThatIsNotRtfChangesNothing();
+    void allFilesPickIsReadAsRtf();
 };
 
 void OpenCommand::unmodifiedOpensAtOnce() {
@@ -106,6 +108,40 @@ void OpenCommand::yesWithoutNameSavesThenOpens() {
     QVERIFY(!f.form->Modified);
 }
 
+void OpenCommand::saveStepThatFailsStopsTheOpen_data() {
+    QTest::addColumn<bool>("named");
+    QTest::newRow("named") << true;
+    QTest::newRow("unnamed, Save As") << false;
+}
+
+// The write of the save step fails (its folder is gone): the user is told
+// once, and no open dialog follows, because loading a file now would throw
+// the unsaved text away.
+void OpenCommand::saveStepThatFailsStopsTheOpen() {
+    QFETCH(bool, named);
+    FormFixture f;
+    f.type(QStringLiteral("unsaved"));
+    if (named)
+        f.form->StatusBar1->setPanelText(1, f.path("gone/doc.rtf"));
+    const DocumentView before = f.document();
+    f.platform.dialogs.answerMessage(vbYes);
+    if (!named)
+        f.platform.dialogs.answerSave(f.path("gone/doc"));
+    f.platform.dialogs.answerMessage(vbOK);
+    QVERIFY(!f.run([&] { f.form->mnuOpenItem_Click(); }));
+
+    const QList<ShownDialog> shown = f.platform.dialogs.shown();
+    QCOMPARE(shown.size(), named ? 2 : 3);
+    QCOMPARE(shown[0].prompt, texts::SaveChangesPrompt);
+    if (!named)
+        QCOMPARE(shown[1].kind, DialogKind::FileSave);
+    expectCannotSave(shown.last(), f.path("gone/doc.rtf"));
+    QCOMPARE(f.platform.dialogs.pending(), 0);
+    QCOMPARE(f.document(), before);
+    QVERIFY(!QFileInfo::exists(f.path("gone")));
+    QVERIFY(f.platform.settings.writes.isEmpty());
+}
+
 void OpenCommand::promptCancelDoesNothing() {
     FormFixture f;
     f.type(QStringLiteral("x"));
@@ -115,24 +151,32 @@ void OpenCommand::promptCancelDoesNothing() {
     QVERIFY(f.form->Modified);
 }
 
-void OpenCommand::fileThatIsNotRtfChangesNothing() {
+// Through the "all files" entry any file can be picked; it is read as RTF
+// whatever its extension. A .txt holding RTF opens like any RTF file; one
+// holding plain text is refused without a message and changes nothing.
+void OpenCommand::allFilesPickIsReadAsRtf() {
     FormFixture f;
-    f.platform.dialogs.answerOpen(f.writeRtf("good.rtf", QStringLiteral("good")));
+    // The scripted dialog answers with the entry it was shown with.
+    f.form->CommonDialog1.FilterIndex = 2;
+    QFile disguised(f.writeRtf("good.rtf", QStringLiteral("good")));
+    QVERIFY(disguised.rename(f.path("good.txt")));
+    f.platform.dialogs.answerOpen(f.path("good.txt"));
     f.run([&] { f.form->mnuOpenItem_Click(); });
+    QCOMPARE(f.platform.dialogs.shown().value(0).filterIndex, 2);
+    QCOMPARE(f.document(), (DocumentView{QStringLiteral("good"), QStringLiteral("good.txt"), false}));
+
     f.type(QStringLiteral("+"));
     f.platform.dialogs.takeShown();
-
     QFile plain(f.path("notes.txt"));
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.write("just text, not RTF\n");
     plain.close();
+    const DocumentView before = f.document();
     f.platform.dialogs.answerMessage(vbNo);
     f.platform.dialogs.answerOpen(plain.fileName());
     f.run([&] { f.form->mnuOpenItem_Click(); });
     QCOMPARE(f.platform.dialogs.shown().size(), 2);  // prompt, dialog; no message
-    QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("+good"));
-    QCOMPARE(f.panel(1), QStringLiteral("good.rtf"));
-    QVERIFY(f.form->Modified);
+    QCOMPARE(f.document(), before);
 }
 
 QTEST_MAIN(OpenCommand)

@@ -67,4 +67,23 @@ QString FormFixture::readRtfText(const QString &path) {
 
 QString FormFixture::panel(int number) const { return form->StatusBar1->panelText(number); }
 
+DocumentView FormFixture::document() const { return {form->RichTextBox1->Text(), panel(1), form->Modified}; }
+
+char *toString(const DocumentView &view) {
+    const QString text = QStringLiteral("{text \"%1\", panel 1 \"%2\", %3}")
+                             .arg(view.text, view.name,
+                                  view.modified ? QStringLiteral("modified") : QStringLiteral("clean"));
+    return qstrdup(text.toUtf8().constData());
+}
+
+void expectCannotSave(const ShownDialog &shown, const QString &fileName) {
+    QCOMPARE(shown.kind, DialogKind::MessageBox);
+    QCOMPARE(shown.buttons, int(vbOKOnly));
+    QCOMPARE(shown.title, QString());  // the application title
+    const QString head = QStringLiteral("Could not save %1.\n").arg(fileName);
+    QVERIFY2(shown.prompt.startsWith(head), qPrintable(shown.prompt));
+    QCOMPARE(shown.prompt.count(fileName), 1);
+    QVERIFY2(!shown.prompt.mid(head.size()).trimmed().isEmpty(), "no reason given");
+}
+
 }  // namespace pennaro::testing

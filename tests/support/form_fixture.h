@@ -15,6 +15,21 @@ class Form1;
 
 namespace pennaro::testing {
 
+// The document as the user sees it: the text, the name in status panel 1 and
+// the modified flag. Commands that must leave the document alone are checked
+// against a snapshot of it.
+struct DocumentView {
+    QString text;
+    QString name;
+    bool modified = false;
+    bool operator==(const DocumentView &) const = default;
+};
+char *toString(const DocumentView &view);
+
+// The one message a failed write shows: OK only, the file named once on the
+// first line, a reason below it.
+void expectCannotSave(const ShownDialog &shown, const QString &fileName);
+
 class FormFixture {
 public:
     explicit FormFixture(bool runFormLoad = true);
@@ -40,6 +55,7 @@ public:
     static QString readRtfText(const QString &path);
 
     QString panel(int number) const;
+    DocumentView document() const;
 };
 
 }  // namespace pennaro::testing
