@@ -568,6 +568,19 @@ void TestRtfReader::tables()
              QStringList({"a", "b", "c"}));
     QCOMPARE(textOf("{\\rtf1\\pard\\intbl x\\cell y\\cell\\row\\pard z}").split('\n', Qt::SkipEmptyParts),
              QStringList({"x", "y", "z"}));
+
+    // Long tables grow their rows ahead in steps; exactly the rows read are
+    // left, whether text follows the table or the file ends inside it.
+    for (const char *tail : {"\\pard after}", "}"}) {
+        QByteArray rows = "{\\rtf1";
+        for (int r = 0; r < 3000; ++r)
+            rows += "\\trowd\\cellx500\\cellx900\\pard\\intbl r" + QByteArray::number(r) + "\\cell x\\cell\\row\n";
+        auto longDoc = load(rows + tail);
+        QTextTable *tall = qobject_cast<QTextTable *>(longDoc->rootFrame()->childFrames().value(0));
+        QVERIFY(tall);
+        QCOMPARE(tall->rows(), 3000);
+        QCOMPARE(tall->cellAt(2999, 0).firstCursorPosition().block().text(), QStringLiteral("r2999"));
+    }
 }
 
 void TestRtfReader::nestedTables()

@@ -117,6 +117,8 @@ bool Reader::run()
         closeGroup(true);
     flushBytes();
     flushRun();
+    for (const TableLevel &t : tables_)
+        trimSpareRows(t);  // a table still open at the end
     if (mode_ == Mode::WholeDocument && !pendingBreak_)
         applyBlockFormat();
 

@@ -134,6 +134,7 @@ private:
 
     struct TableLevel {
         QTextTable *table;
+        const char *start;  // where in the file the table began
         int row = 0;
         int col = 0;
         bool cellEnded = false;
@@ -183,6 +184,8 @@ private:
     void placeCursor(int level);
     void openTable();
     void closeTable();
+    void trimSpareRows(const TableLevel &t);
+    int upcomingRowEnds(const TableLevel &t) const;  // \row words just ahead in the file, at least 1
     void advanceCell(TableLevel &t);
     void applyBlockFormat();
     void endParagraph(bool pageBreak);

@@ -14,6 +14,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <cstring>
+#include <string_view>
 
 namespace pennaro::rtf {
 
@@ -326,12 +329,55 @@ void Reader::openTable()
     if (!widths.isEmpty())
         format.setColumnWidthConstraints(widths);
     QTextTable *table = cursor_.insertTable(1, columns, format);
-    tables_.push_back(TableLevel{table});
+    tables_.push_back(TableLevel{table, tokenizer_.position()});
     cursor_.setPosition(table->cellAt(0, 0).firstPosition());
+}
+
+int Reader::upcomingRowEnds(const TableLevel &t) const
+{
+    // A quick look at the control words ahead: \row ends a row, and a \par
+    // after a \pard with no \intbl is a paragraph after the table, where
+    // the count stops. Only speed depends on the guess: rows not used are
+    // removed when the table closes. The stretch looked at grows with the
+    // table, so that no table makes the reader scan far ahead.
+    constexpr int kMaxRows = 4096;
+    const char *p = tokenizer_.position();
+    const qsizetype window = std::clamp<qsizetype>(2 * (p - t.start), 16 * 1024, 512 * 1024);
+    const char *end = bytes_.constData() + std::min(bytes_.size(), (p - bytes_.constData()) + window);
+    int rows = 1;  // the row being started
+    bool inTable = true;
+    while (rows < kMaxRows) {
+        p = static_cast<const char *>(memchr(p, '\\', size_t(end - p)));
+        if (!p)
+            break;
+        const char *word = ++p;
+        while (p < end && std::isalpha(static_cast<unsigned char>(*p)))
+            ++p;
+        const std::string_view name(word, size_t(p - word));
+        if (name == "row")
+            ++rows;
+        else if (name == "pard")
+            inTable = false;
+        else if (name == "intbl")
+            inTable = true;
+        else if (name == "par" && !inTable)
+            break;
+        if (p < end && *p == '\\' && name.empty())
+            ++p;  // an escaped backslash is text
+    }
+    return rows;
+}
+
+void Reader::trimSpareRows(const TableLevel &t)
+{
+    const int spare = t.table->rows() - (t.row + 1);
+    if (spare > 0)
+        t.table->removeRows(t.row + 1, spare);
 }
 
 void Reader::closeTable()
 {
+    trimSpareRows(tables_.back());
     QTextTable *table = tables_.back().table;
     tables_.pop_back();
     cursor_.setPosition(table->lastPosition() + 1);
@@ -342,8 +388,12 @@ void Reader::advanceCell(TableLevel &t)
     if (t.rowEnded) {
         ++t.row;
         t.col = 0;
+        // Qt rebuilds a table's cell grid after every change of its rows, so
+        // adding them one at a time would make a long table quadratic; and
+        // removing rows is slower still. Rows are added for the row ends
+        // just ahead in the file, and the few not used go when it closes.
         if (t.row >= t.table->rows())
-            t.table->appendRows(1);
+            t.table->appendRows(upcomingRowEnds(t));
         cursor_.setPosition(t.table->cellAt(t.row, 0).firstPosition());
     } else if (t.col + 1 < kMaxColumns) {
         ++t.col;
