@@ -477,8 +477,10 @@ void TestRtfReader::paragraphProperties()
     auto crowded = load((many + QStringLiteral(" many}")).toLatin1());
     QCOMPARE(blockOf(*crowded, "many").tabPositions().size(), 32);
 
-    auto paged = load("{\\rtf1 a\\page b}");
+    auto paged = load("{\\rtf1 a\\page b\\par\\pard\\pagebb c\\par\\pard d}");
     QCOMPARE(blockOf(*paged, "b").pageBreakPolicy(), QTextFormat::PageBreak_AlwaysBefore);
+    QCOMPARE(blockOf(*paged, "c").pageBreakPolicy(), QTextFormat::PageBreak_AlwaysBefore);
+    QCOMPARE(blockOf(*paged, "d").pageBreakPolicy(), QTextFormat::PageBreak_Auto);
 }
 
 void TestRtfReader::hyperlinks()

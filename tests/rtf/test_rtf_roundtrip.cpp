@@ -70,18 +70,20 @@ struct BlockLook {
     int lineType = 0;
     double line = 0;
     QString tabs;  // "type@position ..." rounded to whole units
+    bool breakBefore = false;
 
     bool sameAs(const BlockLook &o) const
     {
         auto near = [](double a, double b) { return std::abs(a - b) < 0.5; };
         return align == o.align && near(left, o.left) && near(right, o.right) && near(indent, o.indent)
             && near(top, o.top) && near(bottom, o.bottom) && lineType == o.lineType && near(line, o.line)
-            && tabs == o.tabs;
+            && tabs == o.tabs && breakBefore == o.breakBefore;
     }
     QString describe() const
     {
         return QStringLiteral("align %1 margins %2/%3/%4 %5/%6 line %7:%8 tabs %9")
-            .arg(align).arg(left).arg(right).arg(indent).arg(top).arg(bottom).arg(lineType).arg(line).arg(tabs);
+            .arg(align).arg(left).arg(right).arg(indent).arg(top).arg(bottom).arg(lineType).arg(line).arg(tabs)
+            + (breakBefore ? QStringLiteral(" page break before") : QString());
     }
 };
 
@@ -98,6 +100,7 @@ BlockLook lookOf(const QTextBlockFormat &f)
     l.bottom = f.bottomMargin();
     for (const QTextOption::Tab &t : f.tabPositions())
         l.tabs += QStringLiteral("%1@%2 ").arg(int(t.type)).arg(std::lround(t.position));
+    l.breakBefore = f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
     l.lineType = f.lineHeightType();
     l.line = l.lineType == QTextBlockFormat::SingleHeight ? 0 : f.lineHeight();
     if (l.lineType == QTextBlockFormat::ProportionalHeight && std::abs(l.line - 100) < 0.01) {
@@ -245,6 +248,8 @@ QTextBlockFormat randomBlockFormat(QRandomGenerator &rng)
         }
         b.setTabPositions(tabs);
     }
+    if (rng.bounded(8) == 0)
+        b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     if (rng.bounded(4) == 0)
         b.setTopMargin(rng.bounded(30));
     if (rng.bounded(4) == 0)

@@ -92,7 +92,7 @@ const Entry kEntries[] = {
     {"ql", {Kw::Align, Left}}, {"qc", {Kw::Align, Center}}, {"qr", {Kw::Align, Right}},
     {"qj", {Kw::Align, Justify}}, {"qd", {Kw::Align, Justify}},
     {"li", {Kw::LeftIndent, 0}}, {"lin", {Kw::LeftIndent, 0}}, {"ri", {Kw::RightIndent, 0}},
-    {"tx", {Kw::TabStop, 0}}, {"tqr", {Kw::TabKind, 1}}, {"tqc", {Kw::TabKind, 2}},
+    {"pagebb", {Kw::PageBreakBefore, 0}}, {"tx", {Kw::TabStop, 0}}, {"tqr", {Kw::TabKind, 1}}, {"tqc", {Kw::TabKind, 2}},
     {"tqdec", {Kw::TabKind, 3}},
     {"rin", {Kw::RightIndent, 0}}, {"fi", {Kw::FirstIndent, 0}}, {"sb", {Kw::SpaceBefore, 0}},
     {"sa", {Kw::SpaceAfter, 0}}, {"sl", {Kw::LineSpacing, 0}}, {"slmult", {Kw::LineMult, 0}},

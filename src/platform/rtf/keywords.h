@@ -25,7 +25,7 @@ enum class Kw : std::uint8_t {
     Hidden,
     // paragraph properties
     Pard, ParaStyle, Align, LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter,
-    LineSpacing, LineMult, InTable, TabKind, TabStop, Itap,
+    LineSpacing, LineMult, PageBreakBefore, InTable, TabKind, TabStop, Itap,
     // structure and special characters
     Par, Line, Tab, Page, Cell, NestCell, Row, NestRow, Trowd, Cellx, Chftn, Char,
     // pictures

@@ -505,6 +505,7 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
     case Kw::SpaceAfter: p.after = std::max(0, clampTwips(param)); break;
     case Kw::LineSpacing: p.lineSpacing = clampTwips(param); break;
     case Kw::LineMult: p.lineMultiple = onOff(param, hasParam); break;
+    case Kw::PageBreakBefore: p.breakBefore = onOff(param, hasParam); break;
     case Kw::InTable: p.inTable = true; break;
     case Kw::TabKind: p.nextTabKind = std::uint8_t(value); break;
     case Kw::TabStop:

@@ -75,6 +75,7 @@ struct ParaProps {
     int left = 0, right = 0, first = 0, before = 0, after = 0;  // twips
     int lineSpacing = 0;
     bool lineMultiple = false;
+    bool breakBefore = false;  // \pagebb
     bool inTable = false;
     int itap = 0;
     // Tab stops in the order given; the kind applies to the next \tx.

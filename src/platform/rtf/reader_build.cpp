@@ -234,6 +234,8 @@ QTextBlockFormat Reader::blockFormat(const ParaProps &p)
         }
         f.setTabPositions(tabs);
     }
+    if (p.breakBefore)
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     if (p.before)
         f.setTopMargin(twipsToUnits(p.before));
     if (p.after)
