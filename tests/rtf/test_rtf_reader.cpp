@@ -253,6 +253,13 @@ void TestRtfReader::fontNamesInTheirCharset()
     QCOMPARE(formatOf(*doc, "c").fontFamilies().toStringList(), QStringList{QString::fromUtf8("ＭＳ 明朝")});
     // A font that does not exist leaves the family to the document default.
     QVERIFY(!formatOf(*doc, "d").hasProperty(QTextFormat::FontFamilies));
+
+    // \u in a name, mixed with bytes of the font's code page; its
+    // fallback characters are skipped.
+    auto mixed = load("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0 \\u1064?\\u1088?\\u1080?\\u1092?\\u1090? Sans;}"
+                      "{\\f1\\fcharset134 \\'cb\\'ce\\u20307?\\uc2\\u12288\\'a1\\'a1X;}}\\f0 e\\f1 f}");
+    QCOMPARE(formatOf(*mixed, "e").fontFamilies().toStringList(), QStringList{QString::fromUtf8("Шрифт Sans")});
+    QCOMPARE(formatOf(*mixed, "f").fontFamilies().toStringList(), QStringList{QString::fromUtf8("宋体\u3000X")});
 }
 
 // ---------------------------------------------------------------------------

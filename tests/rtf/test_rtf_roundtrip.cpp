@@ -191,7 +191,8 @@ QTextCharFormat randomCharFormat(QRandomGenerator &rng)
     static const QStringList families = {
         QStringLiteral("宋体"), QStringLiteral("SimHei"), QStringLiteral("Arial"), QStringLiteral("Times New Roman"),
         QStringLiteral("微软雅黑"), QStringLiteral("ＭＳ 明朝"), QStringLiteral("Batang"), QStringLiteral("新細明體"),
-        QStringLiteral("Courier New"), QStringLiteral("Font;With{Odd}\\Name"),
+        QStringLiteral("Courier New"), QStringLiteral("Font;With{Odd}\\Name"), QStringLiteral("Шрифт Sans"),
+        QStringLiteral("Γραμματοσειρά"),
     };
     static const double sizes[] = {8, 9, 10.5, 12, 14, 16, 22, 36, 72};
     static const QTextCharFormat::UnderlineStyle underlines[] = {

@@ -168,7 +168,7 @@ void Reader::closeGroup(bool finishDestination)
         return;
     switch (closed.dest) {
     case Dest::FontTable:
-        if (fontId_ >= 0 && !fontName_.empty())
+        if (fontId_ >= 0 && hasFontName())
             finishFont();
         break;
     case Dest::StyleSheet:
@@ -276,7 +276,7 @@ void Reader::handleWord(const Token &t)
     case Kw::FontTbl:
         s.dest = Dest::FontTable;
         fontId_ = -1;
-        fontName_.clear();
+        clearFontName();
         break;
     case Kw::ColorTbl:
         s.dest = Dest::ColorTable;
@@ -360,11 +360,11 @@ void Reader::handleWord(const Token &t)
 
     case Kw::Font:
         if (s.dest == Dest::FontTable) {
-            if (fontId_ >= 0 && !fontName_.empty())
+            if (fontId_ >= 0 && hasFontName())
                 finishFont();
             fontId_ = t.hasParam ? t.param : 0;
             font_ = Font{};
-            fontName_.clear();
+            clearFontName();
         } else {
             applyProperty(s, kw, k->value, t.param, t.hasParam);
         }
@@ -568,6 +568,14 @@ void Reader::handleUnicode(int value)
     if (value < 0)
         value += 65536;
     skip_ = s.uc;
+    if (s.dest == Dest::FontTable) {
+        if (fontId_ >= 0 && value > 0 && value <= 0xffff && (value < 0xd800 || value > 0xdfff) &&
+            fontName_.size() + size_t(fontNameText_.size()) < kMaxFontName) {
+            decodeFontNameBytes();
+            fontNameText_ += QChar(char16_t(value));
+        }
+        return;
+    }
     if (s.dest != Dest::Body && s.dest != Dest::FieldInst)
         return;
     if (value < 0 || value > 0x10ffff) {
@@ -610,7 +618,7 @@ void Reader::handleBytes(std::string_view bytes, bool fromHex)
         break;
     case Dest::FontTable:
         if (fromHex) {
-            if (fontId_ >= 0 && fontName_.size() < kMaxFontName)
+            if (fontId_ >= 0 && fontName_.size() + size_t(fontNameText_.size()) < kMaxFontName)
                 fontName_.append(bytes);
         } else {
             fontTableText(bytes);
@@ -651,24 +659,41 @@ void Reader::fontTableText(std::string_view bytes)
         if (ch == ';') {
             if (fontId_ >= 0)
                 finishFont();
-            fontName_.clear();
-        } else if (fontId_ >= 0 && fontName_.size() < kMaxFontName) {
+            clearFontName();
+        } else if (fontId_ >= 0 && fontName_.size() + size_t(fontNameText_.size()) < kMaxFontName) {
             fontName_.push_back(ch);
         }
     }
 }
 
+int Reader::fontNameCodepage() const
+{
+    int cp = font_.cpg;
+    if (cp == 0)
+        cp = codepageForCharset(font_.charset);
+    if (cp == 0 || cp == kSymbolCodepage)
+        cp = cp == 0 ? docCodepage_ : 1252;
+    return cp;
+}
+
+// Font names come in the font's own code page, and may mix in \u
+// characters where it has none for them: the bytes so far are decoded
+// before such a character is added.
+void Reader::decodeFontNameBytes()
+{
+    if (fontName_.empty())
+        return;
+    QString part;
+    decoders_.decode(fontNameCodepage(), QByteArrayView(fontName_.data(), qsizetype(fontName_.size())), part);
+    fontNameText_ += part;
+    fontName_.clear();
+}
+
 void Reader::finishFont()
 {
     if (fonts_.size() < kMaxFonts || fonts_.count(fontId_)) {
-        int cp = font_.cpg;
-        if (cp == 0)
-            cp = codepageForCharset(font_.charset);
-        if (cp == 0 || cp == kSymbolCodepage)
-            cp = cp == 0 ? docCodepage_ : 1252;
-        QString name;
-        decoders_.decode(cp, QByteArrayView(fontName_.data(), qsizetype(fontName_.size())), name);
-        name = name.trimmed();
+        decodeFontNameBytes();
+        const QString name = fontNameText_.trimmed();
         Font f = font_;
         if (!name.isEmpty())
             f.families = QStringList{name};
@@ -678,7 +703,7 @@ void Reader::finishFont()
         fonts_[fontId_] = std::move(f);
         formatCache_.clear();
     }
-    fontName_.clear();
+    clearFontName();
     font_ = Font{};
     fontId_ = -1;
 }

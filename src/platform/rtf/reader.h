@@ -165,6 +165,14 @@ private:
     // Tables of the header
     void fontTableText(std::string_view bytes);
     void finishFont();
+    int fontNameCodepage() const;
+    void decodeFontNameBytes();
+    bool hasFontName() const { return !fontName_.empty() || !fontNameText_.isEmpty(); }
+    void clearFontName()
+    {
+        fontName_.clear();
+        fontNameText_.clear();
+    }
     void colorTableText(std::string_view bytes);
     void styleSheetText(std::string_view bytes);
     void finishStyle();
@@ -219,7 +227,8 @@ private:
     // Font, colour and style entries being read
     int fontId_ = -1;
     Font font_;
-    std::string fontName_;
+    std::string fontName_;     // bytes not decoded yet
+    QString fontNameText_;     // decoded, with any \u characters
     bool colorSet_ = false;
     int red_ = 0, green_ = 0, blue_ = 0;
     bool styleOpen_ = false;

@@ -145,7 +145,8 @@ const char *codecNameForCharset(int charset)
 
 FallbackTable::FallbackTable(int charset)
     : charset_(charset),
-      encoder_(codecNameForCharset(charset), QStringConverter::Flag::Stateless)
+      encoder_(codecNameForCharset(charset), QStringConverter::Flag::Stateless),
+      decoder_(codecNameForCharset(charset), QStringConverter::Flag::Stateless)
 {
 }
 
@@ -165,8 +166,17 @@ uint32_t FallbackTable::compute(char16_t c)
         encoder_ = QStringEncoder(codecNameForCharset(charset_), QStringConverter::Flag::Stateless);
         return kUnencodable;
     }
-    // A substitution character is no encoding of the character either.
+    // A substitution character is no encoding of the character either:
+    // some encoders put one in without an error (Shift-JIS gives 0xFCFC
+    // for Greek with tonos), so the bytes must decode to the character.
     if (n < 1 || n > 2 || (n == 1 && (buf[0] == '?' || buf[0] == 0x1a)))
+        return kUnencodable;
+    const QString back = decoder_.decode(QByteArrayView(buf, n));
+    if (decoder_.hasError()) {
+        decoder_ = QStringDecoder(codecNameForCharset(charset_), QStringConverter::Flag::Stateless);
+        return kUnencodable;
+    }
+    if (back.size() != 1 || back.at(0) != ch)
         return kUnencodable;
     uint32_t packed = uint32_t(n) | (uint32_t(uchar(buf[0])) << 8);
     if (n == 2)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <array>
@@ -92,6 +93,7 @@ private:
 
     int charset_;
     QStringEncoder encoder_;
+    QStringDecoder decoder_;  // to tell an encoding from a substitution
     // Both caches are paged by the high byte, so that a short document
     // in one script touches a few kilobytes, not the whole of Unicode.
     std::array<std::unique_ptr<uint32_t[]>, 256> cache_;
