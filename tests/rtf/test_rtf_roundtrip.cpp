@@ -5,6 +5,7 @@
 #include "platform/rtf/docformat.h"
 #include "platform/rtf/rtf.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -480,6 +481,31 @@ private slots:
             QCOMPARE(got.convertToFormat(QImage::Format_ARGB32), image);
         }
         QCOMPARE(images, 2);
+    }
+
+    // A photo read from a file goes back as the same JPEG bytes, not as a
+    // PNG of its pixels, and a second save writes it the same way again.
+    void jpegPicturesKeepTheirBytes()
+    {
+        QImage photo(64, 48, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y)
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixelColor(x, y, QColor((x * 7 + y * 3) % 256, (x * y) % 256, (x + 100) % 256));
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(photo.save(&buffer, "JPEG", 80));
+        const QByteArray rtf = "{\\rtf1 a{\\pict\\jpegblip\\picw64\\pich48 " + jpeg.toHex() + "}b}";
+
+        QTextDocument doc;
+        QVERIFY(readDocument(rtf, &doc).ok);
+        const QByteArray saved = writeDocument(&doc);
+        QVERIFY(saved.contains("\\jpegblip"));
+        auto unwrapped = [](QByteArray rtf) { return rtf.replace('\n', QByteArray()).replace('\r', QByteArray()); };
+        QVERIFY(unwrapped(saved).contains(jpeg.toHex()));
+        QTextDocument again;
+        QVERIFY(readDocument(saved, &again).ok);
+        QVERIFY(unwrapped(writeDocument(&again)).contains(jpeg.toHex()));
     }
 };
 

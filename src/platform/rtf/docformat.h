@@ -25,6 +25,7 @@
 #include <QFont>
 #include <QString>
 #include <QTextFormat>
+#include <QUrl>
 
 namespace pennaro::rtf {
 
@@ -42,6 +43,13 @@ inline QFont editorFont() {
     font.setPointSizeF(12.0);
     return font;
 }
+
+// A picture read from a file is shown from a decoded QImage resource; the
+// PNG or JPEG bytes it came from are kept beside it, under this name, so
+// that saving writes them back unchanged instead of a PNG of the decoded
+// pixels (many times larger for a photo). QTextDocument keys resources by
+// name alone, whatever their type, hence a name of its own.
+inline QUrl originalImageUrl(const QString &imageName) { return QUrl(imageName + QStringLiteral("#original")); }
 
 inline double twipsToUnits(double twips) { return twips / kTwipsPerDocUnit; }
 inline int unitsToTwips(double units) { return int(units * kTwipsPerDocUnit + (units >= 0 ? 0.5 : -0.5)); }

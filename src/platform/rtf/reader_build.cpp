@@ -530,6 +530,7 @@ void Reader::finishPicture()
     const quint64 n = ++imageCounter;
     const QString name = QStringLiteral("rtfimage:%1").arg(n);
     cursor_.document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    cursor_.document()->addResource(QTextDocument::ImageResource, originalImageUrl(name), pic.data);
     QTextImageFormat format;
     format.setName(name);
     const double w = pic.goalW > 0 ? twipsToUnits(pic.goalW * pic.scaleX / 100.0) : image.width();

@@ -536,7 +536,9 @@ const ImageData *DocumentWriter::imageData(const QString &name)
         return found->bytes.isEmpty() ? nullptr : &*found;
 
     ImageData data;
-    const QVariant resource = doc_->resource(QTextDocument::ImageResource, QUrl(name));
+    QVariant resource = doc_->resource(QTextDocument::ImageResource, originalImageUrl(name));
+    if (resource.typeId() != QMetaType::QByteArray)
+        resource = doc_->resource(QTextDocument::ImageResource, QUrl(name));
     QImage image;
     if (resource.typeId() == QMetaType::QByteArray) {
         const QByteArray raw = resource.toByteArray();
