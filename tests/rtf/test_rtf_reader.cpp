@@ -14,6 +14,7 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 using namespace pennaro::rtf;
@@ -630,6 +631,27 @@ void TestRtfReader::nestedTables()
     auto skipped = load("{\\rtf1\\trowd\\cellx5000\\pard\\intbl\\itap2 p\\par\\pard\\intbl\\itap5 deep\\nestcell"
                         "{\\*\\nesttableprops\\trowd\\cellx4000\\nestrow}\\pard\\intbl\\itap1 o\\cell\\row}");
     QCOMPARE(skipped->toPlainText().split('\n', Qt::SkipEmptyParts), QStringList({"p", "deep", "o"}));
+
+    // Tables cost far more memory than the bytes that open them: past the
+    // reader's budget, deeper tables stay closed and their cells' text
+    // becomes paragraphs of the enclosing cell; nothing is lost.
+    QByteArray deep = "{\\rtf1";
+    for (int i = 0; i < 4000; ++i)
+        deep += "\\intbl\\itap" + QByteArray::number(i % 16 + 1) + " c" + QByteArray::number(i) + "\\nestcell ";
+    auto crowded = load(deep + "\\pard end}");
+    std::function<int(QTextFrame *)> tablesIn = [&](QTextFrame *frame) {
+        int n = qobject_cast<QTextTable *>(frame) ? 1 : 0;
+        for (QTextFrame *child : frame->childFrames())
+            n += tablesIn(child);
+        return n;
+    };
+    const int tables = tablesIn(crowded->rootFrame());
+    // 3750 tables asked for, one per 64 bytes allowed.
+    QVERIFY2(tables > 1000 && tables <= deep.size() / 64, qPrintable(QString::number(tables)));
+    const QString all = crowded->toPlainText();
+    for (int i : {0, 1500, 3999})
+        QVERIFY(all.contains(QStringLiteral("c%1\n").arg(i)) || all.contains(QStringLiteral("c%1\u2029").arg(i)));
+    QVERIFY(all.endsWith(QStringLiteral("end")));
 }
 
 // ---------------------------------------------------------------------------

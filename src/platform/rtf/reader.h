@@ -39,6 +39,12 @@ constexpr int kMaxTabStops = 32;        // per paragraph; Word stops at 64, few 
 constexpr std::size_t kMaxFontName = 256;
 constexpr int kMaxTwips = 31680;        // 22 inches
 constexpr qint64 kMaxImagePixels = 40'000'000;
+// A Qt table costs about a kilobyte whatever it holds, and RTF can open one
+// in a couple of dozen bytes. Past one table per this many bytes of input
+// (and at least kMinTables), deeper tables are not opened: their text stays
+// in the enclosing cell, one paragraph per cell.
+constexpr qsizetype kBytesPerTable = 64;
+constexpr qsizetype kMinTables = 1000;
 constexpr qint64 kMinImagePixels = 4'000'000;
 constexpr std::size_t kMaxFields = 100000;
 }  // namespace limits
@@ -227,6 +233,7 @@ private:
     // Font, colour and style entries being read
     int fontId_ = -1;
     Font font_;
+    qsizetype tablesLeft_;     // tables that may still be opened
     std::string fontName_;     // bytes not decoded yet
     QString fontNameText_;     // decoded, with any \u characters
     bool colorSet_ = false;

@@ -294,7 +294,8 @@ void Reader::placeCursor(int level)
         advanceCell(tables_.back());
         moved = true;
     }
-    while (int(tables_.size()) < level) {
+    while (int(tables_.size()) < level && tablesLeft_ > 0) {
+        --tablesLeft_;
         openTable();
         moved = true;
     }
@@ -433,6 +434,10 @@ void Reader::endCell(int level)
             return;
     }
     placeCursor(level);
+    if (int(tables_.size()) < level) {
+        endParagraph(false);  // the table could not be opened
+        return;
+    }
     flushRun();
     applyBlockFormat();
     tables_[std::size_t(level - 1)].cellEnded = true;
