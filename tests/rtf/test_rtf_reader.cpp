@@ -812,6 +812,20 @@ void TestRtfReader::insertAtCursor()
     // One undo step takes the whole paste back, selection included.
     doc.undo();
     QCOMPARE(doc.toPlainText(), QString("start [sel] end"));
+
+    // Pasted paragraphs that end with \par take the pasted format; the
+    // text after the insertion point keeps its paragraph's own.
+    QTextDocument right;
+    QTextCursor r2(&right);
+    QTextBlockFormat aligned;
+    aligned.setAlignment(Qt::AlignRight);
+    r2.setBlockFormat(aligned);
+    r2.insertText("Hello world");
+    r2.setPosition(5);
+    QVERIFY(insertRtf("{\\rtf1\\qc X\\par\\pard Y}", r2).ok);
+    QCOMPARE(right.toPlainText(), QString("HelloX\nY world"));
+    QCOMPARE(blockOf(right, "HelloX").alignment(), Qt::AlignHCenter);
+    QCOMPARE(blockOf(right, "Y world").alignment(), Qt::AlignRight);
 }
 
 QTEST_GUILESS_MAIN(TestRtfReader)

@@ -33,7 +33,7 @@ std::size_t CharPropsHash::operator()(const CharProps &p) const
 
 Reader::Reader(const QByteArray &bytes, QTextCursor &cursor, Mode mode)
     : bytes_(bytes), tokenizer_(bytes.constData(), std::size_t(bytes.size())), cursor_(cursor), mode_(mode),
-      tablesLeft_(std::max(kMinTables, bytes.size() / kBytesPerTable))
+      tablesLeft_(std::max(kMinTables, bytes.size() / kBytesPerTable)), insertTailFormat_(cursor.blockFormat())
 {
     stack_.reserve(64);
     stack_.push_back(State{});  // outside the outermost group

@@ -234,6 +234,7 @@ private:
     int fontId_ = -1;
     Font font_;
     qsizetype tablesLeft_;     // tables that may still be opened
+    QTextBlockFormat insertTailFormat_;  // pasting: the format of the paragraph pasted into
     std::string fontName_;     // bytes not decoded yet
     QString fontNameText_;     // decoded, with any \u characters
     bool colorSet_ = false;

@@ -301,8 +301,14 @@ void Reader::placeCursor(int level)
     }
     if (pendingBreak_) {
         pendingBreak_ = false;
-        if (!moved)
+        if (!moved) {
             cursor_.insertBlock();
+            // Pasted: the new paragraph carries on with the text that
+            // followed the insertion point, and keeps that paragraph's
+            // format until a \par of the pasted text ends it.
+            if (mode_ == Mode::Insert)
+                cursor_.setBlockFormat(insertTailFormat_);
+        }
         blockBreaksPage_ = pageBreakBefore_;
         pageBreakBefore_ = false;
         if (blockBreaksPage_)
