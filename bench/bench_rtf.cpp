@@ -29,13 +29,14 @@ const bench::BusinessDocument &document(int megabytes)
     return it->second;
 }
 
-void BM_Load(benchmark::State &state)
+// Times reading the file into a fresh document, the document's teardown
+// left out.
+void timeLoads(benchmark::State &state, const QByteArray &rtf)
 {
-    const bench::BusinessDocument &source = document(int(state.range(0)));
     for (auto _ : state) {
         auto doc = std::make_unique<QTextDocument>();
         bench::setEditorFont(doc.get());
-        const rtf::ReadResult r = rtf::readDocument(source.rtf, doc.get());
+        const rtf::ReadResult r = rtf::readDocument(rtf, doc.get());
         if (!r.ok || r.damaged)
             state.SkipWithError("the generated document did not load cleanly");
         benchmark::DoNotOptimize(doc->characterCount());
@@ -43,7 +44,27 @@ void BM_Load(benchmark::State &state)
         doc.reset();
         state.ResumeTiming();
     }
-    state.SetBytesProcessed(state.iterations() * source.rtf.size());
+    state.SetBytesProcessed(state.iterations() * rtf.size());
+}
+
+// Times building a fresh document with the given function, the same way.
+template <class Build>
+void timeBuilds(benchmark::State &state, const Build &build)
+{
+    for (auto _ : state) {
+        auto doc = std::make_unique<QTextDocument>();
+        bench::setEditorFont(doc.get());
+        build(doc.get());
+        benchmark::DoNotOptimize(doc->characterCount());
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_Load(benchmark::State &state)
+{
+    timeLoads(state, document(int(state.range(0))).rtf);
 }
 
 void BM_Save(benchmark::State &state)
@@ -65,15 +86,7 @@ void BM_Save(benchmark::State &state)
 void BM_Floor(benchmark::State &state)
 {
     const bench::BusinessDocument &source = document(int(state.range(0)));
-    for (auto _ : state) {
-        auto doc = std::make_unique<QTextDocument>();
-        bench::setEditorFont(doc.get());
-        bench::buildDirectly(source, doc.get());
-        benchmark::DoNotOptimize(doc->characterCount());
-        state.PauseTiming();
-        doc.reset();
-        state.ResumeTiming();
-    }
+    timeBuilds(state, [&](QTextDocument *doc) { bench::buildDirectly(source, doc); });
     state.SetBytesProcessed(state.iterations() * source.rtf.size());
 }
 
@@ -95,19 +108,7 @@ QByteArray longTable(int megabytes, int *rows)
 void BM_LoadTable(benchmark::State &state)
 {
     int rows = 0;
-    const QByteArray rtf = longTable(int(state.range(0)), &rows);
-    for (auto _ : state) {
-        auto doc = std::make_unique<QTextDocument>();
-        bench::setEditorFont(doc.get());
-        const rtf::ReadResult r = rtf::readDocument(rtf, doc.get());
-        if (!r.ok || r.damaged)
-            state.SkipWithError("the generated table did not load cleanly");
-        benchmark::DoNotOptimize(doc->characterCount());
-        state.PauseTiming();
-        doc.reset();
-        state.ResumeTiming();
-    }
-    state.SetBytesProcessed(state.iterations() * rtf.size());
+    timeLoads(state, longTable(int(state.range(0)), &rows));
     state.counters["rows"] = rows;
 }
 
@@ -116,21 +117,15 @@ void BM_FloorTable(benchmark::State &state)
     int rows = 0;
     longTable(int(state.range(0)), &rows);
     const QString year = QString::fromUtf8("年度 ");
-    for (auto _ : state) {
-        auto doc = std::make_unique<QTextDocument>();
-        bench::setEditorFont(doc.get());
-        QTextCursor cursor(doc.get());
+    timeBuilds(state, [&](QTextDocument *doc) {
+        QTextCursor cursor(doc);
         cursor.beginEditBlock();
         QTextTable *table = cursor.insertTable(rows, 6);
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < 6; ++c)
                 table->cellAt(r, c).firstCursorPosition().insertText(year + QString::number(r * 6 + c));
         cursor.endEditBlock();
-        benchmark::DoNotOptimize(doc->characterCount());
-        state.PauseTiming();
-        doc.reset();
-        state.ResumeTiming();
-    }
+    });
 }
 
 }  // namespace

@@ -571,7 +571,7 @@ void Reader::handleUnicode(int value)
     skip_ = s.uc;
     if (s.dest == Dest::FontTable) {
         if (fontId_ >= 0 && value > 0 && value <= 0xffff && (value < 0xd800 || value > 0xdfff) &&
-            fontName_.size() + size_t(fontNameText_.size()) < kMaxFontName) {
+            fontNameHasRoom()) {
             decodeFontNameBytes();
             fontNameText_ += QChar(char16_t(value));
         }
@@ -619,7 +619,7 @@ void Reader::handleBytes(std::string_view bytes, bool fromHex)
         break;
     case Dest::FontTable:
         if (fromHex) {
-            if (fontId_ >= 0 && fontName_.size() + size_t(fontNameText_.size()) < kMaxFontName)
+            if (fontId_ >= 0 && fontNameHasRoom())
                 fontName_.append(bytes);
         } else {
             fontTableText(bytes);
@@ -661,7 +661,7 @@ void Reader::fontTableText(std::string_view bytes)
             if (fontId_ >= 0)
                 finishFont();
             clearFontName();
-        } else if (fontId_ >= 0 && fontName_.size() + size_t(fontNameText_.size()) < kMaxFontName) {
+        } else if (fontId_ >= 0 && fontNameHasRoom()) {
             fontName_.push_back(ch);
         }
     }

@@ -174,6 +174,7 @@ private:
     int fontNameCodepage() const;
     void decodeFontNameBytes();
     bool hasFontName() const { return !fontName_.empty() || !fontNameText_.isEmpty(); }
+    bool fontNameHasRoom() const { return fontName_.size() + std::size_t(fontNameText_.size()) < limits::kMaxFontName; }
     void clearFontName()
     {
         fontName_.clear();
