@@ -365,9 +365,20 @@ RichTextBox::FontNameAndSize RichTextBox::SelFontNameAndSize() const {
     return {name.result(familyOf(atCursor, defaultFont)), size.result(sizeOf(atCursor, defaultFont))};
 }
 
-RichTextBox::UndoGroup::UndoGroup(RichTextBox &box) : cursor_(box.document()) { cursor_.beginEditBlock(); }
+// An edit block reports a change when it ends, even an empty one; with a
+// caret the writes only set the format of the text typed next, so there is
+// nothing to group and no block is opened.
+RichTextBox::UndoGroup::UndoGroup(RichTextBox &box) {
+    if (!box.edit_->textCursor().hasSelection())
+        return;
+    cursor_ = QTextCursor(box.document());
+    cursor_.beginEditBlock();
+}
 
-RichTextBox::UndoGroup::~UndoGroup() { cursor_.endEditBlock(); }
+RichTextBox::UndoGroup::~UndoGroup() {
+    if (!cursor_.isNull())
+        cursor_.endEditBlock();
+}
 
 void RichTextBox::LoadFile(const QString &fileName, int fileType) {
     if (fileType != 0)

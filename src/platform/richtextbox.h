@@ -71,8 +71,8 @@ public:
     };
     FontNameAndSize SelFontNameAndSize() const;
 
-    // The edits made while an UndoGroup lives are taken back by one undo
-    // request, and raise one Change when it ends.
+    // The Sel* writes made over a selection while an UndoGroup lives are
+    // taken back by one undo request, and raise one Change when it ends.
     class UndoGroup {
     public:
         explicit UndoGroup(RichTextBox &box);
