@@ -8,7 +8,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleValidator>
-#include <QFontComboBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -30,10 +30,18 @@ QString sizeText(float size) { return QString::number(double(size), 'g', 7); }
 FontDialog::FontDialog(QWidget *parent) : QDialog(parent) {
     setWindowTitle(texts::FontDialogTitle);
 
-    family_ = new QFontComboBox(this);
+    // The installed families under the names the font database reports,
+    // which on a Chinese desktop are the fonts' Chinese names; drawn in the
+    // dialog's own font, so that a symbol font's name stays readable. The
+    // sample below shows the font itself.
+    family_ = new QComboBox(this);
+    family_->setObjectName(QStringLiteral("family"));
     family_->setEditable(true);
+    family_->setInsertPolicy(QComboBox::NoInsert);
+    family_->addItems(QFontDatabase::families());
 
     size_ = new QComboBox(this);
+    size_->setObjectName(QStringLiteral("size"));
     size_->setEditable(true);
     for (const char *s : {"8", "9", "10", "10.5", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28",
                           "36", "48", "72"})
