@@ -11,7 +11,7 @@ run_packages=(
   fonts-noto-cjk fonts-wqy-microhei
 )
 test_packages=(
-  xvfb xauth xdotool openbox wmctrl x11-utils
+  xvfb xauth xdotool openbox wmctrl x11-utils xclip
   libbenchmark-dev clang libclang-rt-14-dev
   abiword libreoffice-writer-nogui
 )
