@@ -11,9 +11,10 @@ run_packages=(
   fonts-noto-cjk fonts-wqy-microhei
 )
 test_packages=(
-  xvfb xauth xdotool openbox wmctrl x11-utils xclip
+  xvfb xauth xdotool openbox wmctrl x11-utils
   libbenchmark-dev clang libclang-rt-14-dev
   abiword libreoffice-writer-nogui
+  xclip
 )
 
 mode=${1:-run}
