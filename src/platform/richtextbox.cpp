@@ -71,12 +71,15 @@ void forEachSelectedFormat(const QTextCursor &cursor, Visit visit) {
     std::vector<bool> seen;
     for (QTextBlock block = cursor.document()->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
+        // A block's fragments follow each other from the block's start;
+        // adding up their lengths is much cheaper than asking each one for
+        // its position, which climbs the document's fragment tree.
+        int fragmentEnd = block.position();
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (!fragment.isValid())
-                continue;
-            const int fragmentStart = fragment.position();
-            if (fragmentStart + fragment.length() <= start)
+            const int fragmentStart = fragmentEnd;
+            fragmentEnd += fragment.length();
+            if (fragmentEnd <= start)
                 continue;
             if (fragmentStart >= end)
                 break;
