@@ -154,40 +154,28 @@ void run(Session &s, Command command) {
     }
 }
 
-// The command alone is timed; Undo puts the document back between rounds.
+// Either the command or its Undo is timed (the second argument); the other
+// is run untimed, so that every round starts from the same document.
 void BM_Format(benchmark::State &state) {
     Session &s = session(true);
     const auto command = Command(state.range(0));
+    const bool timeUndo = state.range(1) != 0;
     for (auto _ : state) {
         state.PauseTiming();
         s.selectAll();
-        state.ResumeTiming();
+        if (!timeUndo)
+            state.ResumeTiming();
         run(s, command);
-        state.PauseTiming();
+        if (timeUndo)
+            state.ResumeTiming();
+        else
+            state.PauseTiming();
         s.box().Undo();
+        if (!timeUndo)
+            state.ResumeTiming();
         s.platform.dialogs.takeShown();
-        state.ResumeTiming();
     }
     s.box().setSelStart(0);
-}
-
-// The Undo alone is timed.
-void BM_FormatUndo(benchmark::State &state) {
-    Session &s = session(true);
-    const auto command = Command(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        s.selectAll();
-        run(s, command);
-        s.platform.dialogs.takeShown();
-        state.ResumeTiming();
-        s.box().Undo();
-    }
-    s.box().setSelStart(0);
-}
-
-void formatArgs(benchmark::internal::Benchmark *b) {
-    b->ArgName("command")->Arg(Bold)->Arg(SizeUp)->Arg(Colour)->Arg(MergeFloor);
 }
 
 }  // namespace
@@ -196,14 +184,8 @@ void formatArgs(benchmark::internal::Benchmark *b) {
 BENCHMARK(BM_FragmentWalk)->ArgName("oneFont")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelChangeSelectAll)->ArgName("oneFont")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CaretMove)->ArgName("oneFont")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Format)->Apply(formatArgs)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_FormatUndo)->Apply(formatArgs)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK(BM_Format)
+    ->ArgsProduct({{Bold, SizeUp, Colour, MergeFloor}, {0, 1}})
+    ->ArgNames({"command", "undo"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
