@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
