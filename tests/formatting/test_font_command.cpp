@@ -40,10 +40,9 @@ ShownDialog runFont(FormFixture &f) {
 class FontCommand : public QObject {
     Q_OBJECT
 private slots:
-    void presetFromTheSelection();
+    void presetsAndWhatCarriesOver();
     void mixedSelectionPresetsTheEditorFont_data();
     void mixedSelectionPresetsTheEditorFont();
-    void styleSettingsCarryOverToTheNextUse();
     void okWritesAllSevenAndTheDisplays();
     void caretTakesTheChosenFont();
     void displaysShowWhatTheControlHolds();
@@ -51,22 +50,30 @@ private slots:
 };
 
 // A selection in one font, size and colour: the dialog starts from them,
-// with the option bits for screen and printer fonts and effects; OK without
-// changes leaves the selection as it was.
-void FontCommand::presetFromTheSelection() {
+// with the option bits for screen and printer fonts and effects, and with
+// bold, italic, underline and strikethrough off. Those four are never
+// preset: OK without other changes gives the whole selection the styles the
+// dialog holds, and the next use starts with them again, after a Cancel as
+// well, whatever is selected.
+void FontCommand::presetsAndWhatCarriesOver() {
     FormFixture f;
     threeRuns(f);
-    const RangeFormat before = formatOf(f, 3, 5);
-    f.platform.dialogs.answerFont(choice(QStringLiteral("Arial"), 10.5f, 0xFF0000));
+    RangeFormat expected = formatOf(f, 3, 5);
+    f.platform.dialogs.answerFont(choice(QStringLiteral("Arial"), 10.5f, 0xFF0000, true, false, true, false));
     const ShownDialog shown = runFont(f);
     QCOMPARE(shown.font, choice(QStringLiteral("Arial"), 10.5f, 0xFF0000));
     QCOMPARE(shown.flags, 259);
     QVERIFY(f.form->CommonDialog1.CancelError);
-    QCOMPARE(formatOf(f, 3, 5), before);
+    expected.bold = expected.underline = true;
+    QCOMPARE(formatOf(f, 3, 5), expected);
+
+    select(f, 0, 2);  // plain 宋体 text
+    f.platform.dialogs.cancel(DialogKind::Font);
+    QCOMPARE(runFont(f).font, choice(QStringLiteral("宋体"), 12.0f, 0, true, false, true, false));
+    f.platform.dialogs.answerFont(choice(QStringLiteral("宋体"), 12.0f, 0));
+    QCOMPARE(runFont(f).font, choice(QStringLiteral("宋体"), 12.0f, 0, true, false, true, false));
 }
 
-// Only the colour differs inside the selection: the preset is 宋体, 12 points
-// and black, not the selection's font and size.
 void FontCommand::mixedSelectionPresetsTheEditorFont_data() {
     QTest::addColumn<int>("length");
     QTest::addColumn<bool>("recolourOne");
@@ -86,23 +93,6 @@ void FontCommand::mixedSelectionPresetsTheEditorFont() {
     select(f, 3, length);
     f.platform.dialogs.answerFont(choice(QStringLiteral("黑体"), 14.0f, 0));
     QCOMPARE(runFont(f).font, choice(QStringLiteral("宋体"), 12.0f, 0));
-}
-
-// Bold, italic, underline and strikethrough are never preset: all off at
-// first, then what the last confirmed dialog said, whatever is selected.
-void FontCommand::styleSettingsCarryOverToTheNextUse() {
-    FormFixture f;
-    threeRuns(f);
-    f.platform.dialogs.answerFont(choice(QStringLiteral("Arial"), 10.5f, 0xFF0000, true, false, true, false));
-    QCOMPARE(runFont(f).font, choice(QStringLiteral("Arial"), 10.5f, 0xFF0000));
-
-    select(f, 0, 2);  // plain 宋体 text
-    QCOMPARE(f.form->RichTextBox1->SelBold(), std::optional<bool>(false));
-    f.platform.dialogs.cancel(DialogKind::Font);
-    QCOMPARE(runFont(f).font, choice(QStringLiteral("宋体"), 12.0f, 0, true, false, true, false));
-    // A cancelled use leaves them too.
-    f.platform.dialogs.answerFont(choice(QStringLiteral("宋体"), 12.0f, 0));
-    QCOMPARE(runFont(f).font, choice(QStringLiteral("宋体"), 12.0f, 0, true, false, true, false));
 }
 
 // OK over a selection that mixes everything: the whole selection takes the
@@ -132,12 +122,6 @@ void FontCommand::okWritesAllSevenAndTheDisplays() {
     saveAndReload(f);
     QCOMPARE(formatOf(f, 1, 8), chosen);
     QCOMPARE(formatOf(f, 0, 1), first);
-
-    // Strikethrough off again through the dialog.
-    f.platform.dialogs.answerFont(choice(QStringLiteral("黑体"), 10.5f, 0x0000FF));
-    select(f, 0, 9);
-    runFont(f);
-    QCOMPARE(formatOf(f, 0, 9).strikethru, std::optional<bool>(false));
 }
 
 // With a caret the chosen font is for the text typed next; the displays

@@ -223,34 +223,6 @@ private slots:
         QCOMPARE(box_->SelFontNameAndSize().size, std::nullopt);
     }
 
-    // Writes grouped over a selection are one undo step and one change; with
-    // a caret they are no change of the document at all.
-    void undoGroupMakesOneStep() {
-        box_->setText(QStringLiteral("one\ntwo"));
-        select(*box_, 1, 5);
-        QSignalSpy change(box_, &RichTextBox::Change);
-        {
-            const RichTextBox::UndoGroup group(*box_);
-            box_->setSelBold(true);
-            box_->setSelColor(0x0000FF);
-            box_->setSelFontSize(30.0f);
-        }
-        QCOMPARE(change.size(), 1);
-        box_->Undo();
-        QCOMPARE(box_->SelBold(), std::optional<bool>(false));
-        QCOMPARE(box_->SelColor(), std::optional<quint32>(0));
-        QCOMPARE(box_->SelFontSize(), std::optional<float>(12.0f));
-
-        change.clear();
-        box_->setSelStart(2);
-        {
-            const RichTextBox::UndoGroup group(*box_);
-            box_->setSelItalic(true);
-        }
-        QCOMPARE(change.size(), 0);
-        QCOMPARE(box_->SelItalic(), std::optional<bool>(true));
-    }
-
     void selectionOffsetsAndText() {
         box_->setText(QStringLiteral("one\ntwo"));
         QCOMPARE(box_->Text(), QStringLiteral("one\ntwo"));
