@@ -26,7 +26,7 @@ void Units::coloursAreBlueGreenRed() {
     QCOMPARE(colorFromBgr(0x0000FF), QColor(255, 0, 0));
     QCOMPARE(colorFromBgr(0xFF123456), QColor(0x56, 0x34, 0x12));  // the top byte is not a colour
     QCOMPARE(bgrFromColor(QColor(0x56, 0x34, 0x12)), 0x123456u);
-    QCOMPARE(bgrFromColor(QColor::fromHsv(120, 255, 255)), 0x00FF00u);  // any colour spec
+    QCOMPARE(bgrFromColor(QColor::fromHsv(120, 255, 255)), 0x00FF00u);  // whatever model the colour is held in
     QCOMPARE(bgrFromColor(colorFromBgr(0xABCDEF)), 0xABCDEFu);
 }
 
