@@ -12,6 +12,7 @@ run_packages=(
 )
 test_packages=(
   xvfb xauth xdotool openbox wmctrl x11-utils
+  xclip
   libbenchmark-dev clang libclang-rt-14-dev
   abiword libreoffice-writer-nogui
 )

@@ -2,6 +2,7 @@
 // same meaning; Save, Color, Up and Down have behaviour of their own.
 #include "platform/errors.h"
 #include "platform/richtextbox.h"
+#include "platform/units.h"
 #include "resources/texts.h"
 #include "shell/form1.h"
 #include "shell/numbertext.h"
@@ -60,9 +61,10 @@ void Form1::Toolbar1_ButtonClick(const ToolbarButton &Button) {
         }
         const float step = *size <= kStepThreshold ? kSmallStep : kLargeStep;
         const float wanted = key == QLatin1String("Up") ? *size + step : *size - step;
-        // The control refuses a size RTF cannot hold (0 and below, above
-        // 1638) and keeps the old one; the panel shows what it holds.
-        RichTextBox1->setSelFontSize(wanted);
+        // A step past 1 or 1638 points stops there: Down at 1 point would
+        // ask for 0, and Up has no ceiling of its own. The panel shows what
+        // the control holds.
+        RichTextBox1->setSelFontSize(boundedPointSize(wanted));
         const std::optional<float> now = RichTextBox1->SelFontSize();
         StatusBar1->setPanelText(3, now ? singleToText(*now) : QString());
     }

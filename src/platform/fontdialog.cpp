@@ -1,5 +1,6 @@
 #include "platform/fontdialog.h"
 
+#include "platform/units.h"
 #include "resources/texts.h"
 
 #include <QCheckBox>
@@ -7,7 +8,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleValidator>
-#include <QFontComboBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,15 +22,6 @@ namespace pennaro {
 
 namespace {
 
-QColor fromBgr(quint32 value) {
-    return QColor(int(value & 0xff), int((value >> 8) & 0xff), int((value >> 16) & 0xff));
-}
-
-quint32 toBgr(const QColor &color) {
-    const QColor c = color.toRgb();
-    return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
-}
-
 // Shortest decimal form: 12, 10.5.
 QString sizeText(float size) { return QString::number(double(size), 'g', 7); }
 
@@ -38,15 +30,23 @@ QString sizeText(float size) { return QString::number(double(size), 'g', 7); }
 FontDialog::FontDialog(QWidget *parent) : QDialog(parent) {
     setWindowTitle(texts::FontDialogTitle);
 
-    family_ = new QFontComboBox(this);
+    // The installed families under the names the font database reports,
+    // which on a Chinese desktop are the fonts' Chinese names; drawn in the
+    // dialog's own font, so that a symbol font's name stays readable. The
+    // sample below shows the font itself.
+    family_ = new QComboBox(this);
+    family_->setObjectName(QStringLiteral("family"));
     family_->setEditable(true);
+    family_->setInsertPolicy(QComboBox::NoInsert);
+    family_->addItems(QFontDatabase::families());
 
     size_ = new QComboBox(this);
+    size_->setObjectName(QStringLiteral("size"));
     size_->setEditable(true);
     for (const char *s : {"8", "9", "10", "10.5", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28",
                           "36", "48", "72"})
         size_->addItem(QLatin1String(s));
-    auto *validator = new QDoubleValidator(0.5, 1638.0, 2, size_);
+    auto *validator = new QDoubleValidator(kMinPointSize, kMaxPointSize, 2, size_);
     validator->setNotation(QDoubleValidator::StandardNotation);
     validator->setLocale(QLocale::c());
     size_->lineEdit()->setValidator(validator);
@@ -125,20 +125,20 @@ FontChoice FontDialog::choice() const {
 float FontDialog::typedSize() const {
     bool ok = false;
     const double value = QLocale::c().toDouble(size_->currentText().trimmed(), &ok);
-    return ok && value > 0 && value <= 1638.0 ? float(value) : 0.0f;
+    return ok && isPointSizeInRange(value) ? float(value) : 0.0f;
 }
 
 void FontDialog::chooseColor() {
-    const QColor chosen = QColorDialog::getColor(fromBgr(colorValue_), this);
+    const QColor chosen = QColorDialog::getColor(colorFromBgr(colorValue_), this);
     if (chosen.isValid()) {
-        colorValue_ = toBgr(chosen);
+        colorValue_ = bgrFromColor(chosen);
         refresh();
     }
 }
 
 void FontDialog::refresh() {
     QPixmap swatch(24, 12);
-    swatch.fill(fromBgr(colorValue_));
+    swatch.fill(colorFromBgr(colorValue_));
     color_->setIcon(QIcon(swatch));
 
     QFont font(family_->currentText());
@@ -150,7 +150,7 @@ void FontDialog::refresh() {
     font.setStrikeOut(strikethru_->isChecked());
     sample_->setFont(font);
     QPalette palette = sample_->palette();
-    palette.setColor(QPalette::WindowText, fromBgr(colorValue_));
+    palette.setColor(QPalette::WindowText, colorFromBgr(colorValue_));
     sample_->setPalette(palette);
 
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(typedSize() > 0 && !family_->currentText().trimmed().isEmpty());

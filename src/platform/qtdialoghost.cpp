@@ -1,6 +1,7 @@
 #include "platform/qtdialoghost.h"
 
 #include "platform/fontdialog.h"
+#include "platform/units.h"
 #include "resources/texts.h"
 
 #include <QApplication>
@@ -37,15 +38,6 @@ QString caseless(const QString &pattern) {
             out += ch;
     }
     return out;
-}
-
-QColor fromBgr(quint32 value) {
-    return QColor(int(value & 0xff), int((value >> 8) & 0xff), int((value >> 16) & 0xff));
-}
-
-quint32 toBgr(const QColor &color) {
-    const QColor c = color.toRgb();
-    return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
 }
 
 }  // namespace
@@ -181,11 +173,11 @@ std::optional<FontChoice> QtDialogHost::fontDialog(const FontDialogRequest &requ
 
 std::optional<quint32> QtDialogHost::colorDialog(const ColorDialogRequest &request) {
     // Only &H1 asks the dialog to start from the given colour.
-    const QColor initial = (request.flags & 0x1) ? fromBgr(request.color) : QColor(Qt::black);
+    const QColor initial = (request.flags & 0x1) ? colorFromBgr(request.color) : QColor(Qt::black);
     QColorDialog dialog(initial, parentWidget());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return toBgr(dialog.selectedColor());
+    return bgrFromColor(dialog.selectedColor());
 }
 
 std::shared_ptr<QPrinter> QtDialogHost::printerDialog(const PrinterDialogRequest &request) {

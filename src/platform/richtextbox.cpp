@@ -5,6 +5,7 @@
 #include "platform/filesave.h"
 #include "platform/rtf/docformat.h"
 #include "platform/rtf/rtf.h"
+#include "platform/units.h"
 
 #include <QBrush>
 #include <QDir>
@@ -18,13 +19,12 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextImageFormat>
+#include <functional>
+#include <vector>
 
 namespace pennaro {
 
 namespace {
-
-// The largest size RTF and the classic rich edit control accept.
-constexpr double kMaxPointSize = 1638.0;
 
 // A character's properties as the control reports them: a property the
 // character does not set explicitly reads as the document's default.
@@ -50,54 +50,102 @@ quint32 colorOf(const QTextCharFormat &f) {
     const QBrush brush = f.foreground();
     if (brush.style() == Qt::NoBrush)
         return 0;
-    const QColor c = brush.color().toRgb();
-    return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
+    return bgrFromColor(brush.color());
 }
 
-QColor fromBgr(quint32 value) {
-    return QColor(int(value & 0xff), int((value >> 8) & 0xff), int((value >> 16) & 0xff));
-}
+bool isBold(const QTextCharFormat &f) { return f.fontWeight() >= QFont::DemiBold; }
 
-// The value every selected character shares, or nullopt when they differ.
-// Walks the fragments (runs of one format) of the blocks in the range, so a
-// large selection costs one comparison per run, not per character. With a
-// caret the insertion point's format answers.
-template <typename Value>
-std::optional<Value> sharedValue(const QTextEdit *edit,
-                                 const std::function<Value(const QTextCharFormat &)> &valueOf) {
-    const QTextCursor cursor = edit->textCursor();
+// Calls visit(format) once for every distinct character format among the
+// selected characters, until it returns false. Walks the fragments (runs of
+// one format) of the blocks in the range, so a large selection costs one
+// step per run, not per character; a format met before is recognised by its
+// index in the document's format table and not looked at again, so a
+// selection of many runs in a few formats costs little more than the walk.
+// Embedded pictures have no font of their own and are passed over, so that
+// they do not make the text around them read as mixed.
+template <typename Visit>
+void forEachSelectedFormat(const QTextCursor &cursor, Visit visit) {
     if (!cursor.hasSelection())
-        return valueOf(cursor.charFormat());
+        return;
     const int start = cursor.selectionStart();
     const int end = cursor.selectionEnd();
-    std::optional<Value> shared;
-    for (QTextBlock block = edit->document()->findBlock(start); block.isValid() && block.position() < end;
+    std::vector<bool> seen;
+    for (QTextBlock block = cursor.document()->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
+        // A block's fragments follow each other from the block's start;
+        // adding up their lengths is much cheaper than asking each one for
+        // its position, which climbs the document's fragment tree.
+        int fragmentEnd = block.position();
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (!fragment.isValid())
-                continue;
-            const int fragmentStart = fragment.position();
-            if (fragmentStart + fragment.length() <= start)
+            const int fragmentStart = fragmentEnd;
+            fragmentEnd += fragment.length();
+            if (fragmentEnd <= start)
                 continue;
             if (fragmentStart >= end)
                 break;
-            const QTextCharFormat format = fragment.charFormat();
-            // An embedded picture has no font of its own; it must not make
-            // the text around it read as mixed.
-            if (format.isImageFormat())
+            const std::size_t index = std::size_t(fragment.charFormatIndex());
+            if (index < seen.size() && seen[index])
                 continue;
-            const Value value = valueOf(format);
-            if (!shared)
-                shared = value;
-            else if (!(*shared == value))
-                return std::nullopt;
+            if (index >= seen.size())
+                seen.resize(index + 1);
+            seen[index] = true;
+            const QTextCharFormat format = fragment.charFormat();
+            if (!format.isImageFormat() && !visit(format))
+                return;
         }
     }
-    // Only paragraph breaks or pictures selected: the format at the cursor.
-    if (!shared)
-        return valueOf(cursor.charFormat());
-    return shared;
+}
+
+// One property as the selected characters share it: the common value, or
+// mixed once two of them differ.
+template <typename Value>
+class Shared {
+public:
+    void add(const Value &value) {
+        if (mixed_)
+            return;
+        if (!value_)
+            value_ = value;
+        else if (!(*value_ == value))
+            mixed_ = true;
+    }
+    bool mixed() const { return mixed_; }
+    // Null when mixed; without any character seen (a caret, or only
+    // paragraph breaks and pictures selected), the insertion point's value.
+    std::optional<Value> result(const Value &atCursor) const {
+        if (mixed_)
+            return std::nullopt;
+        return value_ ? *value_ : atCursor;
+    }
+
+private:
+    std::optional<Value> value_;
+    bool mixed_ = false;
+};
+
+template <typename ValueOf>
+auto sharedValue(const QTextEdit *edit, ValueOf valueOf) {
+    using Value = std::invoke_result_t<ValueOf, const QTextCharFormat &>;
+    const QTextCursor cursor = edit->textCursor();
+    Shared<Value> shared;
+    forEachSelectedFormat(cursor, [&](const QTextCharFormat &format) {
+        shared.add(std::invoke(valueOf, format));
+        return !shared.mixed();
+    });
+    return shared.result(std::invoke(valueOf, cursor.charFormat()));
+}
+
+// Every Sel* write: nothing for Null; otherwise one property set on an empty
+// format that is merged into each selected character (one undo step), or
+// with a caret into the format of the text typed next.
+template <typename Value, typename Set>
+void mergeIntoSelection(QTextEdit *edit, const std::optional<Value> &value, Set set) {
+    if (!value)
+        return;
+    QTextCharFormat format;
+    std::invoke(set, format, *value);
+    edit->mergeCurrentCharFormat(format);
 }
 
 // The format text gets that replaces the cursor's selection: that of the
@@ -139,22 +187,7 @@ QByteArray markupBytes(const QString &text) {
     return bytes;
 }
 
-double screenDpiX() {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
-    return dpi > 0 ? dpi : 96.0;
-}
-
-double screenDpiY() {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
-    return dpi > 0 ? dpi : 96.0;
-}
-
 }  // namespace
-
-double twipsPerPixelX() { return 1440.0 / screenDpiX(); }
-double twipsPerPixelY() { return 1440.0 / screenDpiY(); }
 
 RichTextBox::RichTextBox(QWidget *parent) : QObject(parent), edit_(new EditorWidget(parent)) {
     const QFont font = rtf::editorFont();
@@ -261,94 +294,94 @@ void RichTextBox::setSelRTF(const QString &text) {
     setSelText(text);
 }
 
-std::optional<bool> RichTextBox::SelBold() const {
-    return sharedValue<bool>(edit_, [](const QTextCharFormat &f) { return f.fontWeight() >= QFont::DemiBold; });
-}
+std::optional<bool> RichTextBox::SelBold() const { return sharedValue(edit_, isBold); }
 
 void RichTextBox::setSelBold(std::optional<bool> value) {
-    if (!value)
-        return;
-    QTextCharFormat format;
-    format.setFontWeight(*value ? QFont::Bold : QFont::Normal);
-    edit_->mergeCurrentCharFormat(format);
+    mergeIntoSelection(edit_, value,
+                       [](QTextCharFormat &f, bool on) { f.setFontWeight(on ? QFont::Bold : QFont::Normal); });
 }
 
-std::optional<bool> RichTextBox::SelItalic() const {
-    return sharedValue<bool>(edit_, [](const QTextCharFormat &f) { return f.fontItalic(); });
-}
+std::optional<bool> RichTextBox::SelItalic() const { return sharedValue(edit_, &QTextCharFormat::fontItalic); }
 
 void RichTextBox::setSelItalic(std::optional<bool> value) {
-    if (!value)
-        return;
-    QTextCharFormat format;
-    format.setFontItalic(*value);
-    edit_->mergeCurrentCharFormat(format);
+    mergeIntoSelection(edit_, value, &QTextCharFormat::setFontItalic);
 }
 
-std::optional<bool> RichTextBox::SelUnderline() const {
-    return sharedValue<bool>(edit_, [](const QTextCharFormat &f) { return f.fontUnderline(); });
-}
+std::optional<bool> RichTextBox::SelUnderline() const { return sharedValue(edit_, &QTextCharFormat::fontUnderline); }
 
 void RichTextBox::setSelUnderline(std::optional<bool> value) {
-    if (!value)
-        return;
-    QTextCharFormat format;
-    format.setFontUnderline(*value);
-    edit_->mergeCurrentCharFormat(format);
+    mergeIntoSelection(edit_, value, &QTextCharFormat::setFontUnderline);
 }
 
-std::optional<bool> RichTextBox::SelStrikeThru() const {
-    return sharedValue<bool>(edit_, [](const QTextCharFormat &f) { return f.fontStrikeOut(); });
-}
+std::optional<bool> RichTextBox::SelStrikeThru() const { return sharedValue(edit_, &QTextCharFormat::fontStrikeOut); }
 
 void RichTextBox::setSelStrikeThru(std::optional<bool> value) {
-    if (!value)
-        return;
-    QTextCharFormat format;
-    format.setFontStrikeOut(*value);
-    edit_->mergeCurrentCharFormat(format);
+    mergeIntoSelection(edit_, value, &QTextCharFormat::setFontStrikeOut);
 }
 
 std::optional<QString> RichTextBox::SelFontName() const {
     const QFont defaultFont = edit_->document()->defaultFont();
-    return sharedValue<QString>(edit_, [&](const QTextCharFormat &f) { return familyOf(f, defaultFont); });
+    return sharedValue(edit_, [&](const QTextCharFormat &f) { return familyOf(f, defaultFont); });
 }
 
 void RichTextBox::setSelFontName(std::optional<QString> value) {
     // An empty name (an emptied font-name box) names no font; the text keeps
-    // the one it has.
-    if (!value || value->trimmed().isEmpty())
+    // the one it has. Any other name is kept as given, installed or not: it
+    // is what the user chose and what the file will name. Characters the
+    // named font lacks, or all of them for a font that is not installed,
+    // are drawn in a font that has them.
+    if (value && value->trimmed().isEmpty())
         return;
-    QTextCharFormat format;
-    format.setFontFamilies(QStringList{*value});
-    edit_->mergeCurrentCharFormat(format);
+    mergeIntoSelection(edit_, value,
+                       [](QTextCharFormat &f, const QString &name) { f.setFontFamilies(QStringList{name}); });
 }
 
 std::optional<float> RichTextBox::SelFontSize() const {
     const QFont defaultFont = edit_->document()->defaultFont();
-    return sharedValue<float>(edit_, [&](const QTextCharFormat &f) { return sizeOf(f, defaultFont); });
+    return sharedValue(edit_, [&](const QTextCharFormat &f) { return sizeOf(f, defaultFont); });
 }
 
 void RichTextBox::setSelFontSize(std::optional<float> value) {
-    // A size no font can have is refused silently: the text keeps its size,
-    // and a caller that reads the size back sees what the control holds.
-    if (!value || !(*value > 0.0f) || *value > kMaxPointSize)
+    // A size outside 1 to 1638 points is refused silently: the text keeps
+    // its size, and a caller that reads the size back sees what it holds.
+    if (value && !isPointSizeInRange(*value))
         return;
-    QTextCharFormat format;
-    format.setFontPointSize(double(*value));
-    edit_->mergeCurrentCharFormat(format);
+    mergeIntoSelection(edit_, value, [](QTextCharFormat &f, float points) { f.setFontPointSize(points); });
 }
 
-std::optional<quint32> RichTextBox::SelColor() const {
-    return sharedValue<quint32>(edit_, [](const QTextCharFormat &f) { return colorOf(f); });
-}
+std::optional<quint32> RichTextBox::SelColor() const { return sharedValue(edit_, colorOf); }
 
 void RichTextBox::setSelColor(std::optional<quint32> value) {
-    if (!value)
+    mergeIntoSelection(edit_, value, [](QTextCharFormat &f, quint32 bgr) { f.setForeground(colorFromBgr(bgr)); });
+}
+
+RichTextBox::FontNameAndSize RichTextBox::SelFontNameAndSize() const {
+    const QFont defaultFont = edit_->document()->defaultFont();
+    const QTextCursor cursor = edit_->textCursor();
+    Shared<QString> name;
+    Shared<float> size;
+    forEachSelectedFormat(cursor, [&](const QTextCharFormat &format) {
+        name.add(familyOf(format, defaultFont));
+        size.add(sizeOf(format, defaultFont));
+        return !(name.mixed() && size.mixed());
+    });
+    const QTextCharFormat atCursor = cursor.charFormat();
+    return {name.result(familyOf(atCursor, defaultFont)), size.result(sizeOf(atCursor, defaultFont))};
+}
+
+// An edit block reports a change when it ends, even an empty one; with a
+// caret the writes only set the format of the text typed next, so there is
+// nothing to group and no block is opened.
+RichTextBox::UndoGroup::UndoGroup(RichTextBox &box) {
+    if (!box.edit_->textCursor().hasSelection())
         return;
-    QTextCharFormat format;
-    format.setForeground(fromBgr(*value));
-    edit_->mergeCurrentCharFormat(format);
+    cursor_ = QTextCursor(box.document());
+    cursor_.beginEditBlock();
+}
+
+RichTextBox::UndoGroup::~UndoGroup() {
+    if (!cursor_.isNull())
+        cursor_.endEditBlock();
 }
 
 void RichTextBox::LoadFile(const QString &fileName, int fileType) {
@@ -439,9 +472,7 @@ void RichTextBox::SelPrint(QPrinter *printer) {
 void RichTextBox::Move(double left, double top, double width, double height) {
     if (width < 0 || height < 0)
         throw PlatformError(QStringLiteral("Invalid property value"));
-    const double tx = twipsPerPixelX();
-    const double ty = twipsPerPixelY();
-    edit_->setGeometry(qRound(left / tx), qRound(top / ty), qRound(width / tx), qRound(height / ty));
+    edit_->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), twipsToPixelsX(width), twipsToPixelsY(height));
     left_ = left;
     top_ = top;
     width_ = width;

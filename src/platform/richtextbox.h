@@ -4,8 +4,11 @@
 // ("Null"), colours laid out 0xBBGGRR, geometry in twips.
 #pragma once
 
+#include "platform/units.h"
+
 #include <QObject>
 #include <QString>
+#include <QTextCursor>
 #include <optional>
 
 class QPrinter;
@@ -58,7 +61,28 @@ public:
     std::optional<quint32> SelColor() const;  // 0xBBGGRR
     void setSelColor(std::optional<quint32> value);
     // Writing std::nullopt changes nothing. A write with a caret applies to
-    // the text typed next.
+    // the text typed next; a write over a selection is one undo step.
+
+    // SelFontName and SelFontSize read together, in one pass over the
+    // selection: selection tracking needs both on every caret move.
+    struct FontNameAndSize {
+        std::optional<QString> name;
+        std::optional<float> size;
+    };
+    FontNameAndSize SelFontNameAndSize() const;
+
+    // The Sel* writes made over a selection while an UndoGroup lives are
+    // taken back by one undo request, and raise one Change when it ends.
+    class UndoGroup {
+    public:
+        explicit UndoGroup(RichTextBox &box);
+        ~UndoGroup();
+        UndoGroup(const UndoGroup &) = delete;
+        UndoGroup &operator=(const UndoGroup &) = delete;
+
+    private:
+        QTextCursor cursor_;
+    };
 
     // File type 0 is RTF, the only type there is. Both throw PlatformError
     // with a one-line reason (LoadFile's names the file; SaveFile's does not,
@@ -94,9 +118,5 @@ private:
     EditorWidget *edit_;
     double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
-
-// Twips per device-independent pixel of the screen (15 at 96 DPI).
-double twipsPerPixelX();
-double twipsPerPixelY();
 
 }  // namespace pennaro

@@ -1,8 +1,6 @@
 #include "shell/clientarea.h"
 
-#include "platform/richtextbox.h"
-
-#include <cmath>
+#include "platform/units.h"
 
 namespace pennaro {
 
@@ -15,8 +13,8 @@ void ClientArea::setDockedBars(QWidget *top, QWidget *bottom) {
 }
 
 void ClientArea::dockBars() {
-    const int topHeight = int(std::lround(ToolbarHeightTwips / twipsPerPixelY()));
-    const int bottomHeight = int(std::lround(StatusBarHeightTwips / twipsPerPixelY()));
+    const int topHeight = twipsToPixelsY(ToolbarHeightTwips);
+    const int bottomHeight = twipsToPixelsY(StatusBarHeightTwips);
     if (top_)
         top_->setGeometry(0, 0, width(), topHeight);
     if (bottom_)

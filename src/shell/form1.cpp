@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "platform/richtextbox.h"
+#include "platform/units.h"
 #include "resources/texts.h"
 #include "shell/clientarea.h"
 #include "shell/statusbar.h"
@@ -20,8 +21,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QWindow>
-#include <cmath>
-#include <limits>
 
 // The icons live in the core library; a static library's resources must be
 // registered by name, from the global namespace.
@@ -33,11 +32,11 @@ namespace {
 
 // Twips to whole pixels for the window's own geometry. A value that no
 // window can take is refused, like any other invalid property value.
-int windowPixels(double twips, double twipsPerPixel, bool size) {
-    const double px = std::round(twips / twipsPerPixel);
-    if (!std::isfinite(px) || std::fabs(px) > QWIDGETSIZE_MAX || (size && px < 0))
+int windowPixels(double twips, bool horizontal, bool size) {
+    const int px = horizontal ? twipsToPixelsX(twips) : twipsToPixelsY(twips);
+    if (size && px < 0)
         throw PlatformError(QStringLiteral("Invalid property value"));
-    return int(px);
+    return px;
 }
 
 }  // namespace
@@ -122,19 +121,19 @@ double Form1::Top() const { return frameGeometry().y() * twipsPerPixelY(); }
 double Form1::Width() const { return frameGeometry().width() * twipsPerPixelX(); }
 double Form1::Height() const { return frameGeometry().height() * twipsPerPixelY(); }
 
-void Form1::setLeft(double twips) { move(windowPixels(twips, twipsPerPixelX(), false), y()); }
+void Form1::setLeft(double twips) { move(windowPixels(twips, true, false), y()); }
 
-void Form1::setTop(double twips) { move(x(), windowPixels(twips, twipsPerPixelY(), false)); }
+void Form1::setTop(double twips) { move(x(), windowPixels(twips, false, false)); }
 
 void Form1::setWidth(double twips) {
-    const int outer = windowPixels(twips, twipsPerPixelX(), true);
+    const int outer = windowPixels(twips, true, true);
     if (!isVisible())
         pendingOuterWidth_ = outer;
     resize(std::max(0, outer - (frameGeometry().width() - width())), height());
 }
 
 void Form1::setHeight(double twips) {
-    const int outer = windowPixels(twips, twipsPerPixelY(), true);
+    const int outer = windowPixels(twips, false, true);
     if (!isVisible())
         pendingOuterHeight_ = outer;
     resize(width(), std::max(0, outer - (frameGeometry().height() - height())));

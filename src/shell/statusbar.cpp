@@ -1,7 +1,7 @@
 #include "shell/statusbar.h"
 
 #include "platform/errors.h"
-#include "platform/richtextbox.h"
+#include "platform/units.h"
 #include "resources/texts.h"
 
 #include <QHBoxLayout>
@@ -11,7 +11,6 @@
 #include <QSizeGrip>
 #include <QTime>
 #include <QTimer>
-#include <cmath>
 
 namespace pennaro {
 
@@ -19,7 +18,7 @@ StatusBar::StatusBar(QWidget *parent) : QFrame(parent) {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(1, 1, 1, 1);
     row->setSpacing(2);
-    const int minWidth = int(std::lround(MinPanelWidthTwips / twipsPerPixelX()));
+    const int minWidth = twipsToPixelsX(MinPanelWidthTwips);
     const QString startTexts[PanelCount] = {texts::PanelStatus, texts::PanelFont, texts::PanelSize, QString()};
     for (int i = 0; i < PanelCount; ++i) {
         auto *label = new QLabel(startTexts[i], this);

@@ -3,7 +3,7 @@
 // which compares keys exactly.
 #include "shell/form1.h"
 
-#include "platform/richtextbox.h"
+#include "platform/units.h"
 #include "resources/texts.h"
 #include "shell/clientarea.h"
 #include "shell/fontnamebox.h"
@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QIcon>
 #include <QToolBar>
-#include <cmath>
 
 namespace pennaro {
 
@@ -48,9 +47,6 @@ const ButtonDef kButtons[] = {
 // Design position of the font-name box on the toolbar strip, in twips.
 constexpr double kComboLeft = 5730, kComboTop = 45, kComboWidth = 3795, kComboHeight = 300;
 
-int toPixelsX(double twips) { return int(std::lround(twips / twipsPerPixelX())); }
-int toPixelsY(double twips) { return int(std::lround(twips / twipsPerPixelY())); }
-
 }  // namespace
 
 void Form1::buildToolbar() {
@@ -82,7 +78,8 @@ void Form1::buildToolbar() {
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
-    Combo1->setGeometry(toPixelsX(kComboLeft), toPixelsY(kComboTop), toPixelsX(kComboWidth), toPixelsY(kComboHeight));
+    Combo1->setGeometry(twipsToPixelsX(kComboLeft), twipsToPixelsY(kComboTop), twipsToPixelsX(kComboWidth),
+                        twipsToPixelsY(kComboHeight));
     Combo1->setEditText(texts::ComboStart);
     new FontNameBox(Combo1, this, [this] { runHandler([this] { Combo1_Click(); }); });
 }

@@ -1,28 +1,15 @@
-// The toolbar's own formatting buttons: font size steps around 20 points,
-// the mixed-size message, and the colour dialog.
-#include "platform/richtextbox.h"
+// The toolbar's own formatting buttons: font size steps around 20 points and
+// within 1 to 1638 points, the mixed-size message, the colour dialog, and the
+// exact comparison of the buttons' keys.
+#include "formatting/formatting_support.h"
+#include "platform/rtf/rtf.h"
 #include "resources/texts.h"
-#include "shell/form1.h"
 #include "shell/statusbar.h"
-#include "support/form_fixture.h"
 
 #include <QTest>
 
 using namespace pennaro;
 using namespace pennaro::testing;
-
-namespace {
-
-void click(FormFixture &f, const char *key) {
-    f.run([&] { f.form->Toolbar1_ButtonClick({QString::fromLatin1(key)}); });
-}
-
-void selectAll(FormFixture &f) {
-    f.form->RichTextBox1->setSelStart(0);
-    f.form->RichTextBox1->setSelLength(int(f.form->RichTextBox1->Text().size()));
-}
-
-}  // namespace
 
 class ToolbarFormatting : public QObject {
     Q_OBJECT
@@ -30,9 +17,11 @@ private slots:
     void sizeSteps_data();
     void sizeSteps();
     void fractionalSizeAndPanel();
-    void sizeAtTheBottomStays();
+    void sizesStayWithinOneTo1638_data();
+    void sizesStayWithinOneTo1638();
     void mixedSizesAreRefused();
     void colourDialog();
+    void keysAreComparedExactly();
 };
 
 void ToolbarFormatting::sizeSteps_data() {
@@ -53,7 +42,7 @@ void ToolbarFormatting::sizeSteps() {
     selectAll(f);
     f.form->RichTextBox1->setSelFontSize(from);
     for (float expected : steps) {
-        click(f, key.toLatin1().constData());
+        click(f, key);
         QCOMPARE(f.form->RichTextBox1->SelFontSize(), std::optional<float>(expected));
         QCOMPARE(f.panel(3), QString::number(expected));
     }
@@ -79,15 +68,33 @@ void ToolbarFormatting::fractionalSizeAndPanel() {
     QCOMPARE(f.form->RichTextBox1->SelFontSize(), std::optional<float>(12.5f));
 }
 
-void ToolbarFormatting::sizeAtTheBottomStays() {
+void ToolbarFormatting::sizesStayWithinOneTo1638_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<float>("from");
+    QTest::addColumn<float>("to");
+    QTest::newRow("down at 1") << "Down" << 1.0f << 1.0f;
+    QTest::newRow("down at 1.5") << "Down" << 1.5f << 1.0f;
+    QTest::newRow("up at 1634") << "Up" << 1634.0f << 1638.0f;
+    QTest::newRow("up at 1638") << "Up" << 1638.0f << 1638.0f;
+    QTest::newRow("down at 1638") << "Down" << 1638.0f << 1633.0f;
+}
+
+// A step that would leave the range stops at its end, with no message;
+// the panel shows the size the text has, and so does the saved file.
+void ToolbarFormatting::sizesStayWithinOneTo1638() {
+    QFETCH(QString, key);
+    QFETCH(float, from);
+    QFETCH(float, to);
     FormFixture f;
-    f.type(QStringLiteral("tiny"));
+    f.type(QStringLiteral("字号"));
     selectAll(f);
-    f.form->RichTextBox1->setSelFontSize(1.0f);
-    click(f, "Down");  // asks for 0 points, which the control refuses
-    QCOMPARE(f.form->RichTextBox1->SelFontSize(), std::optional<float>(1.0f));
-    QCOMPARE(f.panel(3), QStringLiteral("1"));
+    f.form->RichTextBox1->setSelFontSize(from);
+    click(f, key);
+    QCOMPARE(f.form->RichTextBox1->SelFontSize(), std::optional<float>(to));
+    QCOMPARE(f.panel(3), QString::number(to));
     QVERIFY(f.platform.dialogs.shown().isEmpty());
+    saveAndReload(f);
+    QCOMPARE(formatOf(f, 0, 2).size, std::optional<float>(to));
 }
 
 void ToolbarFormatting::mixedSizesAreRefused() {
@@ -129,6 +136,27 @@ void ToolbarFormatting::colourDialog() {
     QCOMPARE(f.platform.dialogs.shown().size(), 2);
     QCOMPARE(f.form->RichTextBox1->SelColor(), std::optional<quint32>(0xFF0000));
     QVERIFY(!f.form->Modified);
+}
+
+// Keys are compared whole and case-sensitively: a key that is not in the
+// table does nothing at all, no dialog, no change.
+void ToolbarFormatting::keysAreComparedExactly() {
+    FormFixture f;
+    f.type(QStringLiteral("键 key"));
+    selectAll(f);
+    f.form->Modified = false;
+    const QByteArray before = rtf::writeDocument(f.form->RichTextBox1->document());
+    const DocumentView view = f.document();
+    for (const char *key : {"", "bold", "BOLD", "Bold ", " Bold", "italic", "UNDERLINE", "color", "Colour", "up",
+                            "DOWN", "new", "open", "save", "print", "cut", "copy", "paste", "粗体", "Up\n"}) {
+        click(f, QString::fromUtf8(key));
+        QCOMPARE(f.document(), view);
+        QCOMPARE(rtf::writeDocument(f.form->RichTextBox1->document()), before);
+    }
+    QVERIFY(f.platform.dialogs.shown().isEmpty());
+
+    click(f, QStringLiteral("Bold"));
+    QCOMPARE(f.form->RichTextBox1->SelBold(), std::optional<bool>(true));
 }
 
 QTEST_MAIN(ToolbarFormatting)

@@ -16,6 +16,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QWidget>
+#include <limits>
 #include <memory>
 #include <unistd.h>
 
@@ -178,12 +179,48 @@ private slots:
     void refusedSizesLeaveTheSize() {
         box_->setText(QStringLiteral("abc"));
         select(*box_, 0, 3);
-        box_->setSelFontSize(0.0f);
-        box_->setSelFontSize(-4.0f);
-        box_->setSelFontSize(100000.0f);
+        for (float refused : {0.0f, -4.0f, 0.5f, 1638.5f, 100000.0f, std::numeric_limits<float>::quiet_NaN()})
+            box_->setSelFontSize(refused);
         QCOMPARE(box_->SelFontSize(), std::optional<float>(12.0f));
         box_->setSelFontName(QString());
+        box_->setSelFontName(QStringLiteral("  "));
         QCOMPARE(box_->SelFontName(), std::optional<QString>(QStringLiteral("宋体")));
+        // The ends of the range are sizes like any other.
+        for (float size : {1.0f, 1638.0f}) {
+            box_->setSelFontSize(size);
+            QCOMPARE(box_->SelFontSize(), std::optional<float>(size));
+        }
+    }
+
+    // Strikethrough is written like the other three styles, and read back.
+    void strikeThruAndTheFontReadTogether() {
+        box_->setText(QStringLiteral("strike 宋体 Arial"));
+        select(*box_, 0, 6);
+        box_->setSelStrikeThru(true);
+        QCOMPARE(box_->SelStrikeThru(), std::optional<bool>(true));
+        select(*box_, 4, 4);
+        QCOMPARE(box_->SelStrikeThru(), std::nullopt);
+        box_->setSelStrikeThru(false);
+        select(*box_, 0, 6);
+        QCOMPARE(box_->SelStrikeThru(), std::nullopt);
+        select(*box_, 4, 2);
+        QCOMPARE(box_->SelStrikeThru(), std::optional<bool>(false));
+
+        // The combined read agrees with the two single ones, mixed or not,
+        // with a caret and across a run of another font and size.
+        select(*box_, 10, 5);
+        box_->setSelFontName(QStringLiteral("Arial"));
+        box_->setSelFontSize(9.5f);
+        const QList<std::pair<int, int>> ranges = {{0, 0}, {12, 0}, {0, 9}, {10, 5}, {11, 2}, {8, 4}, {0, 15}};
+        for (const auto &[start, length] : ranges) {
+            select(*box_, start, length);
+            const RichTextBox::FontNameAndSize both = box_->SelFontNameAndSize();
+            QCOMPARE(both.name, box_->SelFontName());
+            QCOMPARE(both.size, box_->SelFontSize());
+        }
+        select(*box_, 8, 4);
+        QCOMPARE(box_->SelFontNameAndSize().name, std::nullopt);
+        QCOMPARE(box_->SelFontNameAndSize().size, std::nullopt);
     }
 
     void selectionOffsetsAndText() {

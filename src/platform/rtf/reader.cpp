@@ -1,4 +1,5 @@
 #include "platform/rtf/reader.h"
+#include "platform/units.h"
 
 #include <algorithm>
 
@@ -463,7 +464,7 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
         if (hasParam)
             c.font = param;
         break;
-    case Kw::FontSize: c.halfPoints = hasParam ? std::clamp(param, 2, 3276) : 24; break;
+    case Kw::FontSize: c.halfPoints = hasParam ? std::clamp(param, kMinHalfPoints, kMaxHalfPoints) : 24; break;
     case Kw::Color: c.color = std::max(0, param); break;
     case Kw::Background: c.background = std::max(0, param); break;
     case Kw::Super: c.vertical = 1; break;
@@ -488,7 +489,7 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
             if (hasParam)
                 c.dbFont = std::max(-1, param);
             break;
-        case Kw::FontSize: c.dbHalfPoints = hasParam ? std::clamp(param, 2, 3276) : 24; break;
+        case Kw::FontSize: c.dbHalfPoints = hasParam ? std::clamp(param, kMinHalfPoints, kMaxHalfPoints) : 24; break;
         default: break;
         }
         break;

@@ -4,6 +4,7 @@
 #include "platform/rtf/rtf.h"
 #include "platform/rtf/writer_buffer.h"
 #include "platform/rtf/writer_codepage.h"
+#include "platform/units.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -202,7 +203,7 @@ QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *fa
         halfPoints = int(std::lround(format.fontPointSize() * 2));
     else if (format.hasProperty(QTextFormat::FontPixelSize) && format.intProperty(QTextFormat::FontPixelSize) > 0)
         halfPoints = int(std::lround(format.intProperty(QTextFormat::FontPixelSize) * 1.5));
-    b.putWord("\\fs", std::clamp(halfPoints, 1, 3276));
+    b.putWord("\\fs", std::clamp(halfPoints, kMinHalfPoints, kMaxHalfPoints));
 
     if (format.fontWeight() >= QFont::DemiBold)
         b.put("\\b");

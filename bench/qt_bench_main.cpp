@@ -1,0 +1,15 @@
+// main() of the benchmarks that drive widgets: a QApplication on the
+// offscreen platform unless another one is asked for.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
