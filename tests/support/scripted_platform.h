@@ -101,10 +101,10 @@ public:
 
 class ScriptedRegistry : public Registry {
 public:
-    long RegOpenKeyExA(HKEY root, const QByteArray &subKey, quint32 options, quint32 samDesired,
+    long RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint32_t options, std::uint32_t samDesired,
                        HKEY *result) override;
-    long RegSetValueExA(HKEY key, const QByteArray &valueName, quint32 reserved, quint32 type, const quint8 *data,
-                        quint32 size) override;
+    long RegSetValueExA(HKEY key, const std::string &valueName, std::uint32_t reserved, std::uint32_t type,
+                        const std::uint8_t *data, std::uint32_t size) override;
     long RegCloseKey(HKEY key) override;
     // Keys that exist, as "root\\path"; values written, as "root\\path\\name".
     // The root is spelled out ("HKEY_LOCAL_MACHINE\\System\\..."); opening
