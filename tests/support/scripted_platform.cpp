@@ -50,8 +50,12 @@ void ScriptedDialogHost::answerColor(quint32 color) {
     queue_.push_back(Answer{DialogKind::Color, false, 0, {}, {}, color});
 }
 
-void ScriptedDialogHost::answerPrinterPdf(const QString &pdfPath) {
-    queue_.push_back(Answer{DialogKind::Printer, false, 0, pdfPath, {}, 0});
+void ScriptedDialogHost::answerPrinterPdf(const QString &pdfPath, int printRange) {
+    queue_.push_back(Answer{DialogKind::Printer, false, printRange, pdfPath, {}, 0});
+}
+
+void ScriptedDialogHost::answerPrinter(std::shared_ptr<QPrinter> printer) {
+    queue_.push_back(Answer{DialogKind::Printer, false, 0, {}, {}, 0, std::move(printer)});
 }
 
 void ScriptedDialogHost::cancel(DialogKind kind) { queue_.push_back(Answer{kind, true, 0, {}, {}, 0}); }
@@ -142,10 +146,14 @@ std::shared_ptr<QPrinter> ScriptedDialogHost::printerDialog(const PrinterDialogR
     const Answer answer = take(DialogKind::Printer, shown);
     if (answer.cancel)
         return nullptr;
+    if (answer.printer)
+        return answer.printer;
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(answer.text);
-    if (request.flags & 0x1)
+    if (answer.result >= 0)
+        printer->setPrintRange(QPrinter::PrintRange(answer.result));
+    else if (request.flags & 0x1)
         printer->setPrintRange(QPrinter::Selection);
     return printer;
 }
