@@ -32,27 +32,10 @@ paragraph() { echo "第$1段 Pennaro 打印测试 $1"; }
 
 cat > "$work/drive.sh" <<'DRIVE'
 set -u
-unset QT_QPA_PLATFORM   # the real X server, not the test suite's offscreen one
-openbox >/dev/null 2>&1 &
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+. "$SESSION"
 "$BIN" "$WORK/doc.rtf" >"$WORK/app.log" 2>&1 &
 app=$!
 fail() { echo "FAIL: $*"; cat "$WORK/app.log"; kill $app 2>/dev/null; exit 1; }
-window() {  # window NAME: the id of the visible window named NAME, waiting up to 10 s
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-gone() {  # gone NAME: waits up to 20 s for no visible window to be named NAME
-  for _ in $(seq 200); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
 main=$(window 'RTF文件编辑器') || fail "main window not found"
 open_print_dialog() {
   xdotool windowactivate --sync "$main"
@@ -108,7 +91,7 @@ if kill -0 $app 2>/dev/null; then fail "editor still running"; fi
 wait $app
 DRIVE
 
-BIN="$bin" WORK="$work" KEY="$key" \
+BIN="$bin" WORK="$work" KEY="$key" SESSION="$(dirname "$(readlink -f "$0")")/x_session.sh" \
   timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/drive.sh"
 
 fail() { echo "FAIL: $*"; exit 1; }

@@ -7,7 +7,6 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include <cstring>
 #include <stdexcept>
 
 using namespace pennaro;
@@ -31,13 +30,14 @@ quint32 little(const std::vector<std::uint8_t> &b, int offset, int size) {
     return value;
 }
 
-// A text field of the record: its characters up to the first zero byte,
-// and whether the rest of its size is all zero bytes.
-QByteArray textField(const std::vector<std::uint8_t> &b, int offset, int size, bool *padded) {
-    const QByteArray field(reinterpret_cast<const char *>(b.data()) + offset, size);
-    const QByteArray text = field.left(field.indexOf('\0'));
-    *padded = field.mid(text.size()).count('\0') == size - text.size();
-    return text;
+QByteArray slice(const std::vector<std::uint8_t> &b, int offset, int size) {
+    return QByteArray(reinterpret_cast<const char *>(b.data()) + offset, size);
+}
+
+// A text field of the record: the text, then zero bytes up to its size.
+QByteArray textField(const char *text, int size) {
+    QByteArray field(text);
+    return field + QByteArray(size - field.size(), '\0');
 }
 
 }  // namespace
@@ -52,6 +52,8 @@ private slots:
     void numbers();
     void numbersOutsideAByteAreRefused();
     void deviceModeRecord();
+    void deviceModeNumbers_data();
+    void deviceModeNumbers();
 };
 
 void TestHexText::splitting_data() {
@@ -139,55 +141,53 @@ void TestHexText::numbersOutsideAByteAreRefused() {
     QCOMPARE(asInts(decode(QStringLiteral("-0.4,255.4"), QStringLiteral("YES"))), (QList<int>{0, 255}));
 }
 
-// The record, field by field, as the printer driver reads it.
+// The record as text and its text fields, as the printer driver reads them.
 void TestHexText::deviceModeRecord() {
     const QString text = DefaultDevModeText();
     QCOMPARE(text.size(), 1325);
     QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{2}(,[0-9a-f]{2}){441}$")).match(text).hasMatch());
     const std::vector<std::uint8_t> b = decode(text, QStringLiteral("NO"));
     QCOMPARE(int(b.size()), 442);
-
-    bool padded = false;
-    QCOMPARE(textField(b, 0, 32, &padded), QByteArray("EPSON Stylus COLOR 440"));  // dmDeviceName
-    QVERIFY(padded);
-    QCOMPARE(little(b, 32, 2), 0x0400u);      // dmSpecVersion
-    QCOMPARE(little(b, 34, 2), 0x0217u);      // dmDriverVersion
-    QCOMPARE(little(b, 36, 2), 148u);         // dmSize
-    QCOMPARE(little(b, 38, 2), 294u);         // dmDriverExtra
-    QCOMPARE(little(b, 36, 2) + little(b, 38, 2), 442u);
-    QCOMPARE(little(b, 40, 4), 0x07808B0Fu);  // dmFields
-    QCOMPARE(little(b, 44, 2), 1u);           // dmOrientation: portrait
-    QCOMPARE(little(b, 46, 2), 768u);         // dmPaperSize
-    QCOMPARE(little(b, 48, 2), 2690u);        // dmPaperLength, 0.1 mm
-    QCOMPARE(little(b, 50, 2), 1940u);        // dmPaperWidth
-    QCOMPARE(little(b, 52, 2), 0u);           // dmScale
-    QCOMPARE(little(b, 54, 2), 1u);           // dmCopies
-    QCOMPARE(little(b, 56, 2), 7u);           // dmDefaultSource: automatic
-    QCOMPARE(little(b, 58, 2), 180u);         // dmPrintQuality
-    QCOMPARE(little(b, 60, 2), 2u);           // dmColor
-    QCOMPARE(little(b, 62, 2), 0u);           // dmDuplex
-    QCOMPARE(little(b, 64, 2), 180u);         // dmYResolution
-    QCOMPARE(little(b, 66, 2), 0u);           // dmTTOption
-    QCOMPARE(little(b, 68, 2), 0u);           // dmCollate
-    QCOMPARE(textField(b, 70, 32, &padded), QByteArray());  // dmFormName
-    QVERIFY(padded);
-    for (int offset = 102; offset < 124; ++offset)  // dmLogPixels .. dmDisplayFrequency
-        QCOMPARE(b[std::size_t(offset)], std::uint8_t(0));
-    QCOMPARE(little(b, 124, 4), 1u);          // dmICMMethod
-    QCOMPARE(little(b, 128, 4), 2u);          // dmICMIntent
-    QCOMPARE(little(b, 132, 4), 1u);          // dmMediaType
-    QCOMPARE(little(b, 136, 4), 288u);        // dmDitherType
-    QCOMPARE(little(b, 140, 4), 0u);          // dmReserved1
-    QCOMPARE(little(b, 144, 4), 0u);          // dmReserved2
-
+    QCOMPARE(little(b, 36, 2) + little(b, 38, 2), 442u);  // dmSize + dmDriverExtra
+    QCOMPARE(slice(b, 0, 32), textField("EPSON Stylus COLOR 440", 32));  // dmDeviceName
+    QCOMPARE(slice(b, 70, 32), textField("", 32));                       // dmFormName
+    QCOMPARE(slice(b, 102, 22), textField("", 22));  // dmLogPixels .. dmDisplayFrequency
     // The driver's private part starts with three text fields.
-    QCOMPARE(textField(b, 148, 32, &padded), QByteArray("DLLName16=EPIGUE3P.DLL"));
-    QVERIFY(padded);
-    QCOMPARE(textField(b, 180, 32, &padded), QByteArray("DLLName32=EPIDA230.DLL"));
-    QVERIFY(padded);
-    QCOMPARE(textField(b, 212, 32, &padded), QByteArray("EPSON Stylus COLOR 440"));
-    QVERIFY(padded);
-    QCOMPARE(asInts({b.end() - 4, b.end()}), (QList<int>{0x9c, 0x68, 0xc7, 0x1a}));
+    QCOMPARE(slice(b, 148, 32), textField("DLLName16=EPIGUE3P.DLL", 32));
+    QCOMPARE(slice(b, 180, 32), textField("DLLName32=EPIDA230.DLL", 32));
+    QCOMPARE(slice(b, 212, 32), textField("EPSON Stylus COLOR 440", 32));
+    QCOMPARE(slice(b, 438, 4), QByteArray("\x9c\x68\xc7\x1a"));
+}
+
+// The record's numbers, little-endian as Windows lays them out.
+void TestHexText::deviceModeNumbers_data() {
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<uint>("value");
+    const struct {
+        const char *field;
+        int offset, size;
+        uint value;
+    } fields[] = {
+        {"dmSpecVersion", 32, 2, 0x0400},   {"dmDriverVersion", 34, 2, 0x0217}, {"dmSize", 36, 2, 148},
+        {"dmDriverExtra", 38, 2, 294},      {"dmFields", 40, 4, 0x07808B0F},    {"dmOrientation", 44, 2, 1},
+        {"dmPaperSize", 46, 2, 768},        {"dmPaperLength", 48, 2, 2690},     {"dmPaperWidth", 50, 2, 1940},
+        {"dmScale", 52, 2, 0},              {"dmCopies", 54, 2, 1},             {"dmDefaultSource", 56, 2, 7},
+        {"dmPrintQuality", 58, 2, 180},     {"dmColor", 60, 2, 2},              {"dmDuplex", 62, 2, 0},
+        {"dmYResolution", 64, 2, 180},      {"dmTTOption", 66, 2, 0},           {"dmCollate", 68, 2, 0},
+        {"dmICMMethod", 124, 4, 1},         {"dmICMIntent", 128, 4, 2},         {"dmMediaType", 132, 4, 1},
+        {"dmDitherType", 136, 4, 288},      {"dmReserved1", 140, 4, 0},         {"dmReserved2", 144, 4, 0},
+    };
+    for (const auto &f : fields)
+        QTest::newRow(f.field) << f.offset << f.size << f.value;
+}
+
+void TestHexText::deviceModeNumbers() {
+    QFETCH(int, offset);
+    QFETCH(int, size);
+    QFETCH(uint, value);
+    static const std::vector<std::uint8_t> record = decode(DefaultDevModeText(), QStringLiteral("NO"));
+    QCOMPARE(little(record, offset, size), value);
 }
 
 QTEST_GUILESS_MAIN(TestHexText)
