@@ -17,7 +17,8 @@ work=$(mktemp -d)
 trap '[ -n "${KEEP_E2E:-}" ] || rm -rf "$work"' EXIT
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-key="$XDG_CONFIG_HOME/Pennaro/registry/HKEY_LOCAL_MACHINE/System/CurrentControlSet/Control/Print/Printers/EPSON Stylus COLOR 440"
+key="$XDG_CONFIG_HOME/Pennaro/registry/HKEY_LOCAL_MACHINE/System/CurrentControlSet/Control/Print/Printers"
+key="$key/EPSON Stylus COLOR 440"
 mkdir -p "$key"
 
 # Sixty numbered paragraphs, "第N段 Pennaro 打印测试 N", in a SimSun entry.
@@ -115,7 +116,8 @@ pages=$(pdfinfo "$work/whole.pdf" | sed -n 's/^Pages: *//p')
 [ "$pages" -ge 2 ] || fail "the whole document printed on $pages page(s)"
 expected=$(for n in $(seq 1 60); do paragraph "$n"; done)
 got=$(pdftotext -enc UTF-8 "$work/whole.pdf" - | tr -d '\f' | sed '/^$/d')
-[ "$got" = "$expected" ] || fail "the whole document printed differently: $(diff <(echo "$expected") <(echo "$got") | head)"
+[ "$got" = "$expected" ] ||
+  fail "the whole document printed differently: $(diff <(echo "$expected") <(echo "$got") | head)"
 
 # 3: the value as the store keeps it: the type, the size and the record's
 # first sixteen bytes ("EPSON Stylus COL"), then the rest of the 442.

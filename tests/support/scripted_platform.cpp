@@ -211,7 +211,8 @@ long ScriptedRegistry::RegSetValueExA(HKEY key, const std::string &valueName, st
     const auto it = handles_.constFind(key);
     if (it == handles_.constEnd())
         return ERROR_INVALID_HANDLE;
-    values.insert(it.value() + QLatin1Char('\\') + QString::fromLocal8Bit(valueName.data(), qsizetype(valueName.size())),
+    const QString name = QString::fromLocal8Bit(valueName.data(), qsizetype(valueName.size()));
+    values.insert(it.value() + QLatin1Char('\\') + name,
                   Value{type, QByteArray(reinterpret_cast<const char *>(data), int(size))});
     return ERROR_SUCCESS;
 }

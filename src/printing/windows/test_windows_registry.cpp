@@ -79,7 +79,8 @@ void underCurrentUser(pennaro::WindowsRegistry &registry) {
     check(makeKey(HKEY_CURRENT_USER, printer), "the test's key is made");
 
     const std::vector<std::uint8_t> record = pattern(442);
-    check(WriteRegistryBinary(registry, kCurrentUser, printer, "Default DevMode", record), "an existing key is written");
+    check(WriteRegistryBinary(registry, kCurrentUser, printer, "Default DevMode", record),
+          "an existing key is written");
     Value value = readValue(HKEY_CURRENT_USER, printer, "Default DevMode");
     check(value.type == REG_BINARY && value.data == record, "the value holds the 442 bytes as REG_BINARY");
 
@@ -88,7 +89,8 @@ void underCurrentUser(pennaro::WindowsRegistry &registry) {
     RegOpenKeyExA(HKEY_CURRENT_USER, printer, 0, KEY_SET_VALUE, &key);
     RegSetValueExA(key, "Other", 0, REG_SZ, reinterpret_cast<const BYTE *>("text"), 5);
     RegCloseKey(key);
-    check(WriteRegistryBinary(registry, kCurrentUser, printer, "other", {1, 2, 3}), "a value of another type is written");
+    check(WriteRegistryBinary(registry, kCurrentUser, printer, "other", {1, 2, 3}),
+          "a value of another type is written");
     value = readValue(HKEY_CURRENT_USER, printer, "Other");
     check(value.type == REG_BINARY && value.data == std::vector<std::uint8_t>{1, 2, 3},
           "the earlier REG_SZ value is replaced by REG_BINARY");
