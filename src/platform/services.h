@@ -1,6 +1,7 @@
 // The small platform services the handlers use besides the editing control
-// and the dialogs. Each is an interface with a Qt implementation (qtservices.h)
-// and a scripted one for tests (tests/support/).
+// and the dialogs. Each is an interface with a Qt implementation (qtservices.h;
+// the registry's is printing/file_registry.h, its interface registry.h) and a
+// scripted one for tests (tests/support/).
 #pragma once
 
 #include "platform/registry.h"
