@@ -1,7 +1,7 @@
 // Open: offer to save a modified document, then replace it with the RTF file
-// the user picks. The chosen file's bare name becomes the document's name;
-// the open dialog left its folder as the current directory, so a later Save
-// writes back where the file came from.
+// the user picks. Panel 1 shows the chosen file's bare name; the document
+// keeps the file's full path, so a later Save writes back where the file came
+// from wherever later dialogs move the current directory.
 #include "platform/errors.h"
 #include "platform/richtextbox.h"
 #include "shell/form1.h"
@@ -18,7 +18,7 @@ void Form1::mnuOpenItem_Click() {
         CommonDialog1.Flags = cdlOFNFileMustExist;
         CommonDialog1.ShowOpen();
         RichTextBox1->LoadFile(CommonDialog1.FileName, 0);
-        StatusBar1->setPanelText(1, CommonDialog1.FileTitle);
+        setDocumentFile(CommonDialog1.FileTitle, CommonDialog1.FileName);
         Modified = false;
     } catch (const PlatformError &) {
         // Cancel, or a file the editing control does not accept: the command

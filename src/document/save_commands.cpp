@@ -3,6 +3,7 @@
 // closing path goes on after a save that did not happen.
 #include "document/rtf_extension.h"
 #include "platform/errors.h"
+#include "platform/uppercase.h"
 #include "resources/texts.h"
 #include "shell/form1.h"
 #include "shell/statusbar.h"
@@ -14,23 +15,12 @@ namespace pennaro {
 QString withRtfExtension(const QString &path) {
     const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     const QString ownName = path.mid(cut + 1);
-    // One unit at a time, so that no character grows into two.
-    QString upper = ownName;
-    for (QChar &c : upper)
-        c = c.toUpper();
-    if (upper.contains(QLatin1String(".RTF")))
+    if (upperCasedInPlace(ownName).contains(QLatin1String(".RTF")))
         return path;
     return path + QLatin1String(".rtf");
 }
 
-void Form1::mnuSave_Click() {
-    if (!HasFileName()) {
-        mnuSaveAsItem_Click();
-        return;
-    }
-    if (WriteDocument(DocumentFileName()))
-        Modified = false;
-}
+void Form1::mnuSave_Click() { SaveDocument(); }
 
 bool Form1::mnuSaveAsItem_Click() {
     CommonDialog1.CancelError = true;
@@ -43,7 +33,7 @@ bool Form1::mnuSaveAsItem_Click() {
     }
     if (!WriteDocument(fileName))
         return false;
-    StatusBar1->setPanelText(1, fileName);
+    setDocumentFile(fileName, fileName);
     Modified = false;
     return true;
 }

@@ -27,14 +27,8 @@ void Form1::Toolbar1_ButtonClick(const ToolbarButton &Button) {
     } else if (key == QLatin1String("Save")) {
         // Unlike the menu's Save, a document that is not modified is never
         // written by this button.
-        if (!Modified)
-            return;
-        if (!HasFileName()) {
-            mnuSaveAsItem_Click();
-            return;
-        }
-        if (WriteDocument(DocumentFileName()))
-            Modified = false;
+        if (Modified)
+            SaveDocument();
     } else if (key == QLatin1String("Print")) {
         mnuPrintItem_Click();
     } else if (key == QLatin1String("Cut")) {

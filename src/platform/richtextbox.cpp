@@ -2,6 +2,7 @@
 
 #include "platform/editorwidget.h"
 #include "platform/errors.h"
+#include "platform/filesave.h"
 #include "platform/pageprinter.h"
 #include "platform/rtf/docformat.h"
 #include "platform/rtf/rtf.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -429,17 +429,7 @@ void RichTextBox::LoadFile(const QString &fileName, int fileType) {
 void RichTextBox::SaveFile(const QString &fileName, int fileType) {
     if (fileType != 0)
         throw PlatformError(QStringLiteral("Unsupported file type %1").arg(fileType));
-    const QByteArray bytes = rtf::writeDocument(edit_->document());
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw PlatformError(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw PlatformError(reason);
-    }
-    if (!file.commit())
-        throw PlatformError(file.errorString());
+    saveFileContents(fileName, rtf::writeDocument(edit_->document()));
 }
 
 void RichTextBox::SelPrint(QPrinter *printer, const PageProgress &progress) {

@@ -64,11 +64,10 @@ public:
 
     // File type 0 is RTF, the only type there is. Both throw PlatformError
     // with a one-line reason (LoadFile's names the file; SaveFile's does not,
-    // as its callers name the file themselves); SaveFile writes through
-    // QSaveFile, so a failed
-    // write leaves the old file as it was. A relative name is taken against
-    // the process's current directory. LoadFile raises Change and leaves no
-    // undo step.
+    // as its callers name the file themselves). SaveFile never leaves a
+    // damaged or emptied file behind (platform/filesave.h). A relative name
+    // is taken against the process's current directory. LoadFile raises
+    // Change and leaves no undo step.
     void LoadFile(const QString &fileName, int fileType = 0);
     void SaveFile(const QString &fileName, int fileType = 0);
 

@@ -30,6 +30,19 @@ int Form1::AskSaveChanges() {
     return services_.dialogs->messageBox({texts::SaveChangesPrompt, vbYesNoCancel, QString()});
 }
 
+void Form1::setDocumentFile(const QString &shown, const QString &fullPath) {
+    StatusBar1->setPanelText(1, shown);
+    documentPath_ = fullPath;
+    documentPathShownAs_ = shown;
+}
+
+QString Form1::SaveTarget() const {
+    const QString name = DocumentFileName();
+    if (!documentPath_.isEmpty() && name == documentPathShownAs_)
+        return documentPath_;
+    return name;
+}
+
 bool Form1::WriteDocument(const QString &fileName) {
     try {
         RichTextBox1->SaveFile(fileName, 0);
@@ -40,10 +53,13 @@ bool Form1::WriteDocument(const QString &fileName) {
     }
 }
 
-bool Form1::SaveChangesStep() {
+Form1::SaveOutcome Form1::SaveDocument() {
     if (!HasFileName())
-        return mnuSaveAsItem_Click();
-    return WriteDocument(DocumentFileName());
+        return mnuSaveAsItem_Click() ? SaveOutcome::WrittenBySaveAs : SaveOutcome::NotWritten;
+    if (!WriteDocument(SaveTarget()))
+        return SaveOutcome::NotWritten;
+    Modified = false;
+    return SaveOutcome::WrittenInPlace;
 }
 
 bool Form1::OfferToSaveChanges() {
@@ -51,10 +67,7 @@ bool Form1::OfferToSaveChanges() {
         return true;
     switch (AskSaveChanges()) {
     case vbYes:
-        if (!SaveChangesStep())
-            return false;
-        Modified = false;
-        return true;
+        return SaveDocument() != SaveOutcome::NotWritten;
     case vbNo:
         return true;
     default:
@@ -68,7 +81,8 @@ namespace {
 // first three status panels, in that order.
 void clearDocument(Form1 &form) {
     form.RichTextBox1->setText(QString());
-    for (int panel = 1; panel <= 3; ++panel)
+    form.setDocumentFile(QString(), QString());
+    for (int panel = 2; panel <= 3; ++panel)
         form.StatusBar1->setPanelText(panel, QString());
 }
 
@@ -78,12 +92,9 @@ void Form1::mnuCloseItem_Click() {
     if (Modified) {
         switch (AskSaveChanges()) {
         case vbYes:
-            if (!HasFileName()) {
-                // Save As names the document; it stays in the window.
-                mnuSaveAsItem_Click();
-                return;
-            }
-            if (!WriteDocument(DocumentFileName()))
+            // Save As names the document, which then stays in the window; a
+            // save that did not write keeps it there too.
+            if (SaveDocument() != SaveOutcome::WrittenInPlace)
                 return;
             break;
         case vbNo:

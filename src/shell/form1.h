@@ -129,12 +129,22 @@ public:
     // empty text mean it has none.
     QString DocumentFileName() const;
     bool HasFileName() const;
+    // Names the document: panel 1 shows `shown` (a bare name after Open),
+    // and saves in place go to `fullPath`, the file the document was loaded
+    // from or last written to. A bare name alone would be taken against the
+    // current directory, which every later file dialog moves.
+    void setDocumentFile(const QString &shown, const QString &fullPath);
+    // Where a save in place writes: the remembered full path while panel 1
+    // still shows the name it came with, the panel's text otherwise.
+    QString SaveTarget() const;
     // Writes the document as RTF to the file; on failure shows one message
     // box naming the file and the reason and returns false, changing nothing.
     bool WriteDocument(const QString &fileName);
-    // The Yes branch of the save-changes prompt: Save As without a name, an
-    // in-place write with one. True when the document was written.
-    bool SaveChangesStep();
+    // The one save decision of Save, the toolbar's Save, Close and the
+    // save-changes prompt: in place when the document has a name, through
+    // Save As when it has none. Clears the modified flag once written.
+    enum class SaveOutcome { WrittenInPlace, WrittenBySaveAs, NotWritten };
+    SaveOutcome SaveDocument();
     // Shows "Would you like to save your changes?"; returns vbYes/vbNo/vbCancel.
     int AskSaveChanges();
     // The prompt as Open, Exit and closing the window use it, before they
@@ -162,6 +172,8 @@ private:
 
     Services services_;
     ClientArea *client_ = nullptr;
+    QString documentPath_;         // full path of the document's file
+    QString documentPathShownAs_;  // the panel-1 text that stands for it
     bool ended_ = false;  // End() was called: no further handler runs
     // Outer size in pixels asked for before the window was shown; applied
     // again once the window manager's frame is known.

@@ -14,6 +14,7 @@
 #include "shell/statusbar.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 
 namespace pennaro {
 
@@ -124,7 +125,10 @@ void Form1::Form_Load() {
             return;
         if (!step.run([&] { RichTextBox1->LoadFile(fileName, 0); }))
             return;
-        if (!step.run([&] { StatusBar1->setPanelText(1, fileName); }))
+        // Panel 1 shows the name as given; saves go to the file it named
+        // now, before any dialog has moved the current directory.
+        const QString fullPath = QFileInfo(fileName).absoluteFilePath();
+        if (!step.run([&] { setDocumentFile(fileName, fullPath); }))
             return;
         // Loading raised the change notification; a freshly loaded document
         // is not modified.
