@@ -1,9 +1,11 @@
 #include "printing/file_registry.h"
 
+#include "platform/errors.h"
+#include "platform/filesave.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -34,8 +36,8 @@ const char *typeName(std::uint32_t type) {
 QString fromAnsi(const std::string &bytes) { return QString::fromLocal8Bit(bytes.data(), qsizetype(bytes.size())); }
 
 // A registry name as a file name: '/', '%', control characters and the
-// like are escaped; dots are too, so that "." and ".." stay names and a
-// temporary file ("name.XXXXXX") is never taken for a value.
+// like are escaped; dots are too, so that "." and ".." stay names and no
+// name begins like a hidden file.
 QString encodeName(const QString &name) {
     if (name.isEmpty())
         return QStringLiteral("@");  // the key's unnamed default value
@@ -52,13 +54,15 @@ QStringList keyParts(const std::string &subKey) {
     return fromAnsi(subKey).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
 }
 
-// The entry of dir whose decoded name equals name, ignoring case.
+// The entry of dir whose decoded name equals name, ignoring case. Hidden
+// entries (a temporary file a crash left behind) are never keys or values:
+// an encoded name never begins with a dot.
 QString findEntry(const QDir &dir, const QString &name, QDir::Filters filters) {
     const QString exact = encodeName(name);
     const QFileInfo exactInfo(dir.filePath(exact));
     if ((filters & QDir::Dirs) ? exactInfo.isDir() : exactInfo.isFile())
         return exact;
-    const QStringList entries = dir.entryList(filters | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QStringList entries = dir.entryList(filters | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
         if (decodeName(entry).compare(name, Qt::CaseInsensitive) == 0)
             return entry;
@@ -71,10 +75,6 @@ QString findEntry(const QDir &dir, const QString &name, QDir::Filters filters) {
 bool writableKey(const QString &folder) {
     const QFileInfo info(folder);
     return info.isWritable() && info.permissions().testFlag(QFileDevice::WriteOwner);
-}
-
-long failureOf(const QSaveFile &file) {
-    return file.error() == QFileDevice::PermissionsError ? ERROR_ACCESS_DENIED : ERROR_WRITE_FAULT;
 }
 
 }  // namespace
@@ -144,20 +144,13 @@ long FileRegistry::RegSetValueExA(HKEY key, const std::string &valueName, std::u
     if (entry.isEmpty())
         entry = encodeName(name);
 
-    // Everything must have reached the temporary file before it may replace
-    // the old one: a write error that only surfaced inside commit() could
-    // otherwise still rename a cut-off file over the old value.
-    const QByteArray text = formatValue(type, data, size);
-    QSaveFile file(folder.filePath(entry));
-    if (!file.open(QIODevice::WriteOnly))
-        return failureOf(file);
-    if (file.write(text) != text.size() || !file.flush()) {
-        const long failure = failureOf(file);
-        file.cancelWriting();
-        return failure;
+    // A new file renamed over the old one: a crash or a full disk leaves the
+    // old value whole.
+    try {
+        saveFileContents(folder.filePath(entry), formatValue(type, data, size));
+    } catch (const PlatformError &) {
+        return ERROR_WRITE_FAULT;
     }
-    if (!file.commit())
-        return failureOf(file);
     return ERROR_SUCCESS;
 }
 

@@ -18,9 +18,9 @@
 //     45 50 53 4f 4e 20 53 74 79 6c 75 73 20 43 4f 4c
 //     ...                      (sixteen bytes a line)
 //
-// A write replaces the whole file at once: the new text goes to a temporary
-// file that is renamed over the old one, so a crash or a full disk leaves
-// the old value or the new one, never a mix.
+// A write replaces the whole file at once (platform/filesave.h): the new
+// text goes to a temporary file that is renamed over the old one, so a crash
+// or a full disk leaves the old value or the new one, never a mix.
 #pragma once
 
 #include "platform/registry.h"

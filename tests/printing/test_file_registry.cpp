@@ -43,10 +43,10 @@ std::vector<std::uint8_t> pattern(int size) {
     return bytes;
 }
 
-// Every file and folder below dir, relative to it.
-QStringList tree(const QString &dir) {
+// Every file and folder below dir, relative to it; hidden ones too when asked.
+QStringList tree(const QString &dir, QDir::Filters also = {}) {
     QStringList entries;
-    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | also, QDirIterator::Subdirectories);
     while (it.hasNext())
         entries << QDir(dir).relativeFilePath(it.next());
     entries.sort();
@@ -114,7 +114,7 @@ void TestFileRegistry::onlyExistingKeysOpen() {
     HKEY key = 0;
     QCOMPARE(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPrinterKeyPath, 0, 0x2003F, &key), ERROR_FILE_NOT_FOUND);
     QVERIFY(!WriteRegistryBinary(registry, HKEY_LOCAL_MACHINE, kPrinterKeyPath, kDevModeValueName, pattern(8)));
-    QCOMPARE(tree(base.path()), QStringList());  // nothing created on the way
+    QCOMPARE(tree(base.path(), QDir::Hidden), QStringList());  // nothing created on the way
     QCOMPARE(registry.RegOpenKeyExA(0x1234, kPrinterKeyPath, 0, 0x2003F, &key), ERROR_INVALID_HANDLE);
 
     // The key exists once its folder does, whatever the case of its name;
@@ -203,8 +203,8 @@ void TestFileRegistry::readOnlyKeyRefusesAndKeepsTheOldValue() {
 }
 
 // A full disk (here: a file size limit) surfaces while the new text is
-// written or flushed; the old value must survive it, and no half-written
-// file may take its place.
+// written; the old value must survive it, and no half-written file may take
+// its place.
 void TestFileRegistry::failedWriteKeepsTheOldValue() {
     PrinterStore store;
     const std::vector<std::uint8_t> old = pattern(100);
@@ -240,7 +240,12 @@ void TestFileRegistry::crashBeforeTheRenameKeepsTheOldValue() {
     QCOMPARE(waitpid(child, &status, 0), child);
     QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ, "the writer was not cut off");
     QCOMPARE(store.value()->data, asArray(old));
+    // What the writer left of its new text is hidden and never a value.
     QCOMPARE(tree(store.key), QStringList{"Default DevMode"});
+    for (const QString &left : tree(store.key, QDir::Hidden)) {
+        if (left.startsWith(QLatin1Char('.')))
+            QVERIFY(!store.registry.readValue(HKEY_LOCAL_MACHINE, kPrinterKeyPath, left.toStdString()));
+    }
 }
 
 int main(int argc, char **argv) {
