@@ -7,6 +7,8 @@
 #include <QPrinter>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace pennaro {
 
 namespace {
@@ -67,13 +69,19 @@ void printDocument(QTextDocument *copy, QPrinter *printer, const PageProgress &p
             if (progress)
                 progress(done, total);
         };
+        // The page order the dialog offers is the application's to follow.
+        QList<int> order;
+        for (int page = 0; page < pages.pageCount(); ++page)
+            order.append(page);
+        if (printer->pageOrder() == QPrinter::LastPageFirst)
+            std::reverse(order.begin(), order.end());
         if (printer->collateCopies()) {
             for (int c = 0; c < copies; ++c) {
-                for (int page = 0; page < pages.pageCount(); ++page)
+                for (const int page : std::as_const(order))
                     next(page);
             }
         } else {
-            for (int page = 0; page < pages.pageCount(); ++page) {
+            for (const int page : std::as_const(order)) {
                 for (int c = 0; c < copies; ++c)
                     next(page);
             }

@@ -13,8 +13,9 @@ namespace pennaro {
 using PageProgress = std::function<void(int done, int total)>;
 
 // Lays the document out for the printer's paintable area (the paper less the
-// page margins chosen for the printer) and prints all of it as one job, with
-// the copies asked for when the printer cannot make them itself. The
+// page margins chosen for the printer) and prints all of it as one job, in
+// the page order chosen for the printer and with the copies asked for when
+// the printer cannot make them itself. The
 // printer's page and print ranges are not consulted: the caller decides what
 // the document holds. The document keeps the printer's layout afterwards, so
 // give it a copy. Throws PlatformError when the job cannot be started or

@@ -15,6 +15,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace pennaro;
 using namespace pennaro::testing;
 
@@ -248,22 +250,36 @@ void TestPrintCommand::failingPrinterEndsSilently() {
 }
 
 // The pointer is busy while pages are produced and normal again afterwards.
-// A PDF printer makes no copies itself: the pages are produced again, the
-// copies one after the other when collated.
+// The copies and the page order chosen in the dialog are followed; a PDF
+// printer makes no copies itself, so the pages are produced again: the whole
+// document after itself when collated, each page twice when not.
 void TestPrintCommand::busyWhilePagesAreProduced() {
     PrintFixture f(longDocument(100));
-    const QString pdf = f.path(QStringLiteral("copies.pdf"));
-    auto printer = std::make_shared<WatchedPrinter>(pdf);
-    printer->setCopyCount(2);
-    printer->setCollateCopies(true);
-    f.platform.dialogs.answerPrinter(printer);
-    f.print();
-    QCOMPARE(f.printDialogFlags(), 0x108);
-    const QStringList pages = pdfPages(pdf);
-    QVERIFY(pages.size() >= 4 && pages.size() % 2 == 0);
-    QCOMPARE(pages.mid(pages.size() / 2), pages.mid(0, pages.size() / 2));
-    QCOMPARE(printer->shapes.size(), pages.size() - 1);
-    QCOMPARE(printer->shapes.count(int(Qt::WaitCursor)), printer->shapes.size());
+    bool busyThroughout = true;
+    const auto print = [&](int copies, bool collate, QPrinter::PageOrder order) {
+        const QString pdf = f.path(QStringLiteral("copies-%1-%2-%3.pdf").arg(copies).arg(collate).arg(order));
+        auto printer = std::make_shared<WatchedPrinter>(pdf);
+        printer->setCopyCount(copies);
+        printer->setCollateCopies(collate);
+        printer->setPageOrder(order);
+        f.platform.dialogs.answerPrinter(printer);
+        f.print();
+        const QStringList pages = pdfPages(pdf);
+        busyThroughout = busyThroughout && printer->shapes.size() == pages.size() - 1 &&
+                         printer->shapes.count(int(Qt::WaitCursor)) == printer->shapes.size();
+        return pages;
+    };
+    const QStringList once = print(1, true, QPrinter::FirstPageFirst);
+    QVERIFY(once.size() >= 2);
+    QCOMPARE(print(2, true, QPrinter::FirstPageFirst), once + once);
+    QStringList twice;
+    for (const QString &page : once)
+        twice << page << page;
+    QCOMPARE(print(2, false, QPrinter::FirstPageFirst), twice);
+    QStringList reversed = once;
+    std::reverse(reversed.begin(), reversed.end());
+    QCOMPARE(print(1, true, QPrinter::LastPageFirst), reversed);
+    QVERIFY(busyThroughout);
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
