@@ -1,7 +1,6 @@
 // The Print command: the printer defaults into the registry, the print
 // dialog, then the selection, or the whole document when nothing is
 // selected, to the chosen printer.
-#include "platform/errors.h"
 #include "platform/richtextbox.h"
 #include "printing/hex_text.h"
 #include "printing/printer_defaults.h"
@@ -13,8 +12,8 @@
 #include <QGuiApplication>
 #include <QProgressDialog>
 
-#include <memory>
-#include <stdexcept>
+#include <exception>
+#include <vector>
 
 namespace pennaro {
 
