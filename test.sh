@@ -6,6 +6,8 @@ top=$(cd "$(dirname "$0")" && pwd)
 "$top/scripts/build.sh"
 # A short run of the RTF reader's fuzzer on its seeds (its own clang build).
 "$top/scripts/fuzz-smoke.sh"
+# The Windows registry back end, cross-compiled with MinGW-w64, under Wine.
+"$top/src/printing/windows/check.sh" "$top/build/windows"
 export QT_QPA_PLATFORM=offscreen
 cd "$top/build"
 ctest --output-on-failure -j 2

@@ -15,6 +15,8 @@ test_packages=(
   xclip
   libbenchmark-dev clang libclang-rt-14-dev
   abiword libreoffice-writer-nogui
+  poppler-utils
+  g++-mingw-w64-x86-64-posix wine wine64
 )
 
 mode=${1:-run}

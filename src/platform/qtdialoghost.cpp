@@ -40,6 +40,22 @@ QString caseless(const QString &pattern) {
     return out;
 }
 
+// Qt's print dialog still offers "Pages from" and "Pages" without the
+// page-range option. In its print-range group (found by the names Qt's own
+// form gives its widgets) only the whole document, the selection and the
+// current page, which the option hides already, stay.
+void hidePageRanges(QPrintDialog &dialog) {
+    QWidget *group = dialog.findChild<QWidget *>(QStringLiteral("gbPrintRange"));
+    if (!group)
+        return;
+    const QStringList kept{QStringLiteral("printAll"), QStringLiteral("printSelection"),
+                           QStringLiteral("printCurrentPage")};
+    for (QWidget *widget : group->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!kept.contains(widget->objectName()))
+            widget->hide();
+    }
+}
+
 }  // namespace
 
 QtDialogHost::~QtDialogHost() = default;
@@ -181,13 +197,19 @@ std::optional<quint32> QtDialogHost::colorDialog(const ColorDialogRequest &reque
 }
 
 std::shared_ptr<QPrinter> QtDialogHost::printerDialog(const PrinterDialogRequest &request) {
-    if (!printer_)
+    if (!printer_) {
         printer_ = std::make_shared<QPrinter>(QPrinter::HighResolution);
+        // Paper margins a reader expects, instead of the few millimetres
+        // the printer could do with; the dialog's page setup changes them.
+        printer_->setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
+    }
     QPrintDialog dialog(printer_.get(), parentWidget());
     dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, !(request.flags & 0x8));
     dialog.setPrintRange((request.flags & 0x1) ? QAbstractPrintDialog::Selection : QAbstractPrintDialog::AllPages);
+    if (request.flags & 0x8)
+        hidePageRanges(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return nullptr;
     return printer_;

@@ -8,6 +8,7 @@
 #include "platform/qtdialoghost.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
+#include "printing/file_registry.h"
 
 #include <utility>
 

@@ -3,7 +3,6 @@
 
 #include "platform/services.h"
 
-#include <QMap>
 #include <QStringList>
 #include <optional>
 
@@ -23,42 +22,6 @@ public:
     QString GetSetting(const QString &app, const QString &section, const QString &key,
                        const QString &defaultValue) override;
     void SaveSetting(const QString &app, const QString &section, const QString &key, const QString &value) override;
-};
-
-// The registry kept as folders and files, for a platform that has none.
-// A key is a folder under <base>/<root name>/, one folder per path element;
-// a key exists exactly when its folder does, and nothing here creates one.
-// A value is a file in its key's folder, named by the percent-encoded value
-// name, holding a one-line header ("PENNARO-REGISTRY-VALUE type=3 size=442")
-// followed by the value's bytes. Names compare without regard to case, as
-// the registry's do.
-class FileRegistry : public Registry {
-public:
-    // base: the folder holding the root keys; by default
-    // <generic config location>/Pennaro/registry.
-    explicit FileRegistry(const QString &base = QString());
-
-    long RegOpenKeyExA(HKEY root, const QByteArray &subKey, quint32 options, quint32 samDesired,
-                       HKEY *result) override;
-    long RegSetValueExA(HKEY key, const QByteArray &valueName, quint32 reserved, quint32 type, const quint8 *data,
-                        quint32 size) override;
-    long RegCloseKey(HKEY key) override;
-
-    QString base() const { return base_; }
-    // The folder that stands for the key (whether it exists or not).
-    QString keyFolder(HKEY root, const QString &subKey) const;
-    struct Value {
-        quint32 type = 0;
-        QByteArray data;
-    };
-    // Reads a value back; nullopt when the key or value is missing or damaged.
-    std::optional<Value> readValue(HKEY root, const QString &subKey, const QByteArray &valueName) const;
-
-private:
-    QString existingFolder(HKEY root, const QString &subKey) const;
-    QMap<HKEY, QString> handles_;
-    HKEY next_ = 1;
-    QString base_;
 };
 
 // Keystrokes go to the focused widget of the application.

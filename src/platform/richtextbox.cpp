@@ -3,6 +3,7 @@
 #include "platform/editorwidget.h"
 #include "platform/errors.h"
 #include "platform/filesave.h"
+#include "platform/pageprinter.h"
 #include "platform/rtf/docformat.h"
 #include "platform/rtf/rtf.h"
 #include "platform/units.h"
@@ -12,15 +13,17 @@
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
-#include <QPrinter>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextFrame>
 #include <QTextImageFormat>
 #include <functional>
 #include <vector>
+
+#include <memory>
 
 namespace pennaro {
 
@@ -185,6 +188,31 @@ QByteArray markupBytes(const QString &text) {
             bytes.append("\\u" + QByteArray::number(qint16(ch.unicode())) + "?");
     }
     return bytes;
+}
+
+// The selection as a document of its own, with what the layout needs from
+// the whole: default font, text options, margins and the pictures, which
+// live as resources of the source document.
+std::unique_ptr<QTextDocument> selectionCopy(const QTextCursor &cursor) {
+    const QTextDocument *source = cursor.document();
+    auto copy = std::make_unique<QTextDocument>();
+    copy->setDefaultFont(source->defaultFont());
+    copy->setDefaultStyleSheet(source->defaultStyleSheet());
+    copy->setDefaultTextOption(source->defaultTextOption());
+    copy->rootFrame()->setFrameFormat(source->rootFrame()->frameFormat());
+    QTextCursor(copy.get()).insertFragment(cursor.selection());
+    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            const QUrl name(format.toImageFormat().name());
+            const QVariant image = source->resource(QTextDocument::ImageResource, name);
+            if (image.isValid())
+                copy->addResource(QTextDocument::ImageResource, name, image);
+        }
+    }
+    return copy;
 }
 
 }  // namespace
@@ -437,36 +465,13 @@ void RichTextBox::SaveFile(const QString &fileName, int fileType) {
     saveFileContents(fileName, rtf::writeDocument(edit_->document()));
 }
 
-void RichTextBox::SelPrint(QPrinter *printer) {
+void RichTextBox::SelPrint(QPrinter *printer, const PageProgress &progress) {
     if (!printer)
         throw PlatformError(QStringLiteral("No printer"));
     const QTextCursor cursor = edit_->textCursor();
-    QTextDocument *source = edit_->document();
-    if (!cursor.hasSelection()) {
-        source->print(printer);
-    } else {
-        QTextDocument selection;
-        selection.setDefaultFont(source->defaultFont());
-        selection.setDefaultStyleSheet(source->defaultStyleSheet());
-        const QTextDocumentFragment fragment = cursor.selection();
-        QTextCursor(&selection).insertFragment(fragment);
-        // Pictures live as resources of the source document; the copy needs
-        // them too.
-        for (QTextBlock block = selection.begin(); block.isValid(); block = block.next()) {
-            for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-                const QTextCharFormat format = it.fragment().charFormat();
-                if (!format.isImageFormat())
-                    continue;
-                const QString name = format.toImageFormat().name();
-                const QVariant image = source->resource(QTextDocument::ImageResource, QUrl(name));
-                if (image.isValid())
-                    selection.addResource(QTextDocument::ImageResource, QUrl(name), image);
-            }
-        }
-        selection.print(printer);
-    }
-    if (printer->printerState() == QPrinter::Error)
-        throw PlatformError(QStringLiteral("Printing failed"));
+    const std::unique_ptr<QTextDocument> copy =
+        cursor.hasSelection() ? selectionCopy(cursor) : std::unique_ptr<QTextDocument>(edit_->document()->clone());
+    printDocument(copy.get(), printer, progress);
 }
 
 void RichTextBox::Move(double left, double top, double width, double height) {

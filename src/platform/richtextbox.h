@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/units.h"
+#include "platform/pageprinter.h"
 
 #include <QObject>
 #include <QString>
@@ -94,8 +95,10 @@ public:
     void SaveFile(const QString &fileName, int fileType = 0);
 
     // Prints the selection with its formatting, or the whole document when
-    // the selection is empty, as one job. Throws PlatformError.
-    void SelPrint(QPrinter *printer);
+    // the selection is empty, as one job (see printDocument: the printer's
+    // own range settings are not consulted). progress hears of every page.
+    // Throws PlatformError.
+    void SelPrint(QPrinter *printer, const PageProgress &progress = {});
 
     // Places the control in its parent, in twips. Throws PlatformError for a
     // negative width or height (the control then stays where it was).

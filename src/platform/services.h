@@ -1,9 +1,11 @@
 // The small platform services the handlers use besides the editing control
-// and the dialogs. Each is an interface with a Qt implementation (qtservices.h)
-// and a scripted one for tests (tests/support/).
+// and the dialogs. Each is an interface with a Qt implementation (qtservices.h;
+// the registry's is printing/file_registry.h, its interface registry.h) and a
+// scripted one for tests (tests/support/).
 #pragma once
 
-#include <QByteArray>
+#include "platform/registry.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -30,39 +32,6 @@ public:
     // Throws PlatformError when the value cannot be stored.
     virtual void SaveSetting(const QString &app, const QString &section, const QString &key,
                              const QString &value) = 0;
-};
-
-// The three registry calls the printer defaults need. Results are Windows
-// error codes: 0 success, 2 key not found, 5 access denied.
-using HKEY = quint64;
-constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
-constexpr quint32 REG_BINARY = 3;
-constexpr long ERROR_SUCCESS = 0;
-constexpr long ERROR_FILE_NOT_FOUND = 2;
-constexpr long ERROR_ACCESS_DENIED = 5;
-
-// The predefined root keys by name; empty for any other handle.
-inline QString registryRootName(HKEY root)
-{
-    switch (root) {
-    case 0x80000000u: return QStringLiteral("HKEY_CLASSES_ROOT");
-    case 0x80000001u: return QStringLiteral("HKEY_CURRENT_USER");
-    case 0x80000002u: return QStringLiteral("HKEY_LOCAL_MACHINE");
-    case 0x80000003u: return QStringLiteral("HKEY_USERS");
-    case 0x80000005u: return QStringLiteral("HKEY_CURRENT_CONFIG");
-    default: return QString();
-    }
-}
-
-class Registry {
-public:
-    virtual ~Registry() = default;
-    // Opens an existing key; never creates one.
-    virtual long RegOpenKeyExA(HKEY root, const QByteArray &subKey, quint32 options, quint32 samDesired,
-                               HKEY *result) = 0;
-    virtual long RegSetValueExA(HKEY key, const QByteArray &valueName, quint32 reserved, quint32 type,
-                                const quint8 *data, quint32 size) = 0;
-    virtual long RegCloseKey(HKEY key) = 0;
 };
 
 // Keystrokes and window messages aimed at the focused control.

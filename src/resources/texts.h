@@ -40,6 +40,11 @@ inline QString confirmReplace(const QString &fileName) {
     return QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(fileName);
 }
 
+// Shown while a printout's pages are produced.
+inline QString printingPage(int page, int pageCount) {
+    return QStringLiteral("正在打印第 %1 页，共 %2 页").arg(page).arg(pageCount);
+}
+
 // Menu captions; "&" marks the access key.
 inline const QString MenuFile = QStringLiteral("&File");
 inline const QString MenuOpen = QStringLiteral("&Open...");

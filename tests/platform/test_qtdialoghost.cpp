@@ -1,6 +1,7 @@
 // The real dialogs of the Qt host, driven by a timer while they are open:
 // the message box's title, buttons, default and Escape; the input prompt's
-// Cancel; the file filters; the font dialog's fractional sizes.
+// Cancel; the file filters; the font dialog's fractional sizes; the print
+// dialog's range.
 #include "platform/fontdialog.h"
 #include "platform/qtdialoghost.h"
 #include "resources/texts.h"
@@ -10,7 +11,10 @@
 #include <QDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -126,6 +130,51 @@ private slots:
         QCOMPARE(dialog.typedSize(), 0.0f);
         size->setEditText(QStringLiteral("22.5"));
         QCOMPARE(dialog.choice().size, 22.5f);
+    }
+
+    // Qt's print dialog as the Print command shows it: the range preset
+    // from the flags, no page numbers to type, and the printer (with its
+    // settings) the same from one use to the next.
+    void printDialogPresetsTheRangeAndHidesPageNumbers() {
+        QtDialogHost host;
+        const auto shownChoices = [](QWidget *w) {
+            QStringList choices;
+            for (auto *button : w->findChildren<QRadioButton *>()) {
+                if (!button->isHidden() && button->parentWidget()->objectName() == QLatin1String("gbPrintRange"))
+                    choices << button->text() + (button->isChecked() ? QStringLiteral(" *") : QString());
+            }
+            return choices;
+        };
+        QStringList choices;
+        bool pagesOffered = true;
+        whenModal([&](QWidget *w) {
+            choices = shownChoices(w);
+            pagesOffered = !w->findChild<QSpinBox *>(QStringLiteral("from"))->isHidden();
+            qobject_cast<QDialog *>(w)->accept();
+        });
+        const std::shared_ptr<QPrinter> first = host.printerDialog(PrinterDialogRequest{0x109});
+        QVERIFY(first);
+        QCOMPARE(choices, (QStringList{QStringLiteral("Print all"), QStringLiteral("Selection *")}));
+        QVERIFY(!pagesOffered);
+        QCOMPARE(first->printRange(), QPrinter::Selection);
+        QCOMPARE(first->pageLayout().margins(QPageLayout::Millimeter), QMarginsF(20, 20, 20, 20));
+
+        whenModal([&](QWidget *w) {
+            choices = shownChoices(w);
+            qobject_cast<QDialog *>(w)->accept();
+        });
+        const std::shared_ptr<QPrinter> second = host.printerDialog(PrinterDialogRequest{0x108});
+        QCOMPARE(second, first);
+        QCOMPARE(choices, (QStringList{QStringLiteral("Print all *"), QStringLiteral("Selection")}));
+        QCOMPARE(second->printRange(), QPrinter::AllPages);
+
+        // Without &H8 the page numbers are offered; Cancel gives no printer.
+        whenModal([&](QWidget *w) {
+            pagesOffered = !w->findChild<QSpinBox *>(QStringLiteral("from"))->isHidden();
+            qobject_cast<QDialog *>(w)->reject();
+        });
+        QCOMPARE(host.printerDialog(PrinterDialogRequest{0x100}), nullptr);
+        QVERIFY(pagesOffered);
     }
 };
 

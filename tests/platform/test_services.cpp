@@ -1,5 +1,4 @@
-// The Qt services: the file-backed registry, the settings store, keystrokes
-// and the undo message.
+// The Qt services: the settings store, keystrokes and the undo message.
 #include "platform/errors.h"
 #include "platform/keystrokes.h"
 #include "platform/qtservices.h"
@@ -19,8 +18,6 @@ using namespace pennaro;
 
 namespace {
 
-const QByteArray kPrinterKey = "System\\CurrentControlSet\\Control\\Print\\Printers\\EPSON Stylus COLOR 440";
-
 // Settings go to a private configuration folder for the whole run; it has to
 // be in place before the first QSettings or QStandardPaths use.
 QTemporaryDir *configHome() {
@@ -34,55 +31,6 @@ class TestServices : public QObject {
     Q_OBJECT
 
 private slots:
-    void registryOpensOnlyExistingKeys() {
-        QTemporaryDir base;
-        FileRegistry registry(base.path());
-        HKEY key = 0;
-        QCOMPARE(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPrinterKey, 0, 0x2003F, &key), ERROR_FILE_NOT_FOUND);
-        // Nothing was created on the way.
-        QVERIFY(QDir(base.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
-        QCOMPARE(registry.RegOpenKeyExA(0x1234, kPrinterKey, 0, 0x2003F, &key), 6L);
-
-        // The key exists once its folder does, whatever the case of its name.
-        QVERIFY(QDir().mkpath(base.path() +
-                              QStringLiteral("/HKEY_LOCAL_MACHINE/SYSTEM/CurrentControlSet/Control/Print/Printers/"
-                                             "EPSON Stylus COLOR 440")));
-        QCOMPARE(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPrinterKey, 0, 0x2003F, &key), ERROR_SUCCESS);
-        QVERIFY(key != 0);
-
-        QByteArray data;
-        for (int i = 0; i < 442; ++i)
-            data.append(char(i * 7));
-        QCOMPARE(registry.RegSetValueExA(key, "Default DevMode", 0, REG_BINARY,
-                                         reinterpret_cast<const quint8 *>(data.constData()), quint32(data.size())),
-                 ERROR_SUCCESS);
-        QCOMPARE(registry.RegCloseKey(key), ERROR_SUCCESS);
-        QVERIFY(registry.RegCloseKey(key) != ERROR_SUCCESS);
-        QVERIFY(registry.RegSetValueExA(key, "x", 0, REG_BINARY, nullptr, 0) != ERROR_SUCCESS);
-
-        const auto value = registry.readValue(HKEY_LOCAL_MACHINE, QString::fromLatin1(kPrinterKey), "default devmode");
-        QVERIFY(value.has_value());
-        QCOMPARE(value->type, REG_BINARY);
-        QCOMPARE(value->data, data);
-
-        // Rewriting replaces the value in place; odd names stay inside the key.
-        HKEY again = 0;
-        QCOMPARE(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPrinterKey, 0, 0x2003F, &again), ERROR_SUCCESS);
-        const quint8 small[] = {1, 2, 3};
-        QCOMPARE(registry.RegSetValueExA(again, "DEFAULT DEVMODE", 0, REG_BINARY, small, 3), ERROR_SUCCESS);
-        QCOMPARE(registry.RegSetValueExA(again, "../a/b", 0, REG_BINARY, small, 3), ERROR_SUCCESS);
-        registry.RegCloseKey(again);
-        const QStringList files = QDir(base.path() + QStringLiteral("/HKEY_LOCAL_MACHINE/SYSTEM/CurrentControlSet/"
-                                                                    "Control/Print/Printers/EPSON Stylus COLOR 440"))
-                                      .entryList(QDir::Files);
-        QCOMPARE(files.size(), 2);
-        QCOMPARE(registry.readValue(HKEY_LOCAL_MACHINE, QString::fromLatin1(kPrinterKey), "Default DevMode")->data,
-                 QByteArray("\x01\x02\x03", 3));
-        QCOMPARE(registry.readValue(HKEY_LOCAL_MACHINE, QString::fromLatin1(kPrinterKey), "../a/b")->data.size(), 3);
-        QVERIFY(!QFileInfo::exists(base.path() + QStringLiteral("/HKEY_LOCAL_MACHINE/SYSTEM/CurrentControlSet/"
-                                                                "Control/Print/Printers/a")));
-    }
-
     void settingsRoundTrip() {
         QtSettingsStore store;
         QCOMPARE(store.GetSetting(QStringLiteral("Pennaro"), QStringLiteral("Settings"), QStringLiteral("MainLeft"),

@@ -50,8 +50,12 @@ void ScriptedDialogHost::answerColor(quint32 color) {
     queue_.push_back(Answer{DialogKind::Color, false, 0, {}, {}, color});
 }
 
-void ScriptedDialogHost::answerPrinterPdf(const QString &pdfPath) {
-    queue_.push_back(Answer{DialogKind::Printer, false, 0, pdfPath, {}, 0});
+void ScriptedDialogHost::answerPrinterPdf(const QString &pdfPath, int printRange) {
+    queue_.push_back(Answer{DialogKind::Printer, false, printRange, pdfPath, {}, 0});
+}
+
+void ScriptedDialogHost::answerPrinter(std::shared_ptr<QPrinter> printer) {
+    queue_.push_back(Answer{DialogKind::Printer, false, 0, {}, {}, 0, std::move(printer)});
 }
 
 void ScriptedDialogHost::cancel(DialogKind kind) { queue_.push_back(Answer{kind, true, 0, {}, {}, 0}); }
@@ -142,10 +146,14 @@ std::shared_ptr<QPrinter> ScriptedDialogHost::printerDialog(const PrinterDialogR
     const Answer answer = take(DialogKind::Printer, shown);
     if (answer.cancel)
         return nullptr;
+    if (answer.printer)
+        return answer.printer;
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(answer.text);
-    if (request.flags & 0x1)
+    if (answer.result >= 0)
+        printer->setPrintRange(QPrinter::PrintRange(answer.result));
+    else if (request.flags & 0x1)
         printer->setPrintRange(QPrinter::Selection);
     return printer;
 }
@@ -172,14 +180,15 @@ void ScriptedSettings::SaveSetting(const QString &app, const QString &section, c
 
 // ---- ScriptedRegistry ------------------------------------------------------
 
-long ScriptedRegistry::RegOpenKeyExA(HKEY root, const QByteArray &subKey, quint32, quint32, HKEY *result) {
-    QString base = registryRootName(root);
+long ScriptedRegistry::RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint32_t, std::uint32_t,
+                                     HKEY *result) {
+    const std::string_view rootName = registryRootName(root);
+    QString base = rootName.empty() ? handles_.value(root)
+                                    : QString::fromLatin1(rootName.data(), qsizetype(rootName.size()));
     if (base.isEmpty())
-        base = handles_.value(root);
-    if (base.isEmpty())
-        return 6;  // ERROR_INVALID_HANDLE
+        return ERROR_INVALID_HANDLE;
     QString wanted = base;
-    const QString sub = QString::fromLocal8Bit(subKey);
+    const QString sub = QString::fromLocal8Bit(subKey.data(), qsizetype(subKey.size()));
     for (const QString &part : sub.split(QLatin1Char('\\'), Qt::SkipEmptyParts))
         wanted += QLatin1Char('\\') + part;
     // Registry names compare without regard to case; the spelling the test
@@ -197,19 +206,20 @@ long ScriptedRegistry::RegOpenKeyExA(HKEY root, const QByteArray &subKey, quint3
     return ERROR_FILE_NOT_FOUND;
 }
 
-long ScriptedRegistry::RegSetValueExA(HKEY key, const QByteArray &valueName, quint32, quint32 type,
-                                      const quint8 *data, quint32 size) {
+long ScriptedRegistry::RegSetValueExA(HKEY key, const std::string &valueName, std::uint32_t, std::uint32_t type,
+                                      const std::uint8_t *data, std::uint32_t size) {
     const auto it = handles_.constFind(key);
     if (it == handles_.constEnd())
-        return 6;  // ERROR_INVALID_HANDLE
-    values.insert(it.value() + QLatin1Char('\\') + QString::fromLocal8Bit(valueName),
+        return ERROR_INVALID_HANDLE;
+    const QString name = QString::fromLocal8Bit(valueName.data(), qsizetype(valueName.size()));
+    values.insert(it.value() + QLatin1Char('\\') + name,
                   Value{type, QByteArray(reinterpret_cast<const char *>(data), int(size))});
     return ERROR_SUCCESS;
 }
 
 long ScriptedRegistry::RegCloseKey(HKEY key) {
     if (!handles_.remove(key))
-        return 6;  // ERROR_INVALID_HANDLE
+        return ERROR_INVALID_HANDLE;
     --openHandles;
     return ERROR_SUCCESS;
 }

@@ -52,7 +52,10 @@ public:
     void answerSave(const QString &path);
     void answerFont(const FontChoice &choice);
     void answerColor(quint32 color);
-    void answerPrinterPdf(const QString &pdfPath);  // a real QPrinter writing PDF
+    // A real QPrinter writing PDF, its print range as the flags preset it
+    // or, with printRange >= 0, the QPrinter::PrintRange the user switched to.
+    void answerPrinterPdf(const QString &pdfPath, int printRange = -1);
+    void answerPrinter(std::shared_ptr<QPrinter> printer);  // a printer of the test's own
     void cancel(DialogKind kind);              // that kind of dialog, closed with Cancel
 
     const QList<ShownDialog> &shown() const { return shown_; }
@@ -74,6 +77,7 @@ private:
         QString text;
         FontChoice font;
         quint32 color = 0;
+        std::shared_ptr<QPrinter> printer;
     };
     Answer take(DialogKind kind, const ShownDialog &shown);  // fails the test when unexpected
     std::deque<Answer> queue_;
@@ -101,10 +105,10 @@ public:
 
 class ScriptedRegistry : public Registry {
 public:
-    long RegOpenKeyExA(HKEY root, const QByteArray &subKey, quint32 options, quint32 samDesired,
+    long RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint32_t options, std::uint32_t samDesired,
                        HKEY *result) override;
-    long RegSetValueExA(HKEY key, const QByteArray &valueName, quint32 reserved, quint32 type, const quint8 *data,
-                        quint32 size) override;
+    long RegSetValueExA(HKEY key, const std::string &valueName, std::uint32_t reserved, std::uint32_t type,
+                        const std::uint8_t *data, std::uint32_t size) override;
     long RegCloseKey(HKEY key) override;
     // Keys that exist, as "root\\path"; values written, as "root\\path\\name".
     // The root is spelled out ("HKEY_LOCAL_MACHINE\\System\\..."); opening

@@ -1,0 +1,106 @@
+// Printing a 1 MB generated Chinese document to PDF through the Print
+// command (registry write, dialog answered with a PDF printer, SelPrint page
+// by page), against QTextDocument::print of the same document to the same
+// file in the same run. Compare the medians: the command should stay within
+// 1.5 times Qt's own print. The "pages" counter is each job's page count.
+// Run with QT_QPA_PLATFORM=offscreen.
+#include "benchdoc.h"
+#include "platform/richtextbox.h"
+#include "shell/form1.h"
+#include "support/scripted_platform.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTextDocument>
+
+using namespace pennaro;
+
+namespace {
+
+// A PDF printer as the print dialog hands it over, counting its pages.
+class CountingPrinter : public QPrinter {
+public:
+    explicit CountingPrinter(const QString &pdf) : QPrinter(QPrinter::HighResolution) {
+        setOutputFormat(QPrinter::PdfFormat);
+        setOutputFileName(pdf);
+        setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
+    }
+    bool newPage() override {
+        ++pages;
+        return QPrinter::newPage();
+    }
+    int pages = 1;
+};
+
+struct Session {
+    testing::ScriptedPlatform platform;
+    QTemporaryDir dir;
+    Form1 form{platform.services()};
+    QString pdf;
+
+    explicit Session(qsizetype bytes) {
+        const QString file = dir.filePath(QStringLiteral("business.rtf"));
+        QFile out(file);
+        out.open(QIODevice::WriteOnly);
+        out.write(bench::makeBusinessDocument(bytes).rtf);
+        out.close();
+        pdf = dir.filePath(QStringLiteral("printed.pdf"));
+        platform.registry.keys.insert(QStringLiteral(
+            "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Printers\\EPSON Stylus COLOR 440"));
+        form.resize(800, 600);
+        form.show();
+        platform.dialogs.answerOpen(file);
+        form.mnuOpenItem_Click();
+        platform.dialogs.takeShown();
+    }
+};
+
+Session &session() {
+    static Session s(1 << 20);
+    return s;
+}
+
+void BM_PrintCommand(benchmark::State &state) {
+    Session &s = session();
+    int pages = 0;
+    for (auto _ : state) {
+        auto printer = std::make_shared<CountingPrinter>(s.pdf);
+        s.platform.dialogs.answerPrinter(printer);
+        s.form.mnuPrintItem_Click();
+        pages = printer->pages;
+        state.PauseTiming();
+        s.platform.dialogs.takeShown();
+        state.ResumeTiming();
+    }
+    state.counters["pages"] = pages;
+}
+
+void BM_QTextDocumentPrint(benchmark::State &state) {
+    Session &s = session();
+    int pages = 0;
+    for (auto _ : state) {
+        CountingPrinter printer(s.pdf);
+        s.form.RichTextBox1->document()->print(&printer);
+        pages = printer.pages;
+    }
+    state.counters["pages"] = pages;
+}
+
+}  // namespace
+
+BENCHMARK(BM_PrintCommand)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_QTextDocumentPrint)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
