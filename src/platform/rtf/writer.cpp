@@ -1,6 +1,7 @@
 #include "platform/rtf/writer.h"
 
 #include "platform/rtf/docformat.h"
+#include "platform/rtf/kept.h"
 #include "platform/rtf/rtf.h"
 #include "platform/rtf/writer_buffer.h"
 #include "platform/rtf/writer_codepage.h"
@@ -18,6 +19,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -93,6 +95,8 @@ private:
     void writeImage(const QTextImageFormat &format);
     void writeTerminator(Terminator term);
     void openLink(const QString &href);
+    void writeKeptBefore(int position);
+    void writeKeptItem(const KeptItem &item);
 
     const CharEntry &charEntry(int index, const QTextCharFormat &format);
     const CharEntry &charEntryFor(const QTextFragment &fragment);
@@ -120,6 +124,9 @@ private:
     std::vector<FontEntry> fonts_;
     std::vector<QRgb> colours_;
     QHash<QRgb, int> colourByRgb_;
+
+    std::vector<PlacedItem> kept_;  // what the document keeps unseen, by position
+    size_t nextKept_ = 0;
 
     std::vector<CharEntry> charEntries_;
     std::vector<QByteArray> paraEntries_;
@@ -447,6 +454,7 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
         const QTextFragment fragment = it.fragment();
         if (!fragment.isValid() || fragment.length() <= 0)
             continue;
+        writeKeptBefore(fragment.position());
         const CharEntry &entry = charEntryFor(fragment);
         if (entry.href != link) {
             if (!link.isEmpty())
@@ -464,6 +472,7 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
             writeRun(entry, QStringView(text_).mid(fragment.position(), fragment.length()));
         }
     }
+    writeKeptBefore(block.position() + block.length() - 1);
     if (!link.isEmpty())
         out_.put("}}");
 
@@ -476,6 +485,29 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
         out_.put(' ');
     }
     writeTerminator(term);
+}
+
+// Kept content goes in front of the character it stands before, inside the
+// link the characters around it share.
+void DocumentWriter::writeKeptBefore(int position)
+{
+    for (; nextKept_ < kept_.size() && kept_[nextKept_].position <= position; ++nextKept_)
+        writeKeptItem(*kept_[nextKept_].item);
+}
+
+void DocumentWriter::writeKeptItem(const KeptItem &item)
+{
+    switch (item.kind) {
+    case KeptItem::Kind::HiddenText:
+        // Each run as a run of its own; its format says \v.
+        for (const KeptItem::Run &run : item.runs) {
+            CharEntry entry;
+            entry.valid = true;
+            entry.props = buildCharProps(run.format, &entry.family);
+            writeRun(entry, run.text);
+        }
+        break;
+    }
 }
 
 void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
@@ -793,6 +825,7 @@ QByteArray DocumentWriter::header()
 QByteArray DocumentWriter::write()
 {
     out_.skip(kHeaderRoom);
+    kept_ = placeKeptContent(doc_);
     std::vector<Item> items;
     collectItems(doc_->rootFrame()->begin(), &items);
     int width = kDefaultTextWidthTwips;
@@ -801,6 +834,7 @@ QByteArray DocumentWriter::write()
     // Every paragraph ends with \par, the last one too: readers take the
     // final \par as the mark of the last paragraph, not as a new empty one.
     writeItems(items, 0, Terminator::Par, width);
+    writeKeptBefore(INT_MAX);  // nothing should be left; if it is, it is not lost
     out_.put('}');
     out_.newline();
 
