@@ -25,7 +25,7 @@ inline bool isSymbolCodepage(int cp) { return cp <= kSymbolCodepage && cp >= kWi
 char32_t symbolCharacter(int cp, unsigned char byte);
 
 // The pseudo code page of a font known by its family name (Symbol,
-// Wingdings), or 0.
+// Wingdings, or kSymbolCodepage for other well-known symbol fonts), or 0.
 int symbolCodepageForFamily(QStringView family);
 
 // The code page of a \fcharset value, or 0 when the charset means "whatever

@@ -304,7 +304,8 @@ private:
     bool blockBreaksPage_ = false;  // the current one does
     std::vector<TableLevel> tables_;
     std::vector<int> cellx_;
-    NoteNumbering notes_[2];  // footnotes, endnotes
+    // Footnotes and endnotes; Word numbers endnotes i, ii, iii unless told.
+    NoteNumbering notes_[2] = {{}, {NoteStyle::LowerRoman}};
     Picture picture_;
 
     // Kept content waiting for the next shown character

@@ -93,6 +93,15 @@ int symbolCodepageForFamily(QStringView family)
         return kSymbolFontCodepage;
     if (family.compare(QLatin1String("Wingdings"), Qt::CaseInsensitive) == 0)
         return kWingdingsCodepage;
+    // Other symbol fonts that Windows documents name without a font table
+    // entry (in a SYMBOL field, say).
+    static const char *const kOthers[] = {"Wingdings 2", "Wingdings 3", "Webdings", "Marlett", "MT Extra",
+                                          "Zapf Dingbats", "ZapfDingbats", "Monotype Sorts", "Bookshelf Symbol 7",
+                                          "MS Outlook"};
+    for (const char *name : kOthers) {
+        if (family.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return kSymbolCodepage;
+    }
     return 0;
 }
 
