@@ -204,10 +204,15 @@ void Reader::emitText(const QString &text, const QTextCharFormat &format, bool h
         insertShown(text, format);
         return;
     }
-    if (!hiddenRuns_.empty() && hiddenRuns_.back().format == format)
+    // A link is the shown text's; hidden text inside one is written back
+    // inside it by where it stands.
+    QTextCharFormat kept = format;
+    kept.clearProperty(QTextFormat::IsAnchor);
+    kept.clearProperty(QTextFormat::AnchorHref);
+    if (!hiddenRuns_.empty() && hiddenRuns_.back().format == kept)
         hiddenRuns_.back().text += text;
     else
-        hiddenRuns_.push_back({text, format});
+        hiddenRuns_.push_back({text, kept});
 }
 
 void Reader::insertShown(const QString &text, const QTextCharFormat &format)
@@ -255,7 +260,8 @@ KeptList Reader::takeKept()
         QTextCharFormat after;
         after.setProperty(KeptAfter, previous.charFormat().property(KeptAfter));
         KeptList::append(after, KeptAfter, items);
-        previous.setPosition(position - 1, QTextCursor::KeepAnchor);
+        // The whole character, both halves of a surrogate pair.
+        previous.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
         previous.mergeCharFormat(after);
     }
     return items;
