@@ -448,15 +448,35 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
     if (itap > 1)
         out_.putWord("\\itap", itap);
 
+    // Neighbouring fragments that come out the same (their formats differ
+    // only in what RTF does not say, such as the kept content they carry)
+    // are written as one run.
+    struct Pending {
+        int index = 0;
+        int start = 0;
+        int length = 0;
+    } run;
+    auto flushRun = [&] {
+        if (run.length > 0)
+            writeRun(charEntries_[size_t(run.index)], QStringView(text_).mid(run.start, run.length));
+        run.length = 0;
+    };
+    auto keptAt = [&](int position) { return nextKept_ < kept_.size() && kept_[nextKept_].position <= position; };
+
     QString link;
     bool any = false;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         if (!fragment.isValid() || fragment.length() <= 0)
             continue;
-        writeKeptBefore(fragment.position());
+        const int position = fragment.position();
+        if (keptAt(position)) {
+            flushRun();
+            writeKeptBefore(position);
+        }
         const CharEntry &entry = charEntryFor(fragment);
         if (entry.href != link) {
+            flushRun();
             if (!link.isEmpty())
                 out_.put("}}");
             link = entry.href;
@@ -465,13 +485,23 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
         }
         any = true;
         if (entry.image) {
+            flushRun();
             const QTextImageFormat image = fragment.charFormat().toImageFormat();
             for (int i = 0; i < fragment.length(); ++i)
                 writeImage(image);
+            continue;
+        }
+        const int index = std::max(0, fragment.charFormatIndex());
+        const CharEntry &last = charEntries_[size_t(run.index)];
+        if (run.length > 0 && run.start + run.length == position && last.family == entry.family &&
+            last.props == entry.props) {
+            run.length += fragment.length();
         } else {
-            writeRun(entry, QStringView(text_).mid(fragment.position(), fragment.length()));
+            flushRun();
+            run = {index, position, fragment.length()};
         }
     }
+    flushRun();
     writeKeptBefore(block.position() + block.length() - 1);
     if (!link.isEmpty())
         out_.put("}}");
