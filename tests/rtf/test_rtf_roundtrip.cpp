@@ -449,6 +449,23 @@ private slots:
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
     }
 
+    // Text in the Symbol or Wingdings font is text: its letters do not turn
+    // into the glyphs at those bytes when read back.
+    void symbolFontTextComesBackAsWritten()
+    {
+        QTextDocument doc;
+        doc.setDefaultFont(QFont(QStringLiteral("Arial"), 12));
+        QTextCursor cursor(&doc);
+        for (const char *family : {"Symbol", "Wingdings"}) {
+            QTextCharFormat f;
+            f.setFontFamilies({QString::fromLatin1(family)});
+            cursor.insertText(QStringLiteral("a+b {J} \\ α☺ "), f);
+        }
+        QTextDocument back;
+        const QString diff = roundTrip(doc, &back);
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    }
+
     void longParagraphAcrossManyLines()
     {
         QTextDocument doc;

@@ -1,5 +1,6 @@
 #include "platform/rtf/writer.h"
 
+#include "platform/rtf/codepage.h"
 #include "platform/rtf/docformat.h"
 #include "platform/rtf/kept.h"
 #include "platform/rtf/rtf.h"
@@ -42,6 +43,10 @@ enum class Terminator { None, Par, Cell, NestCell };
 struct FontFamily {
     QString name;
     int fixedCharset;  // -1: the text in the font picks the charset
+    // Symbol and Wingdings: readers take their letters for the glyphs at
+    // those bytes (our reader too, as Word does), so letters are written as
+    // Unicode characters.
+    bool glyphBytes = false;
 };
 
 struct FontEntry {
@@ -162,7 +167,8 @@ int DocumentWriter::familySlot(const QString &name)
     if (it != familyByName_.constEnd())
         return *it;
     const int slot = int(families_.size());
-    families_.push_back({name, charsetForFontName(name)});
+    const int symbol = symbolCodepageForFamily(name);
+    families_.push_back({name, charsetForFontName(name), symbol == kSymbolFontCodepage || symbol == kWingdingsCodepage});
     familyByName_.insert(name, slot);
     return slot;
 }
@@ -546,6 +552,7 @@ void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
     if (charset < 0)
         charset = charsetForText(text);
     FallbackTable &table = fallback_.forCharset(charset);
+    const bool asciiAsIs = !families_[size_t(entry.family)].glyphBytes;
 
     out_.breakIfLong(kLineLimit);
     out_.put('{');
@@ -566,7 +573,7 @@ void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
         out_.ensure(40);
         if (out_.lineLength() >= kLineLimit)
             out_.newline();
-        if (c >= 0x20 && c < 0x7f) {
+        if (c >= 0x20 && c < 0x7f && asciiAsIs) {
             if (c == '\\' || c == '{' || c == '}')
                 out_.putUnchecked('\\');
             out_.putUnchecked(char(c));
