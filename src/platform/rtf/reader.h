@@ -132,7 +132,7 @@ private:
     struct Font {
         int charset = -1;
         int cpg = 0;
-        int symbolCp = 0;  // kSymbolFontCodepage or kWingdingsCodepage for those fonts
+        int symbolCp = 0;  // a symbol font's pseudo code page (codepage.h), by its name
         QStringList families;
     };
 
@@ -244,6 +244,7 @@ private:
     // Fields, notes and pictures
     void finishField(int field);
     void finishFieldResult(int field, const CharProps &props);
+    double symbolPoints(double points);
     char32_t symbolFieldCharacter(const QString &family, const CharProps &props, qint64 number, bool unicode,
                              bool shiftJis);
     void footnoteMark();

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cctype>
 #include <cstring>
 #include <string_view>
@@ -713,13 +714,23 @@ void Reader::finishField(int field)
         if (isSwitch(words[i], "\\f") && i + 1 < words.size())
             f.symbol.family = words[++i].text.trimmed().left(qsizetype(kMaxFontName));
         else if (isSwitch(words[i], "\\s") && i + 1 < words.size())
-            f.symbol.points = std::clamp(words[++i].text.toDouble(), 0.0, 1638.0);
+            f.symbol.points = symbolPoints(words[++i].text.toDouble());
         else if (isSwitch(words[i], "\\u"))
             unicode = true;
         else if (isSwitch(words[i], "\\j"))
             shiftJis = true;
     }
     f.symbol.character = symbolFieldCharacter(f.symbol.family, stack_.back().chr, number, unicode, shiftJis);
+}
+
+// A size in points, within the limits \fs has.
+double Reader::symbolPoints(double points)
+{
+    if (!(points > 0))
+        return 0;
+    State probe;
+    applyProperty(probe, Kw::FontSize, 0, int(std::lround(std::min(points, 1e6) * 2)), true);
+    return probe.chr.halfPoints / 2.0;
 }
 
 // The character a SYMBOL field stands for: in a symbol font, the glyph's
