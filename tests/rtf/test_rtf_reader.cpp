@@ -521,12 +521,27 @@ void TestRtfReader::symbolFonts()
                     "[{\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Wingdings 2\"}{\\fldrslt }}]}");
     const QString text = doc->toPlainText();
     QCOMPARE(text, QString::fromUtf8("[α+•√][α][☺\u2B9A✔][\u2B9A][•h][\u2B9A][\uF0FF][shown][A][中][\uF0B7]"));
-    // The field's character in the field's font and size.
+    // Characters show in an ordinary font (Qt does not fall back from a
+    // symbol font to draw them); glyph codes without one in their symbol
+    // font. The field's character takes the field's size.
     const QTextCharFormat field = formatOf(*doc, QString::fromUtf8("\u2B9A][\uF0FF"));
-    QCOMPARE(field.fontFamilies().toStringList(), QStringList{"Wingdings"});
+    QVERIFY(!field.hasProperty(QTextFormat::FontFamilies));
     QCOMPARE(field.fontPointSize(), 20.0);
+    QCOMPARE(formatOf(*doc, QString::fromUtf8("中]")).fontFamilies().toStringList(), QStringList{"Arial"});
+    QVERIFY(!formatOf(*doc, QString::fromUtf8("α+•√")).hasProperty(QTextFormat::FontFamilies));
+    QCOMPARE(formatOf(*doc, QString::fromUtf8("\uF0FF")).fontFamilies().toStringList(), QStringList{"Wingdings"});
     QCOMPARE(formatOf(*doc, QString::fromUtf8("\uF0B7")).fontFamilies().toStringList(), QStringList{"Wingdings 2"});
     QCOMPARE(formatOf(*doc, "A]").fontFamilies().toStringList(), QStringList{"Arial"});
+    QCOMPARE(formatOf(*doc, "h]").fontFamilies().toStringList(), QStringList{"Marlett"});
+    // A glyph code with no character, inside a run of Wingdings text.
+    auto mixed = load("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f2\\fcharset2 Wingdings;}}\\f2 J\\'ffJ}");
+    QCOMPARE(mixed->toPlainText(), QString::fromUtf8("☺\uF0FF☺"));
+    QVERIFY(!formatOf(*mixed, QString::fromUtf8("☺")).hasProperty(QTextFormat::FontFamilies));
+    QCOMPARE(formatOf(*mixed, QString::fromUtf8("\uF0FF")).fontFamilies().toStringList(), QStringList{"Wingdings"});
+    // Unicode text given in a symbol font keeps the font it was given.
+    auto given = load("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1\\u97?\\u945?}");
+    QCOMPARE(given->toPlainText(), QString::fromUtf8("aα"));
+    QCOMPARE(formatOf(*given, "a").fontFamilies().toStringList(), QStringList{"Symbol"});
 }
 
 void TestRtfReader::footnoteNumbering_data()

@@ -625,7 +625,7 @@ void Reader::handleUnicode(int value)
     // Symbol fonts' glyphs as Windows numbers them in Unicode.
     const int cp = codepageOf(s.chr.font);
     if (cp != kSymbolCodepage && isSymbolCodepage(cp) && value >= 0xf020 && value <= 0xf0ff)
-        appendChar(pennaro::rtf::symbolCharacter(cp, static_cast<unsigned char>(value & 0xff)));
+        appendChar(pennaro::rtf::symbolCharacter(cp, static_cast<unsigned char>(value & 0xff)), true);
     else
         appendChar(char32_t(value));
 }

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -150,12 +151,19 @@ private:
         bool shown = false;  // some of its result went into the document
     };
 
-    // The two formats a run's characters take: Latin and East Asian.
+    // The formats a run's characters take: Latin and East Asian; in Symbol
+    // and Wingdings, the characters read from glyphs take the third.
     struct RunFormats {
         QTextCharFormat latin;
         QTextCharFormat eastAsian;
-        bool differ = false;
+        std::optional<QTextCharFormat> characters;
+        bool split = false;  // latin and eastAsian differ
     };
+
+    static bool hasUnicodeTable(const Font &f)
+    {
+        return f.symbolCp == kSymbolFontCodepage || f.symbolCp == kWingdingsCodepage;
+    }
 
     struct NoteNumbering {
         NoteStyle style = NoteStyle::Arabic;
@@ -211,9 +219,10 @@ private:
     int codepageOf(int font) const;
     bool endsWithLeadByte();
     void flushBytes();
-    void appendChar(char32_t c);
-    void appendText(QStringView text);
-    void beginBodyText();
+    // fromGlyphs: the text was read from a symbol font's glyph bytes or codes
+    void appendChar(char32_t c, bool fromGlyphs = false);
+    void appendText(QStringView text, bool fromGlyphs = false);
+    void beginBodyText(bool fromGlyphs = false);
     void flushRun();
     void emitText(const QString &text, const QTextCharFormat &format, bool hidden);
     void insertShown(const QString &text, const QTextCharFormat &format);
@@ -294,6 +303,7 @@ private:
     QString run_;
     CharProps runProps_;
     bool runStarted_ = false;
+    bool runFromGlyphs_ = false;
     std::unordered_map<CharProps, RunFormats, CharPropsHash> formatCache_;
     ParaProps lastPara_;
     QTextBlockFormat lastBlockFormat_;

@@ -92,7 +92,7 @@ void Reader::flushBytes()
     const int cp = codepageOf(s.chr.decodingFont());
     const QByteArrayView bytes(pending_.data(), qsizetype(pending_.size()));
     if (s.dest == Dest::Body) {
-        beginBodyText();
+        beginBodyText(isSymbolCodepage(cp) && cp != kSymbolCodepage);
         decoders_.decode(cp, bytes, run_);
     } else if (s.dest == Dest::FieldInst && s.field >= 0) {
         decoders_.decode(cp, bytes, fields_[std::size_t(s.field)].instruction);
@@ -103,22 +103,22 @@ void Reader::flushBytes()
     lastByteFromHex_ = false;
 }
 
-void Reader::appendChar(char32_t c)
+void Reader::appendChar(char32_t c, bool fromGlyphs)
 {
     const char16_t units[2] = {char16_t(0xd7c0 + (c >> 10)), char16_t(0xdc00 | (c & 0x3ff))};
     if (c < 0x10000) {
         const char16_t u = char16_t(c);
-        appendText(QStringView(&u, 1));
+        appendText(QStringView(&u, 1), fromGlyphs);
     } else {
-        appendText(QStringView(units, 2));
+        appendText(QStringView(units, 2), fromGlyphs);
     }
 }
 
-void Reader::appendText(QStringView text)
+void Reader::appendText(QStringView text, bool fromGlyphs)
 {
     State &s = state();
     if (s.dest == Dest::Body) {
-        beginBodyText();
+        beginBodyText(fromGlyphs);
         run_.append(text);
     } else if (s.dest == Dest::FieldInst && s.field >= 0) {
         fields_[std::size_t(s.field)].instruction.append(text);
@@ -127,7 +127,7 @@ void Reader::appendText(QStringView text)
 
 // Called before text joins the current run: puts the cursor where the text
 // belongs and starts a new run when the character properties changed.
-void Reader::beginBodyText()
+void Reader::beginBodyText(bool fromGlyphs)
 {
     if (highSurrogate_) {
         highSurrogate_ = 0;
@@ -137,16 +137,17 @@ void Reader::beginBodyText()
     if (s.field >= 0)
         fields_[std::size_t(s.field)].shown = true;
     const CharProps &c = s.chr;
-    if (runStarted_ && c == runProps_ && !pendingBreak_) {
+    if (runStarted_ && c == runProps_ && fromGlyphs == runFromGlyphs_ && !pendingBreak_) {
         const int level = paraLevel();
         if (level == int(tables_.size()) &&
             (tables_.empty() || (!tables_.back().cellEnded && !tables_.back().rowEnded)))
             return;
     }
     placeCursor(paraLevel());
-    if (!(c == runProps_) || !runStarted_) {
+    if (!(c == runProps_) || !runStarted_ || fromGlyphs != runFromGlyphs_) {
         flushRun();
         runProps_ = c;
+        runFromGlyphs_ = fromGlyphs;
         runStarted_ = true;
     }
 }
@@ -177,21 +178,29 @@ void Reader::flushRun()
     if (run_.isEmpty())
         return;
     const RunFormats &formats = runFormats(runProps_);
-    if (!formats.differ) {
+    const bool fromGlyphs = runFromGlyphs_ && formats.characters;
+    if (!formats.split && !fromGlyphs) {
         emitText(run_, formats.latin, runProps_.hidden);
     } else {
-        // Each stretch of East Asian or other characters in its own format;
-        // a surrogate pair goes with its high half.
+        // Each stretch of East Asian or other characters in its own format,
+        // and of characters read from symbol glyphs in theirs; a surrogate
+        // pair goes with its high half.
+        auto formatOf = [&](char16_t u) -> const QTextCharFormat & {
+            if (fromGlyphs)
+                return u >= 0xf000 && u <= 0xf0ff ? formats.latin : *formats.characters;
+            return isEastAsian(u) ? formats.eastAsian : formats.latin;
+        };
         qsizetype start = 0;
-        bool eastAsian = isEastAsian(run_.at(0).unicode());
+        const QTextCharFormat *current = &formatOf(run_.at(0).unicode());
         for (qsizetype i = 1; i <= run_.size(); ++i) {
+            const QTextCharFormat *next = nullptr;
             if (i < run_.size()) {
                 const char16_t u = run_.at(i).unicode();
-                if (QChar::isLowSurrogate(u) || isEastAsian(u) == eastAsian)
+                if (QChar::isLowSurrogate(u) || (next = &formatOf(u)) == current)
                     continue;
             }
-            emitText(run_.sliced(start, i - start), eastAsian ? formats.eastAsian : formats.latin, runProps_.hidden);
-            eastAsian = !eastAsian;
+            emitText(run_.sliced(start, i - start), *current, runProps_.hidden);
+            current = next;
             start = i;
         }
     }
@@ -298,7 +307,16 @@ const Reader::RunFormats &Reader::runFormats(const CharProps &p)
     RunFormats formats;
     formats.latin = charFormat(p, false);
     formats.eastAsian = charFormat(p, true);
-    formats.differ = formats.latin != formats.eastAsian;
+    // Symbol and Wingdings glyphs are read as the Unicode characters they
+    // stand for, shown in an ordinary font: a symbol font has no glyphs at
+    // those characters, and Qt does not fall back from one to draw them.
+    // A glyph with no Unicode character stays a U+F0xx code in its font.
+    const auto font = fonts_.find(p.font >= 0 ? p.font : defaultFont_);
+    if (font != fonts_.end() && hasUnicodeTable(font->second)) {
+        formats.characters = formats.latin;
+        formats.characters->clearProperty(QTextFormat::FontFamilies);
+    }
+    formats.split = formats.latin != formats.eastAsian;
     return formatCache_.emplace(p, std::move(formats)).first->second;
 }
 
@@ -774,8 +792,15 @@ void Reader::finishFieldResult(int field, const CharProps &props)
     const Field &f = fields_[std::size_t(field)];
     if (f.shown || f.symbol.character == 0 || state().dest != Dest::Body)
         return;
-    QTextCharFormat format = runFormats(props).latin;
-    if (!f.symbol.family.isEmpty())
+    // A glyph code shows in its symbol font; a character, Unicode or of a
+    // code page, in the font named unless that is a symbol font it came from.
+    const bool glyph = f.symbol.character >= 0xf000 && f.symbol.character <= 0xf0ff;
+    const RunFormats &formats = runFormats(props);
+    QTextCharFormat format = !glyph && formats.characters ? *formats.characters : formats.latin;
+    const int named = symbolCodepageForFamily(f.symbol.family);
+    if (!glyph && (named == kSymbolFontCodepage || named == kWingdingsCodepage))
+        format.clearProperty(QTextFormat::FontFamilies);
+    else if (!f.symbol.family.isEmpty())
         format.setFontFamilies(QStringList{f.symbol.family});
     if (f.symbol.points > 0)
         format.setFontPointSize(f.symbol.points);
