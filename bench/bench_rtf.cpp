@@ -3,6 +3,8 @@
 // medians: load should stay within twice the floor, save no slower than
 // load. Tables have their own pair: a file that is one long table of six
 // columns, loaded, and the same table built at its final size directly.
+// So do Word's mixed-script runs, whose Chinese and Western characters
+// take different fonts: a run splits wherever the script changes.
 #include "benchdoc.h"
 
 #include "platform/rtf/rtf.h"
@@ -128,6 +130,87 @@ void BM_FloorTable(benchmark::State &state)
     });
 }
 
+// Word-style paragraphs: runs with a Western and an East Asian font, the
+// script changing every few characters. The runs as the reader must build
+// them come along, for the floor.
+struct MixedScripts {
+    QByteArray rtf;
+    std::vector<std::pair<QString, bool>> pieces;  // text, East Asian
+    std::vector<bool> paragraphStarts;             // per piece
+};
+
+const MixedScripts &mixedScripts(int megabytes)
+{
+    static std::map<int, MixedScripts> cache;
+    auto found = cache.find(megabytes);
+    if (found != cache.end())
+        return found->second;
+    MixedScripts m;
+    m.rtf = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fcharset0 Calibri;}{\\f7 Mangal;}"
+            "{\\f13\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\n";
+    static const struct {
+        const char *rtf;
+        const char16_t *text;
+        bool eastAsian;
+    } kWords[] = {{"Quarterly ", u"Quarterly ", false}, {"report ", u"report ", false},
+                  {"\\'cf\\'fa\\'ca\\'db", u"销售", true}, {"\\u22686?\\u38271?", u"增长", true},
+                  {"12.5% ", u"12.5% ", false}, {"\\'a3\\'ac", u"，", true}};
+    unsigned seed = 7;
+    bool lastEastAsian = false;
+    while (m.rtf.size() < (qsizetype(megabytes) << 20)) {
+        m.rtf += "\\pard\\plain\\fi420 ";
+        bool paragraphStart = true;
+        for (int run = 0; run < 8; ++run) {
+            m.rtf += "{\\rtlch\\fcs1 \\af7 \\ltrch\\fcs0 \\f0\\fs21\\hich\\af0\\dbch\\af13\\loch\\f0 ";
+            for (int w = 0; w < 10; ++w) {
+                seed = seed * 1103515245u + 12345u;
+                const auto &word = kWords[(seed >> 16) % std::size(kWords)];
+                m.rtf += word.rtf;
+                const QString text = QString::fromUtf16(word.text);
+                if (!m.pieces.empty() && !paragraphStart && lastEastAsian == word.eastAsian) {
+                    m.pieces.back().first += text;
+                } else {
+                    m.pieces.emplace_back(text, word.eastAsian);
+                    m.paragraphStarts.push_back(paragraphStart);
+                }
+                paragraphStart = false;
+                lastEastAsian = word.eastAsian;
+            }
+            m.rtf += "}";
+        }
+        m.rtf += "\\par\n";
+    }
+    m.rtf += "}";
+    return cache.emplace(megabytes, std::move(m)).first->second;
+}
+
+void BM_LoadMixedScripts(benchmark::State &state)
+{
+    timeLoads(state, mixedScripts(int(state.range(0))).rtf);
+}
+
+void BM_FloorMixedScripts(benchmark::State &state)
+{
+    const MixedScripts &m = mixedScripts(int(state.range(0)));
+    QTextCharFormat latin, eastAsian;
+    latin.setFontFamilies({QStringLiteral("Calibri")});
+    latin.setFontPointSize(10.5);
+    eastAsian.setFontFamilies({QStringLiteral("宋体")});
+    eastAsian.setFontPointSize(10.5);
+    timeBuilds(state, [&](QTextDocument *doc) {
+        doc->setUndoRedoEnabled(false);
+        QTextCursor cursor(doc);
+        cursor.beginEditBlock();
+        for (size_t i = 0; i < m.pieces.size(); ++i) {
+            if (m.paragraphStarts[i] && i > 0)
+                cursor.insertBlock();
+            cursor.insertText(m.pieces[i].first, m.pieces[i].second ? eastAsian : latin);
+        }
+        cursor.endEditBlock();
+    });
+    state.SetBytesProcessed(state.iterations() * m.rtf.size());
+}
+
 }  // namespace
 
 BENCHMARK(BM_Load)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -135,5 +218,7 @@ BENCHMARK(BM_Save)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime(
 BENCHMARK(BM_Floor)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadTable)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FloorTable)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadMixedScripts)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FloorMixedScripts)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the RTF reader, both as a whole document and as
 // content pasted into the middle of existing text, and reads the result
-// back out. QTextDocument needs no application object as long as nothing
+// back out, kept content included, and writes it. QTextDocument needs no application object as long as nothing
 // asks it for a layout.
+#include "platform/rtf/kept.h"
 #include "platform/rtf/rtf.h"
 
 #include <QByteArray>
@@ -24,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!whole.ok || doc.isUndoAvailable())
         __builtin_trap();
     (void)doc.toPlainText();
+    (void)pennaro::rtf::placeKeptContent(&doc);
+    (void)pennaro::rtf::writeDocument(&doc);
 
     QTextDocument host;
     QTextCursor cursor(&host);
@@ -31,5 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     cursor.setPosition(7);
     pennaro::rtf::insertRtf(bytes, cursor);
     (void)host.toPlainText();
+    (void)pennaro::rtf::placeKeptContent(&host);
     return 0;
 }

@@ -12,11 +12,16 @@
 //  - a list label at the start of a line (a bullet character, or a short
 //    number or letter followed by "." or ")" and a space) is dropped: whether labels
 //    are part of the text is a choice each program makes on its own.
-// Footnote anchors stay: we show them as LibreOffice does.
+// Footnote anchors stay: we show them as LibreOffice does. Hidden text is in
+// the text exports; ours is compared with its kept hidden text put back
+// where it stood.
 // Then the lines must be equal, except for files where LibreOffice is known
 // to drop text that is in the file (cells beyond the row's \cellx list, a
 // malformed nesting it gives up on): there its lines must appear, in order,
 // among ours.
+#include "kept_text.h"
+
+#include "platform/rtf/docformat.h"
 #include "platform/rtf/rtf.h"
 
 #include <QDir>
@@ -30,6 +35,7 @@
 #include <QUrl>
 
 using namespace pennaro::rtf;
+using pennaro::rtf::test::textWithKept;
 
 namespace {
 
@@ -114,6 +120,8 @@ private slots:
     void fixtureFormatting_data();
     void fixtureFormatting();
     void fixtureStructure();
+    void fixtureScriptsAndNotes_data();
+    void fixtureScriptsAndNotes();
     void corpusText_data();
     void corpusText();
     void corpusImage();
@@ -139,7 +147,7 @@ void TestRtfCorpus::fixtureText()
     const ReadResult r = readDocument(rtf, &doc);
     QVERIFY(r.ok);
     QVERIFY(!r.damaged);
-    QCOMPARE(normalisedLines(doc.toPlainText()), normalisedLines(QString::fromUtf8(expected)));
+    QCOMPARE(normalisedLines(textWithKept(doc, {}, {})), normalisedLines(QString::fromUtf8(expected)));
 }
 
 // The business document has the same formatting in every program's output;
@@ -208,6 +216,41 @@ void TestRtfCorpus::fixtureStructure()
     QCOMPARE(doc.find(QString::fromUtf8("居中")).block().blockFormat().alignment(), Qt::AlignHCenter);
 }
 
+// Footnotes and endnotes numbered as each file says, hidden text kept off
+// the text, and (where the writer gives both) Western and Chinese
+// characters of one run each in their own font.
+void TestRtfCorpus::fixtureScriptsAndNotes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("endnotes");
+    QTest::addColumn<bool>("asianFont");
+    QTest::newRow("LibreOffice") << "libreoffice_scripts" << QString::fromUtf8("尾注在此i和ii。") << true;
+    QTest::newRow("AbiWord") << "abiword_scripts" << QString::fromUtf8("尾注在此1和2。") << false;
+}
+
+void TestRtfCorpus::fixtureScriptsAndNotes()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, endnotes);
+    QFETCH(bool, asianFont);
+    QTextDocument doc;
+    QVERIFY(readDocument(readAll(kFixtures + '/' + name + ".rtf"), &doc).ok);
+    const QStringList lines = doc.toPlainText().split(u'\n');
+    QCOMPARE(lines.value(0), QString::fromUtf8("第一段正文1，继续2。"));
+    QCOMPARE(lines.value(1), endnotes);
+    QCOMPARE(lines.value(2), QString::fromUtf8("可见文字，Visible text."));
+    QCOMPARE(textWithKept(doc).split(u'\n').value(2), QString::fromUtf8("可见[隐藏文字]文字，Visible[ hidden words] text."));
+    QVERIFY(formatOf(doc, "1").verticalAlignment() == QTextCharFormat::AlignSuperScript);
+    if (asianFont) {
+        auto family = [&](const QString &needle) { return formatOf(doc, needle).fontFamilies().toStringList().value(0); };
+        QCOMPARE(family("Mixed"), QString("Liberation Serif"));
+        QCOMPARE(family(QString::fromUtf8("中文")), QString("SimSun"));
+        QCOMPARE(family(" text, "), QString("Liberation Serif"));  // the space after 中文 sits in its \dbch group
+        QCOMPARE(family("123"), QString("Liberation Serif"));
+        QCOMPARE(family(QString::fromUtf8("（括号）")), QString("SimSun"));
+    }
+}
+
 void TestRtfCorpus::corpusText_data()
 {
     QTest::addColumn<QString>("name");
@@ -230,7 +273,7 @@ void TestRtfCorpus::corpusText()
     QTextDocument doc;
     const ReadResult r = readDocument(rtf, &doc);
     QVERIFY(r.ok);
-    const QStringList ours = normalisedLines(doc.toPlainText());
+    const QStringList ours = normalisedLines(textWithKept(doc, {}, {}));
     const QStringList reference = normalisedLines(QString::fromUtf8(readAll(kCorpus + '/' + name + ".reference.txt")));
     if (partialReference.contains(name)) {
         QVERIFY2(appearInOrder(reference, ours), qPrintable(ours.join(" | ")));

@@ -1,10 +1,10 @@
 // Other word processors read what we write: LibreOffice and AbiWord convert
-// our RTF to text (and LibreOffice to HTML), and the text and the main
-// properties must be what the document holds. Skipped where the programs
-// are not installed.
+// our RTF to text (and LibreOffice to HTML and ODF), and the text, the main
+// properties and the hidden text must be what the document holds.
 #include "platform/rtf/rtf.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -126,6 +126,11 @@ private:
     // contents, empty when the conversion failed (the log says why).
     QByteArray libreOfficeExport(const QString &filter, const QString &extension, QString *log)
     {
+        return libreOfficeExport(rtfPath_, filter, extension, log);
+    }
+
+    QByteArray libreOfficeExport(const QString &rtfPath, const QString &filter, const QString &extension, QString *log)
+    {
         const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
         if (soffice.isEmpty()) {
             *log = QStringLiteral("LibreOffice (soffice) is not installed; the test set-up installs it");
@@ -134,10 +139,10 @@ private:
         const QString profile = QUrl::fromLocalFile(dir_.filePath(QStringLiteral("lo-profile"))).toString();
         if (!run(soffice,
                  {QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
-                  QStringLiteral("--convert-to"), filter, QStringLiteral("--outdir"), dir_.path(), rtfPath_},
+                  QStringLiteral("--convert-to"), filter, QStringLiteral("--outdir"), dir_.path(), rtfPath},
                  dir_.path(), log))
             return {};
-        return readAll(dir_.filePath(QStringLiteral("ours.") + extension));
+        return readAll(dir_.filePath(QFileInfo(rtfPath).completeBaseName() + u'.' + extension));
     }
 
 private slots:
@@ -174,6 +179,46 @@ private slots:
         QVERIFY(tagged(html, QStringLiteral("strike"), QStringLiteral("旧数据")));
         QVERIFY(html.contains(QStringLiteral("align=\"center\"")));
         QVERIFY(html.contains(QStringLiteral("href=\"https://example.com/report\"")));
+    }
+
+    // Hidden text we kept from a file goes back hidden, where it stood, with
+    // its own formatting.
+    void libreOfficeReadsHiddenTextAsHidden()
+    {
+        QTextDocument doc;
+        doc.setDefaultFont(QFont(QStringLiteral("宋体"), 12));
+        QVERIFY(pennaro::rtf::readDocument("{\\rtf1\\ansicpg936{\\fonttbl{\\f0\\fcharset134 SimSun;}}\\f0 "
+                                           "\\'bf\\'c9\\'bc\\'fb{\\v \\'d2\\'fe\\'b2\\'d8\\'cb\\'b5\\'c3\\'f7}"
+                                           "\\'ce\\'c4\\'d7\\'d6\\par Visible{\\b\\v  hidden} text\\par}",
+                                           &doc).ok);
+        QCOMPARE(doc.toPlainText(), QStringLiteral("可见文字\nVisible text"));
+        const QString path = dir_.filePath(QStringLiteral("hidden.rtf"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(pennaro::rtf::writeDocument(&doc));
+        f.close();
+        QString log;
+        const QString odf = QString::fromUtf8(libreOfficeExport(path, QStringLiteral("fodt"), QStringLiteral("fodt"), &log));
+        QVERIFY2(!odf.isEmpty(), qPrintable(log));
+        // <span T1>可见</span><span T2>隐藏说明</span><span T1>文字</span>, T2 hidden.
+        auto hiddenStyleBetween = [&](const QString &before, const QString &hidden, const QString &after) {
+            const QRegularExpression span(QStringLiteral("%1</text:span><text:span text:style-name=\"(\\w+)\">%2</text:span>"
+                                                         "<text:span text:style-name=\"\\w+\">%3<")
+                                              .arg(QRegularExpression::escape(before), QRegularExpression::escape(hidden),
+                                                   QRegularExpression::escape(after)));
+            return span.match(odf).captured(1);
+        };
+        auto styleProperties = [&](const QString &style) {
+            const QRegularExpression props(QStringLiteral("style:name=\"%1\" style:family=\"text\">\\s*<style:text-properties([^>]*)>").arg(style));
+            return props.match(odf).captured(1);
+        };
+        const QString chinese = hiddenStyleBetween(QStringLiteral("可见"), QStringLiteral("隐藏说明"), QStringLiteral("文字"));
+        QVERIFY2(!chinese.isEmpty(), qPrintable(odf.right(3000)));
+        QVERIFY(styleProperties(chinese).contains(QStringLiteral("text:display=\"none\"")));
+        const QString bold = hiddenStyleBetween(QStringLiteral("Visible"), QStringLiteral(" hidden"), QStringLiteral(" text"));
+        QVERIFY2(!bold.isEmpty(), qPrintable(odf.right(3000)));
+        QVERIFY(styleProperties(bold).contains(QStringLiteral("text:display=\"none\"")));
+        QVERIFY(styleProperties(bold).contains(QStringLiteral("fo:font-weight=\"bold\"")));
     }
 
     void abiWordReadsTheText()

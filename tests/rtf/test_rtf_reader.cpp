@@ -92,7 +92,12 @@ private slots:
     void characterProperties();
     void plainResetsToDefaultFont();
     void doubleByteAssociatedProperties();
-    void stylesheetApplies();
+    void fontFollowsEachCharactersScript();
+    void fontCopiesPerCharset();
+    void stylesAddNothing();
+    void symbolFonts();
+    void footnoteNumbering_data();
+    void footnoteNumbering();
     void paragraphProperties();
     void hyperlinks();
     void pictures();
@@ -104,6 +109,7 @@ private slots:
     void damagedInputKeepsWhatWasRead();
     void hostileInput_data();
     void hostileInput();
+    void deepNestingKeepsGroups();
     void insertAtCursor();
 };
 
@@ -231,6 +237,33 @@ void TestRtfReader::codepages_data()
         << QByteArray("{\\rtf1\\ansicpg1251{\\fonttbl{\\f0\\fcharset1 X;}}\\f0\\'e0}") << QString::fromUtf8("а");
     QTest::newRow("deff gives the code page of plain text")
         << QByteArray("{\\rtf1\\deff1{\\fonttbl{\\f1\\fcharset161 Arial;}}\\'e1}") << QString::fromUtf8("α");
+    // Old Mac files: \mac or \ansicpg100xx for the document, \fcharset77-89
+    // for a font.
+    QTest::newRow("Mac Japanese by ansicpg")
+        << QByteArray("{\\rtf1\\mac\\ansicpg10001 \\'93\\'fa\\'96\\'7b\\'8c\\'ea}") << QString::fromUtf8("日本語");
+    QTest::newRow("Mac Japanese by fcharset78")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg10001{\\fonttbl{\\f0\\fcharset78 Osaka;}}\\f0 \\'93\\'fa \\'b2}")
+        << QString::fromUtf8("日 ｲ");
+    QTest::newRow("Mac Simplified Chinese by fcharset80")
+        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset80 STSong;}}\\f0 \\'d6\\'d0\\'ce\\'c4}") << QString::fromUtf8("中文");
+    QTest::newRow("Mac Traditional Chinese by fcharset81")
+        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset81 LiSong Pro;}}\\f0 \\'a4\\'a4\\'a4\\'e5}") << QString::fromUtf8("中文");
+    QTest::newRow("Mac Korean by ansicpg")
+        << QByteArray("{\\rtf1\\mac\\ansicpg10003 \\'c7\\'d1\\'b1\\'b9}") << QString::fromUtf8("한국");
+    QTest::newRow("Mac Cyrillic by fcharset89")
+        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset89 Charcoal CY;}}\\f0 \\'8f\\'f0\\'e8\\'e2\\'e5\\'f2}")
+        << QString::fromUtf8("Привет");
+    QTest::newRow("Mac Greek by fcharset85")
+        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset85 Athens;}}\\f0 \\'e1\\'e2\\'e7}") << QString::fromUtf8("αβγ");
+    QTest::newRow("Mac Central European by ansicpg")
+        << QByteArray("{\\rtf1\\mac\\ansicpg10029 \\'89l\\'87nek}") << QString::fromUtf8("Článek");
+    QTest::newRow("Mac Turkish by fcharset86")
+        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset86 Geneva;}}\\f0 \\'db\\'9f\\'df}") << QString::fromUtf8("ğüş");
+    // Word 97 Japanese: the double-byte font decides, whatever \ansicpg says.
+    QTest::newRow("Shift-JIS dbch font in a 1252 document")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Times;}{\\f5\\fcharset128 MS Mincho;}}"
+                      "\\f0 a{\\dbch\\f5 \\'93\\'fa\\'96\\'7b}\\loch\\f0\\hich\\af0\\dbch\\af5 \\'8c\\'ea\\loch b}")
+        << QString::fromUtf8("a日本語b");
     QTest::newRow("code page switches inside one run")
         << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset204 A;}{\\f1\\fcharset161 A;}}\\f0\\'e0\\f1\\'e1}")
         << QString::fromUtf8("аα");
@@ -296,6 +329,10 @@ void TestRtfReader::destinationsKeptOutOfBody_data()
         << QByteArray("{\\rtf1{\\upr{ansi}{\\*\\ud{uni}}}}") << "uni";
     QTest::newRow("stylesheet names not shown")
         << QByteArray("{\\rtf1{\\stylesheet{\\s0 Normal;}{\\*\\cs1 Strong;}}body}") << "body";
+    QTest::newRow("list definition outside the list table")
+        << QByteArray("{\\rtf1{\\list\\listtemplateid1{\\listlevel\\levelnfc23{\\leveltext\\'01\\u-3913 ?;}"
+                      "{\\levelnumbers;}}{\\listname Bullets;}\\listid7}body}")
+        << "body";
     QTest::newRow("font and colour tables not shown")
         << QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red1\\green2\\blue3;}body}") << "body";
 }
@@ -318,6 +355,15 @@ void TestRtfReader::colourTable()
     QVERIFY(!formatOf(*doc, "missing").hasProperty(QTextFormat::ForegroundBrush));
     QCOMPARE(formatOf(*doc, "hl").background().color(), QColor(0, 0, 255));
     QCOMPARE(formatOf(*doc, "cb").background().color(), QColor(255, 0, 0));
+
+    // Entry 0 may be a real colour; \cf0 then takes it. Text that names no
+    // colour stays automatic.
+    auto zero = load("{\\rtf1{\\colortbl\\red0\\green0\\blue0;\\red255\\green0\\blue0;}"
+                     "none \\cf1 red\\cf0 black\\plain plain}");
+    QCOMPARE(formatOf(*zero, "black").foreground().color(), QColor(0, 0, 0));
+    QVERIFY(!formatOf(*zero, "none").hasProperty(QTextFormat::ForegroundBrush));
+    QVERIFY(!formatOf(*zero, "plain").hasProperty(QTextFormat::ForegroundBrush));
+    QVERIFY(!formatOf(*load("{\\rtf1\\cf0 x}"), "x").hasProperty(QTextFormat::ForegroundBrush));
 }
 
 // ---------------------------------------------------------------------------
@@ -357,9 +403,8 @@ void TestRtfReader::characterProperties()
     QCOMPARE(formatOf(*doc, "up0").verticalAlignment(), QTextCharFormat::AlignNormal);
     QCOMPARE(formatOf(*doc, "caps").fontCapitalization(), QFont::AllUppercase);
     QCOMPARE(formatOf(*doc, "smallcaps").fontCapitalization(), QFont::SmallCaps);
-    // Hidden text stays in the document, marked.
-    QVERIFY(doc->toPlainText().contains("hidden"));
-    QVERIFY(formatOf(*doc, "hidden").boolProperty(HiddenText));
+    // Hidden text is not part of the text (test_rtf_hidden has the rest).
+    QVERIFY(!doc->toPlainText().contains("hidden"));
     QVERIFY(!formatOf(*doc, "after").boolProperty(HiddenText));
     // Groups restore what they changed.
     QVERIFY(formatOf(*doc, "grp").fontWeight() >= QFont::DemiBold);
@@ -406,28 +451,165 @@ void TestRtfReader::doubleByteAssociatedProperties()
     QCOMPARE(wen.fontPointSize(), 20.0);
 }
 
-void TestRtfReader::stylesheetApplies()
+// Word's rule: East Asian characters take the \dbch font, the rest the
+// \loch/\hich one, whichever class word came last.
+void TestRtfReader::fontFollowsEachCharactersScript()
+{
+    auto families = [](const QTextDocument &doc, const QString &needle) {
+        return formatOf(doc, needle).fontFamilies().toStringList().value(0);
+    };
+    // \f after \dbch sets the font of the Latin text too.
+    auto latin = load("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times New Roman;}{\\f1 Helvetica;}}"
+                      "\\loch\\af0\\hich\\af0\\dbch\\af0 {\\f1 x.}\\par}");
+    QCOMPARE(families(*latin, "x."), QString("Helvetica"));
+    // The latest word that sets the East Asian font wins.
+    auto later = load("{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}{\\f1 SimSun;}{\\f2 MS Mincho;}}"
+                      "\\loch\\af0\\hich\\af0\\dbch\\af2 {\\loch\\af1\\hich\\af1\\dbch\\f1 \\u20320?\\u22909?}\\par}");
+    QCOMPARE(families(*later, QString::fromUtf8("你好")), QString("SimSun"));
+    // After \loch\f0, Chinese keeps the \dbch font; Latin letters, digits,
+    // spaces and tabs inside Chinese text take the Latin font.
+    auto mixed = load("{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}{\\f1 SimSun;}}"
+                      "\\dbch\\af1\\loch\\f0 \\u20013?\\u25991?ABC 12\\tab\\u65288?\\u12290?z}");
+    const QTextDocument &m = *mixed;
+    QCOMPARE(m.toPlainText(), QString::fromUtf8("中文ABC 12\t（。z"));
+    QCOMPARE(families(m, QString::fromUtf8("中文")), QString("SimSun"));
+    QCOMPARE(families(m, "ABC 12\t"), QString("Times New Roman"));
+    QCOMPARE(families(m, QString::fromUtf8("（。")), QString("SimSun"));  // full-width forms and CJK punctuation
+    QCOMPARE(families(m, "z"), QString("Times New Roman"));
+    QCOMPARE(formatOf(m, "ABC").fontPointSize(), 12.0);
+    // LibreOffice and Word as they write it: a run per class, with the
+    // class's font; a supplementary-plane ideograph takes the East Asian one.
+    auto word = load("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Calibri;}{\\f13\\fcharset134 SimSun;}{\\f7 Mangal;}}"
+                     "\\rtlch\\fcs1 \\af7 \\ltrch\\fcs0 \\f0\\hich\\af0\\dbch\\af13\\loch\\f0 Hello "
+                     "{\\dbch\\u-10176?\\u-9216?\\u21834?}{\\rtlch\\af7 \\ltrch end}}");
+    QCOMPARE(families(*word, "Hello"), QString("Calibri"));
+    QCOMPARE(families(*word, QString::fromUtf8("\U00020000")), QString("SimSun"));
+    QCOMPARE(families(*word, QString::fromUtf8("啊")), QString("SimSun"));
+    QCOMPARE(word->toPlainText(), QString::fromUtf8("Hello \U00020000啊end"));
+    QCOMPARE(families(*word, "end"), QString("Calibri"));
+}
+
+// Word writes a font's copy for another character set under a name no font
+// has; the charset still gives the code page.
+void TestRtfReader::fontCopiesPerCharset()
+{
+    auto doc = load("{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fcharset0 Calibri;}{\\f1\\fcharset238 Calibri CE;}"
+                    "{\\f2\\fcharset204 Times New Roman Cyr;}{\\f3\\fcharset161 Arial Greek;}{\\f4\\fcharset162 Arial Tur;}"
+                    "{\\f5\\fcharset186 Arial Baltic;}{\\f6\\fcharset177 Arial (Hebrew);}{\\f7\\fcharset178 Arial (Arabic);}"
+                    "{\\f8\\fcharset163 Times New Roman (Vietnamese);}{\\f9\\fcharset0 Noto Sans Greek;}}"
+                    "\\f1 \\'c8l\\'e1nek \\f2 \\'cf\\'f0\\f3 \\'e1\\f4 1\\f5 2\\f6 3\\f7 4\\f8 5\\f9 6}");
+    QCOMPARE(doc->toPlainText(), QString::fromUtf8("Článek Прα123456"));
+    const QStringList expected = {"Calibri", "Times New Roman", "Arial", "Arial", "Arial", "Arial", "Arial",
+                                  "Times New Roman", "Noto Sans Greek"};
+    const QStringList needles = {QString::fromUtf8("Článek"), QString::fromUtf8("Пр"), QString::fromUtf8("α"),
+                                 "1", "2", "3", "4", "5", "6"};
+    for (int i = 0; i < needles.size(); ++i)
+        QCOMPARE(formatOf(*doc, needles[i]).fontFamilies().toStringList(), QStringList{expected[i]});
+}
+
+// Symbol and Wingdings bytes (and their U+F0xx forms) stand for Unicode
+// characters; a SYMBOL field shows its character when its result is empty.
+void TestRtfReader::symbolFonts()
+{
+    auto doc = load("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}{\\f3\\fcharset2 Marlett;}}"
+                    "\\f0 [{\\f1 a+\\'b7\\'d6}][{\\f1\\u-3999?}][{\\f2 J\\'d8\\'fc}][{\\f2\\u-3880?}][{\\f3 \\'b7h}]"
+                    "[{\\field{\\*\\fldinst SYMBOL 216 \\\\f \"Wingdings\" \\\\s 20}{\\fldrslt }}]"
+                    "[{\\field{\\*\\fldinst SYMBOL 255 \\\\f Wingdings}{\\fldrslt }}]"
+                    "[{\\field{\\*\\fldinst SYMBOL 97 \\\\f Symbol}{\\fldrslt shown}}]"
+                    "[{\\field{\\*\\fldinst SYMBOL 65 \\\\f Arial}{\\fldrslt}}]"
+                    "[{\\field{\\*\\fldinst SYMBOL 0x4E2D \\\\u}}]"
+                    "[{\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Wingdings 2\"}{\\fldrslt }}]}");
+    const QString text = doc->toPlainText();
+    QCOMPARE(text, QString::fromUtf8("[α+•√][α][☺\u2B9A✔][\u2B9A][•h][\u2B9A][\uF0FF][shown][A][中][\uF0B7]"));
+    // Characters show in an ordinary font (Qt does not fall back from a
+    // symbol font to draw them); glyph codes without one in their symbol
+    // font. The field's character takes the field's size.
+    const QTextCharFormat field = formatOf(*doc, QString::fromUtf8("\u2B9A][\uF0FF"));
+    QVERIFY(!field.hasProperty(QTextFormat::FontFamilies));
+    QCOMPARE(field.fontPointSize(), 20.0);
+    QCOMPARE(formatOf(*doc, QString::fromUtf8("中]")).fontFamilies().toStringList(), QStringList{"Arial"});
+    QVERIFY(!formatOf(*doc, QString::fromUtf8("α+•√")).hasProperty(QTextFormat::FontFamilies));
+    QCOMPARE(formatOf(*doc, QString::fromUtf8("\uF0FF")).fontFamilies().toStringList(), QStringList{"Wingdings"});
+    QCOMPARE(formatOf(*doc, QString::fromUtf8("\uF0B7")).fontFamilies().toStringList(), QStringList{"Wingdings 2"});
+    QCOMPARE(formatOf(*doc, "A]").fontFamilies().toStringList(), QStringList{"Arial"});
+    QCOMPARE(formatOf(*doc, "h]").fontFamilies().toStringList(), QStringList{"Marlett"});
+    // A glyph code with no character, inside a run of Wingdings text.
+    auto mixed = load("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f2\\fcharset2 Wingdings;}}\\f2 J\\'ffJ}");
+    QCOMPARE(mixed->toPlainText(), QString::fromUtf8("☺\uF0FF☺"));
+    QVERIFY(!formatOf(*mixed, QString::fromUtf8("☺")).hasProperty(QTextFormat::FontFamilies));
+    QCOMPARE(formatOf(*mixed, QString::fromUtf8("\uF0FF")).fontFamilies().toStringList(), QStringList{"Wingdings"});
+    // Unicode text given in a symbol font keeps the font it was given.
+    auto given = load("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1\\u97?\\u945?}");
+    QCOMPARE(given->toPlainText(), QString::fromUtf8("aα"));
+    QCOMPARE(formatOf(*given, "a").fontFamilies().toStringList(), QStringList{"Symbol"});
+}
+
+void TestRtfReader::footnoteNumbering_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("text");
+    // One footnote (F), one endnote (E).
+    const QByteArray f = "{\\super\\chftn}{\\footnote \\pard{\\super\\chftn} note}";
+    const QByteArray e = "{\\super\\chftn}{\\*\\footnote\\ftnalt \\pard{\\super\\chftn} note}";
+    QTest::newRow("defaults: Arabic footnotes, lower-roman endnotes")
+        << "{\\rtf1 a" + f + "b" + e + "c" + f + "d" + e + "}" << "a1bic2dii";
+    QTest::newRow("alphabetic and upper roman")
+        << "{\\rtf1\\ftnnalc\\aftnnruc " + f + f + e + e + e + e + "}" << "abIIIIIIIV";
+    QTest::newRow("upper alphabetic, lower roman, Chicago")
+        << "{\\rtf1\\ftnnauc\\aftnnrlc " + f + f + e + "\\sect\\sectd\\sftnnchi " + f + f + f + f + f + "}"
+        << QString::fromUtf8("ABi\n‡§**††‡‡");
+    QTest::newRow("start numbers")
+        << "{\\rtf1\\ftnstart5\\aftnstart3\\aftnnar " + f + e + f + "}" << "536";
+    QTest::newRow("restart per section")
+        << "{\\rtf1\\ftnrestart " + f + f + "\\sect " + f + e + "\\sect " + e + "}" << "12\n1i\nii";
+    QTest::newRow("restart per page")
+        << "{\\rtf1\\ftnrstpg " + f + f + "\\page " + f + "\\par\\pard\\pagebb " + f + "}" << "12\n1\n1";
+    QTest::newRow("continuous across sections")
+        << "{\\rtf1\\ftnrstcont " + f + "\\sect " + f + "}" << "1\n2";
+    QTest::newRow("circled, full-width and Chinese counting")
+        << "{\\rtf1\\ftnncnum\\aftnndbar " + f + f + e + e + "\\sect\\sectd\\sftnndbnum " + f + "}"
+        << QString::fromUtf8("①②１２\n三");
+    QTest::newRow("an explicit mark shows instead of the number")
+        << "{\\rtf1 a{\\super\\chftn *}{\\footnote x}b" + f + "}" << "a*b2";
+    // The words after the note's own mark inside the note are not body text.
+    QTest::newRow("pandoc's notes") << QByteArray("{\\rtf1 x{\\super\\chftn}{\\*\\footnote\\chftn\\~\\plain\\pard n}y}") << "x1y";
+}
+
+void TestRtfReader::footnoteNumbering()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, text);
+    QCOMPARE(textOf(rtf), text);
+}
+
+// A run's properties are its own words' after the last \plain; \s and \cs
+// only name the style.
+void TestRtfReader::stylesAddNothing()
 {
     auto doc = load("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Georgia;}}"
-                    "{\\stylesheet{\\s0\\f0 Normal;}{\\s1\\qc\\sb240\\b\\f1\\fs36 heading 1;}"
+                    "{\\stylesheet{\\s0\\f0 Normal;}{\\s1\\qc\\sb240\\b\\f1\\fs20\\tx720 heading 1;}"
                     "{\\s2\\sbasedon1\\i heading 2;}{\\*\\cs10\\ul\\cf1 Link;}}"
                     "{\\colortbl;\\red0\\green0\\blue255;}"
-                    "\\pard\\s1 Title\\par\\pard\\s2 Sub\\par\\pard\\plain Body {\\cs10 linked} tail\\par}");
-    const QTextCharFormat title = formatOf(*doc, "Title");
-    QVERIFY(title.fontWeight() >= QFont::DemiBold);
-    QCOMPARE(title.fontPointSize(), 18.0);
-    QCOMPARE(title.fontFamilies().toStringList(), QStringList{"Georgia"});
-    QCOMPARE(blockOf(*doc, "Title").alignment(), Qt::AlignHCenter);
-    QCOMPARE(blockOf(*doc, "Title").topMargin(), 16.0);
-    // Based on heading 1, plus italic.
-    const QTextCharFormat sub = formatOf(*doc, "Sub");
-    QVERIFY(sub.fontItalic());
-    QVERIFY(sub.fontWeight() >= QFont::DemiBold);
-    QCOMPARE(blockOf(*doc, "Sub").alignment(), Qt::AlignHCenter);
+                    "\\pard\\s1 this is heading 1\\par\\pard\\s2\\plain\\b Sub\\par\\pard\\plain Body {\\cs10 linked} tail\\par}");
+    const QTextCharFormat heading = formatOf(*doc, "this is heading 1");
+    QCOMPARE(heading.fontPointSize(), 12.0);
+    QVERIFY(heading.fontWeight() < QFont::DemiBold);
+    QVERIFY(!heading.hasProperty(QTextFormat::FontFamilies));
+    const QTextBlockFormat block = blockOf(*doc, "this is heading 1");
+    QCOMPARE(block.alignment(), Qt::AlignLeft);
+    QCOMPARE(block.topMargin(), 0.0);
+    QVERIFY(block.tabPositions().isEmpty());
+    QCOMPARE(block.intProperty(StyleNumber), 1);
+    // What the body says still counts.
+    QVERIFY(formatOf(*doc, "Sub").fontWeight() >= QFont::DemiBold);
+    QVERIFY(!formatOf(*doc, "Sub").fontItalic());
+    QCOMPARE(blockOf(*doc, "Sub").intProperty(StyleNumber), 2);
     const QTextCharFormat linked = formatOf(*doc, "linked");
-    QVERIFY(linked.fontUnderline());
-    QCOMPARE(linked.foreground().color(), QColor(0, 0, 255));
-    QVERIFY(!formatOf(*doc, "tail").fontUnderline());
+    QVERIFY(!linked.fontUnderline());
+    QVERIFY(!linked.hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(linked.intProperty(StyleNumber), 10);
+    QVERIFY(!formatOf(*doc, "tail").hasProperty(StyleNumber));
+    QVERIFY(!blockOf(*doc, "Body").hasProperty(StyleNumber));
 }
 
 void TestRtfReader::paragraphProperties()
@@ -457,8 +639,8 @@ void TestRtfReader::paragraphProperties()
     QVERIFY(!blockOf(*doc, "l").hasProperty(QTextFormat::BlockAlignment));
     QCOMPARE(blockOf(*load("{\\rtf1 a\\par\\pard\\qr\\li720 last}"), "last").alignment(), Qt::AlignRight);
 
-    // Tab stops: the kind applies to the next \tx only; a style's stops
-    // are the paragraph's, and \pard clears them.
+    // Tab stops: the kind applies to the next \tx only, and \pard clears
+    // them.
     auto tabbed = load("{\\rtf1{\\stylesheet{\\s1\\tx720 Tabbed;}}"
                        "\\pard\\tx1440\\tqr\\tx4320\\tqc\\tqdec\\tx5760\\tx7200 row\\tab 1\\par"
                        "\\pard\\s1 styled\\par\\pard plain\\par}");
@@ -470,7 +652,7 @@ void TestRtfReader::paragraphProperties()
     QCOMPARE(stops[1].position, 288.0);
     QCOMPARE(stops[2].type, QTextOption::DelimiterTab);
     QCOMPARE(stops[3].type, QTextOption::LeftTab);
-    QCOMPARE(blockOf(*tabbed, "styled").tabPositions().size(), 1);
+    QVERIFY(blockOf(*tabbed, "styled").tabPositions().isEmpty());
     QVERIFY(blockOf(*tabbed, "plain").tabPositions().isEmpty());
     // A list item's hanging first line: the stop at the indent is where the
     // text after the label starts, counted from the label.
@@ -793,6 +975,28 @@ void TestRtfReader::hostileInput()
     QVERIFY2(doc->toPlainText().endsWith(tail), qPrintable(doc->toPlainText().right(40)));
     if (QByteArray(QTest::currentDataTag()).contains("picture"))
         QVERIFY(!doc->toPlainText().contains(QChar::ObjectReplacementCharacter));
+}
+
+// Past the depth where groups keep a state of their own, groups are still
+// groups: destinations are skipped whole, and each closing brace takes back
+// the formatting its group set.
+void TestRtfReader::deepNestingKeepsGroups()
+{
+    for (int depth : {100, 600, 5000}) {
+        const QByteArray open(depth, '{');
+        const QByteArray close(depth, '}');
+        const QByteArray inner = "{\\fonttbl{\\f1 Times;}}visible {\\b bold}plain {\\*\\unknown x}"
+                                 "{\\pict\\pngblip 0011}{\\colortbl;\\red1;}"
+                                 "{\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}}"
+                                 "{\\stylesheet{\\s1 Heading;}}{\\info{\\title T}} end";
+        ReadResult r;
+        auto doc = load("{\\rtf1 " + open + inner + close + " after}", &r);
+        QVERIFY(r.ok);
+        QCOMPARE(doc->toPlainText(), QString("visible boldplain link end after"));
+        QVERIFY(formatOf(*doc, "bold").fontWeight() >= QFont::DemiBold);
+        QVERIFY2(formatOf(*doc, "plain").fontWeight() < QFont::DemiBold, qPrintable(QString::number(depth)));
+        QVERIFY(formatOf(*doc, "after").fontWeight() < QFont::DemiBold);
+    }
 }
 
 // ---------------------------------------------------------------------------

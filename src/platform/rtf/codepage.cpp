@@ -10,6 +10,18 @@ int codepageForCharset(int charset)
     case 0: return 1252;    // ANSI
     case 2: return kSymbolCodepage;
     case 77: return 10000;  // Mac Roman
+    case 78: return 10001;  // Mac Japanese
+    case 79: return 10003;  // Mac Korean
+    case 80: return 10008;  // Mac Simplified Chinese
+    case 81: return 10002;  // Mac Traditional Chinese
+    case 82: return 10003;  // Mac Johab: read as Mac Korean
+    case 83: return 10005;  // Mac Hebrew
+    case 84: return 10004;  // Mac Arabic
+    case 85: return 10006;  // Mac Greek
+    case 86: return 10081;  // Mac Turkish
+    case 87: return 10021;  // Mac Thai
+    case 88: return 10029;  // Mac Central European
+    case 89: return 10007;  // Mac Cyrillic
     case 128: return 932;   // Shift-JIS
     case 129: return 949;   // Hangul
     case 134: return 936;   // GB2312 / GBK
@@ -31,13 +43,18 @@ int codepageForCharset(int charset)
 
 bool isDoubleByteCodepage(int cp)
 {
-    return cp == 932 || cp == 936 || cp == 949 || cp == 950;
+    return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 10001 || cp == 10002 || cp == 10003 ||
+           cp == 10008;
 }
 
 bool isLeadByte(int cp, unsigned char b)
 {
-    if (cp == 932)
+    if (cp == 932 || cp == 10001)
         return (b >= 0x81 && b <= 0x9f) || (b >= 0xe0 && b <= 0xfc);
+    // The Mac Chinese and Korean code pages are the EUC forms, whose
+    // two-byte characters start at 0xA1; the bytes below are single.
+    if (cp >= 10002)
+        return b >= 0xa1 && b <= 0xfe;
     return b >= 0x81 && b <= 0xfe;
 }
 
@@ -54,7 +71,23 @@ QByteArray converterName(int cp)
     case 950: return "windows-950";
     case 437: return "IBM437";
     case 850: return "IBM850";
+    // The Mac code pages: ICU has the Western, Greek, Cyrillic, Central
+    // European and Turkish ones; the Mac East Asian code pages are the
+    // Windows ones give or take a few Apple symbols at single bytes, and
+    // the Hebrew, Arabic and Thai ones place their letters as these do.
     case 10000: return "macintosh";
+    case 10001: return "windows-31j";
+    case 10002: return "windows-950";
+    case 10003: return "windows-949";
+    case 10004: return "ISO-8859-6";
+    case 10005: return "windows-1255";
+    case 10006: return "x-mac-greek";
+    case 10007: case 10017: return "x-mac-cyrillic";
+    case 10008: return "windows-936";
+    case 10021: return "windows-874";
+    case 10029: return "x-mac-centraleurroman";
+    case 10081: return "x-mac-turkish";
+    case 10010: case 10079: case 10082: return "macintosh";
     case 54936: return "GB18030";
     case 65001: return "UTF-8";
     default: break;
@@ -67,8 +100,6 @@ QByteArray converterName(int cp)
     case 874: return "windows-874";
     case 852: case 855: case 857: case 860: case 861: case 862: case 863: case 864: case 865: case 866: case 869:
         return "IBM" + QByteArray::number(cp);
-    case 10006: return "x-mac-greek";
-    case 10007: return "x-mac-cyrillic";
     case 20866: return "KOI8-R";
     case 21866: return "KOI8-U";
     default: break;
@@ -76,6 +107,27 @@ QByteArray converterName(int cp)
     // Anything else is not a code page documents are written in; reading it
     // as the usual Western one is the best guess.
     return "windows-1252";
+}
+
+void appendCodePoint(char32_t c, QString &out)
+{
+    if (c < 0x10000) {
+        out.append(QChar(char16_t(c)));
+    } else {
+        out.append(QChar(QChar::highSurrogate(c)));
+        out.append(QChar(QChar::lowSurrogate(c)));
+    }
+}
+
+void decodeSymbolBytes(int cp, QByteArrayView bytes, QString &out)
+{
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (cp != kSymbolCodepage)
+            appendCodePoint(symbolCharacter(cp, b), out);
+        else  // a symbol font we know nothing about: only its list bullet is common enough to guess
+            out.append(b == 0xb7 ? QChar(0x2022) : QChar(b));
+    }
 }
 
 }  // namespace
@@ -105,6 +157,10 @@ void Decoders::decode(int cp, QByteArrayView bytes, QString &out)
 {
     if (bytes.isEmpty())
         return;
+    if (isSymbolCodepage(cp)) {
+        decodeSymbolBytes(cp, bytes, out);
+        return;
+    }
     bool ascii = true;
     for (char c : bytes) {
         if (static_cast<unsigned char>(c) >= 0x80) {
@@ -116,15 +172,6 @@ void Decoders::decode(int cp, QByteArrayView bytes, QString &out)
     // trail byte can look like ASCII; with no byte >= 0x80 there is no trail.
     if (ascii) {
         out.append(QLatin1StringView(bytes.data(), bytes.size()));
-        return;
-    }
-    if (cp == kSymbolCodepage) {
-        // Symbol fonts put their own glyphs at these bytes; the one almost
-        // every document uses is the list bullet.
-        for (char c : bytes) {
-            const auto b = static_cast<unsigned char>(c);
-            out.append(b == 0xb7 ? QChar(0x2022) : QChar(b));
-        }
         return;
     }
     QStringDecoder *d = decoderFor(cp);

@@ -12,7 +12,21 @@
 
 namespace pennaro::rtf {
 
-constexpr int kSymbolCodepage = -2;  // \fcharset2: font-specific glyph bytes
+// Pseudo code pages for fonts whose bytes name glyphs, not characters.
+constexpr int kSymbolCodepage = -2;     // \fcharset2: glyph bytes of a symbol font we have no table for
+constexpr int kSymbolFontCodepage = -3; // the Symbol font (Greek and mathematics)
+constexpr int kWingdingsCodepage = -4;  // the Wingdings font
+
+inline bool isSymbolCodepage(int cp) { return cp <= kSymbolCodepage && cp >= kWingdingsCodepage; }
+
+// The character a byte of a symbol font stands for: its Unicode character
+// where the font has a table and the glyph has one, else the private-use
+// code U+F000 + byte that Windows gives symbol fonts.
+char32_t symbolCharacter(int cp, unsigned char byte);
+
+// The pseudo code page of a font known by its family name (Symbol,
+// Wingdings, or kSymbolCodepage for other well-known symbol fonts), or 0.
+int symbolCodepageForFamily(QStringView family);
 
 // The code page of a \fcharset value, or 0 when the charset means "whatever
 // the document says" (DEFAULT_CHARSET) or is unknown.

@@ -12,8 +12,13 @@
 //   strikethrough  fontStrikeOut()  (\strike and \striked1)
 //   super/sub      verticalAlignment() AlignSuperScript / AlignSubScript
 //   all capitals   fontCapitalization() == QFont::AllUppercase (\caps)
-//   hidden text    property HiddenText below (\v): kept in the document and
-//                  shown, never dropped, written back as \v
+//   hidden text    not in the text: kept content (kept.h) on the shown
+//                  characters next to it, its runs' formats marked with
+//                  property HiddenText below, written back as \v where it
+//                  stood. An empty paragraph whose mark is hidden has
+//                  HiddenText in its block char format.
+//   style numbers  property StyleNumber below: \sN on the QTextBlockFormat,
+//                  \csN on the QTextCharFormat; they add no properties
 //   hyperlink      anchorHref() with isAnchor()
 //   paragraph      QTextBlockFormat alignment, leftMargin, rightMargin,
 //                  textIndent, topMargin, bottomMargin, lineHeight, in
@@ -31,6 +36,9 @@ namespace pennaro::rtf {
 
 enum DocProperty {
     HiddenText = QTextFormat::UserProperty + 1,
+    KeptBefore = QTextFormat::UserProperty + 2,  // a KeptList (kept.h)
+    KeptAfter = QTextFormat::UserProperty + 3,   // a KeptList
+    StyleNumber = QTextFormat::UserProperty + 4,
 };
 
 constexpr double kTwipsPerDocUnit = 15.0;  // 1440 twips per inch, 96 units per inch

@@ -1,5 +1,7 @@
 #include "platform/rtf/keywords.h"
 
+#include "platform/rtf/notemarks.h"
+
 #include <QTextCharFormat>
 
 #include <unordered_map>
@@ -20,7 +22,7 @@ const Entry kEntries[] = {
     {"pca", {Kw::Pca, 0}}, {"ansicpg", {Kw::AnsiCpg, 0}}, {"deff", {Kw::Deff, 0}}, {"uc", {Kw::Uc, 0}},
     {"u", {Kw::U, 0}},
 
-    {"fonttbl", {Kw::FontTbl, 0}}, {"colortbl", {Kw::ColorTbl, 0}}, {"stylesheet", {Kw::StyleSheet, 0}},
+    {"fonttbl", {Kw::FontTbl, 0}}, {"colortbl", {Kw::ColorTbl, 0}},
     {"field", {Kw::Field, 0}}, {"fldinst", {Kw::FldInst, 0}}, {"fldrslt", {Kw::FldRslt, 0}},
     {"pict", {Kw::Pict, 0}}, {"upr", {Kw::Upr, 0}}, {"ud", {Kw::Ud, 0}},
     // Groups that hold text which is not part of the body.
@@ -50,14 +52,20 @@ const Entry kEntries[] = {
     {"comment", {Kw::SkipDest, 0}}, {"listpicture", {Kw::SkipDest, 0}}, {"pnseclvl", {Kw::SkipDest, 0}},
     {"falt", {Kw::SkipDest, 0}}, {"panose", {Kw::SkipDest, 0}}, {"blipuid", {Kw::SkipDest, 0}},
     {"fldtype", {Kw::SkipDest, 0}}, {"formfield", {Kw::SkipDest, 0}}, {"datafield", {Kw::SkipDest, 0}},
+    // Styles add nothing to the text they name (Word repeats their
+    // properties in the body), so the stylesheet is only skipped.
+    {"stylesheet", {Kw::SkipDest, 0}},
+    // The parts of a list definition; in a \listtable they go with it, and
+    // one that strays outside must not show its level texts and names.
+    {"list", {Kw::SkipDest, 0}}, {"listoverride", {Kw::SkipDest, 0}}, {"listlevel", {Kw::SkipDest, 0}},
+    {"listname", {Kw::SkipDest, 0}}, {"leveltext", {Kw::SkipDest, 0}}, {"levelnumbers", {Kw::SkipDest, 0}},
     // Groups whose content is ordinary body content for a reader like us.
     {"shppict", {Kw::Transparent, 0}}, {"nesttableprops", {Kw::Transparent, 0}},
     {"pntext", {Kw::Transparent, 0}}, {"listtext", {Kw::Transparent, 0}}, {"result", {Kw::Transparent, 0}},
     {"shprslt", {Kw::Transparent, 0}},
 
     {"fcharset", {Kw::FCharset, 0}}, {"cpg", {Kw::Cpg, 0}}, {"red", {Kw::Red, 0}},
-    {"green", {Kw::Green, 0}}, {"blue", {Kw::Blue, 0}}, {"sbasedon", {Kw::BasedOn, 0}},
-    {"cs", {Kw::CharStyle, 0}}, {"ds", {Kw::CharStyle, 1}}, {"ts", {Kw::CharStyle, 2}},
+    {"green", {Kw::Green, 0}}, {"blue", {Kw::Blue, 0}}, {"cs", {Kw::CharStyle, 0}},
 
     {"plain", {Kw::Plain, 0}}, {"b", {Kw::Bold, 0}}, {"i", {Kw::Italic, 0}},
     {"ul", {Kw::Underline, QTextCharFormat::SingleUnderline}},
@@ -83,7 +91,7 @@ const Entry kEntries[] = {
     {"super", {Kw::Super, 0}}, {"sub", {Kw::Sub, 0}}, {"nosupersub", {Kw::NoSuperSub, 0}},
     {"up", {Kw::Up, 0}}, {"dn", {Kw::Dn, 0}}, {"caps", {Kw::Caps, 0}}, {"scaps", {Kw::SmallCaps, 0}},
     {"v", {Kw::Hidden, 0}},
-    {"loch", {Kw::CharClass, 0}}, {"hich", {Kw::CharClass, 0}}, {"dbch", {Kw::CharClass, 1}},
+    {"loch", {Kw::CharClass, 1}}, {"hich", {Kw::CharClass, 1}}, {"dbch", {Kw::CharClass, 2}},
     {"ltrch", {Kw::Direction, 0}}, {"rtlch", {Kw::Direction, 1}},
     {"ab", {Kw::Associated, int(Kw::Bold)}}, {"ai", {Kw::Associated, int(Kw::Italic)}},
     {"af", {Kw::Associated, int(Kw::Font)}}, {"afs", {Kw::Associated, int(Kw::FontSize)}},
@@ -98,7 +106,7 @@ const Entry kEntries[] = {
     {"sa", {Kw::SpaceAfter, 0}}, {"sl", {Kw::LineSpacing, 0}}, {"slmult", {Kw::LineMult, 0}},
     {"intbl", {Kw::InTable, 0}}, {"itap", {Kw::Itap, 0}},
 
-    {"par", {Kw::Par, 0}}, {"sect", {Kw::Par, 0}}, {"column", {Kw::Par, 0}},
+    {"par", {Kw::Par, 0}}, {"sect", {Kw::Sect, 0}}, {"column", {Kw::Par, 0}},
     {"line", {Kw::Line, 0}}, {"tab", {Kw::Tab, 0}},
     {"page", {Kw::Page, 0}}, {"cell", {Kw::Cell, 0}}, {"nestcell", {Kw::NestCell, 0}},
     {"row", {Kw::Row, 0}}, {"nestrow", {Kw::NestRow, 0}}, {"trowd", {Kw::Trowd, 0}},
@@ -110,6 +118,26 @@ const Entry kEntries[] = {
     {"qmspace", {Kw::Char, 0x2005}}, {"zwj", {Kw::Char, 0x200d}}, {"zwnj", {Kw::Char, 0x200c}},
     {"ltrmark", {Kw::Char, 0x200e}}, {"rtlmark", {Kw::Char, 0x200f}}, {"zwbo", {Kw::Char, 0x200b}},
     {"zwnbo", {Kw::Char, 0x2060}},
+
+#define PENNARO_NOTE_STYLE(suffix, style)                                                              \
+    {"ftnn" suffix, {Kw::NoteStyle, int(style)}}, {"sftnn" suffix, {Kw::NoteStyle, int(style)}},        \
+    {"aftnn" suffix, {Kw::NoteStyle, kEndnotes | int(style)}}, {"saftnn" suffix, {Kw::NoteStyle, kEndnotes | int(style)}}
+    PENNARO_NOTE_STYLE("ar", NoteStyle::Arabic), PENNARO_NOTE_STYLE("alc", NoteStyle::LowerAlpha),
+    PENNARO_NOTE_STYLE("auc", NoteStyle::UpperAlpha), PENNARO_NOTE_STYLE("rlc", NoteStyle::LowerRoman),
+    PENNARO_NOTE_STYLE("ruc", NoteStyle::UpperRoman), PENNARO_NOTE_STYLE("chi", NoteStyle::Chicago),
+    PENNARO_NOTE_STYLE("cnum", NoteStyle::Circled), PENNARO_NOTE_STYLE("dbar", NoteStyle::FullWidth),
+    PENNARO_NOTE_STYLE("dbnum", NoteStyle::ChineseCount), PENNARO_NOTE_STYLE("dbnumd", NoteStyle::ChineseCount),
+    PENNARO_NOTE_STYLE("gbnum", NoteStyle::ChineseCount), PENNARO_NOTE_STYLE("gbnumd", NoteStyle::ChineseCount),
+#undef PENNARO_NOTE_STYLE
+    {"ftnrstcont", {Kw::NoteRestart, RestartContinuous}}, {"ftnrestart", {Kw::NoteRestart, RestartSection}},
+    {"ftnrstpg", {Kw::NoteRestart, RestartPage}}, {"sftnrstcont", {Kw::NoteRestart, RestartContinuous}},
+    {"sftnrestart", {Kw::NoteRestart, RestartSection}}, {"sftnrstpg", {Kw::NoteRestart, RestartPage}},
+    {"aftnrstcont", {Kw::NoteRestart, kEndnotes | RestartContinuous}},
+    {"aftnrestart", {Kw::NoteRestart, kEndnotes | RestartSection}},
+    {"saftnrstcont", {Kw::NoteRestart, kEndnotes | RestartContinuous}},
+    {"saftnrestart", {Kw::NoteRestart, kEndnotes | RestartSection}},
+    {"ftnstart", {Kw::NoteStart, 0}}, {"sftnstart", {Kw::NoteStart, 0}},
+    {"aftnstart", {Kw::NoteStart, kEndnotes}}, {"saftnstart", {Kw::NoteStart, kEndnotes}},
 
     {"pngblip", {Kw::PicKind, PicPng}}, {"jpegblip", {Kw::PicKind, PicJpeg}},
     {"emfblip", {Kw::PicKind, PicOther}}, {"wmetafile", {Kw::PicKind, PicOther}},

@@ -11,15 +11,15 @@ enum class Kw : std::uint8_t {
     // document
     Rtf, Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U,
     // destinations
-    FontTbl, ColorTbl, StyleSheet, Field, FldInst, FldRslt, Pict, Upr, Ud,
+    FontTbl, ColorTbl, Field, FldInst, FldRslt, Pict, Upr, Ud,
     SkipDest,   // a destination whose content never shows
     Transparent,  // a group marker whose content reads as ordinary text
-    // font and colour tables, stylesheet
-    FCharset, Cpg, Red, Green, Blue, BasedOn, CharStyle,
+    // font and colour tables
+    FCharset, Cpg, Red, Green, Blue,
     // character properties
-    Plain, Bold, Italic, Underline, UnderlineNone, Strike, Font, FontSize, Color, Background,
+    Plain, CharStyle, Bold, Italic, Underline, UnderlineNone, Strike, Font, FontSize, Color, Background,
     Super, Sub, NoSuperSub, Up, Dn, Caps, SmallCaps,
-    CharClass,    // \loch \hich \dbch: which kind of character follows
+    CharClass,    // \loch \hich (1), \dbch (2): which kind of character follows
     Direction,    // \ltrch \rtlch
     Associated,   // \ab \ai \af \afs: properties of the other kinds
     Hidden,
@@ -27,7 +27,10 @@ enum class Kw : std::uint8_t {
     Pard, ParaStyle, Align, LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter,
     LineSpacing, LineMult, PageBreakBefore, InTable, TabKind, TabStop, Itap,
     // structure and special characters
-    Par, Line, Tab, Page, Cell, NestCell, Row, NestRow, Trowd, Cellx, Chftn, Char,
+    Par, Sect, Line, Tab, Page, Cell, NestCell, Row, NestRow, Trowd, Cellx, Chftn, Char,
+    // footnote and endnote numbering: value NoteStyle / NoteRestart, plus
+    // kEndnotes for the endnote words
+    NoteStyle, NoteRestart, NoteStart,
     // pictures
     PicKind, PicW, PicH, PicGoalW, PicGoalH, PicScaleX, PicScaleY,
 };
@@ -40,13 +43,15 @@ struct Keyword {
 // nullptr when the reader does not know the word.
 const Keyword *lookupKeyword(std::string_view name);
 
-// Whether the word is a character or paragraph property (what a stylesheet
-// entry is made of).
+// Whether the word is a character or paragraph property.
 inline bool isPropertyWord(Kw kw)
 {
-    return (kw >= Kw::Plain && kw <= Kw::Hidden) || (kw >= Kw::Pard && kw <= Kw::Itap && kw != Kw::ParaStyle);
+    return (kw >= Kw::Plain && kw <= Kw::Hidden) || (kw >= Kw::Pard && kw <= Kw::Itap);
 }
 
 enum PicKindValue { PicPng = 1, PicJpeg = 2, PicOther = 3 };
+
+enum NoteRestart { RestartContinuous = 0, RestartSection = 1, RestartPage = 2 };
+constexpr int kEndnotes = 0x100;
 
 }  // namespace pennaro::rtf

@@ -2,6 +2,7 @@
 #include "platform/units.h"
 
 #include <algorithm>
+#include <cstring>
 
 // Token dispatch, control words, properties and the header tables.
 namespace pennaro::rtf {
@@ -16,17 +17,38 @@ int clampTwips(int v) { return std::clamp(v, -kMaxTwips, kMaxTwips); }
 // the property on.
 bool onOff(int param, bool hasParam) { return !hasParam || param != 0; }
 
+// Word names the copy of a font it makes for each character set with a
+// suffix ("Calibri CE", "Times New Roman Cyr", "Arial (Hebrew)"); no font
+// has that name, the base family is meant. The \fcharset the copy is
+// written with must match, so that a real family such as "Noto Sans
+// Greek" keeps its name in a Western font table entry.
+QString familyName(const QString &name, int charset)
+{
+    static const struct {
+        const char *suffix;
+        int charset;
+    } kCopies[] = {{" CE", 238},       {" Cyr", 204},         {" Greek", 161},         {" Tur", 162},
+                   {" Baltic", 186},   {" (Hebrew)", 177},    {" (Arabic)", 178},      {" (Vietnamese)", 163}};
+    for (const auto &copy : kCopies) {
+        if (charset == copy.charset && name.endsWith(QLatin1String(copy.suffix)) &&
+            name.size() > qsizetype(strlen(copy.suffix)))
+            return name.chopped(qsizetype(strlen(copy.suffix)));
+    }
+    return name;
+}
+
 }  // namespace
 
 std::size_t CharPropsHash::operator()(const CharProps &p) const
 {
     std::size_t h = std::size_t(p.font) * 1000003u;
     h ^= std::size_t(p.halfPoints) + 0x9e3779b9u + (h << 6) + (h >> 2);
-    h ^= std::size_t(p.color) * 31u + std::size_t(p.background) * 131u + std::size_t(p.link + 1) * 7919u;
+    h ^= std::size_t(p.color + 1) * 31u + std::size_t(p.background) * 131u + std::size_t(p.link + 1) * 7919u +
+         std::size_t(p.charStyle + 1) * 524287u;
     h ^= std::size_t(p.bold | (p.italic << 1) | (p.strike << 2) | (p.hidden << 3) | (p.vertical << 4) |
-                     (p.caps << 6) | (p.underline << 8) | (p.dbch << 12))
+                     (p.caps << 6) | (p.underline << 8) | (p.charClass << 12))
          << 16;
-    if (p.dbch)
+    if (p.dbFont != -2 || p.dbHalfPoints || p.dbBold >= 0 || p.dbItalic >= 0)
         h ^= std::size_t(p.dbFont + 2) * 2654435761u + std::size_t(p.dbHalfPoints) * 40503u +
              std::size_t((p.dbBold + 1) | ((p.dbItalic + 1) << 2)) * 97u;
     return h;
@@ -119,6 +141,7 @@ bool Reader::run()
         closeGroup(true);
     flushBytes();
     flushRun();
+    settleKept();
     for (const TableLevel &t : tables_)
         trimSpareRows(t);  // a table still open at the end
     if (mode_ == Mode::WholeDocument && !pendingBreak_)
@@ -142,7 +165,8 @@ void Reader::openGroup()
 {
     flushBytes();
     if (int(stack_.size()) >= kMaxDepth) {
-        ++overflowDepth_;
+        if (overflowDepth_++ == 0)
+            overflowBase_ = state();
         damaged_ = true;
         return;
     }
@@ -155,6 +179,7 @@ void Reader::closeGroup(bool finishDestination)
     flushBytes();
     if (overflowDepth_ > 0) {
         --overflowDepth_;
+        stack_.back() = overflowBase_;
         return;
     }
     if (stack_.size() <= 1)
@@ -173,10 +198,6 @@ void Reader::closeGroup(bool finishDestination)
         if (fontId_ >= 0 && hasFontName())
             finishFont();
         break;
-    case Dest::StyleSheet:
-        if (styleOpen_)
-            finishStyle();
-        break;
     case Dest::FieldInst:
         if (outer.dest != Dest::FieldInst)
             finishField(closed.field);
@@ -188,9 +209,8 @@ void Reader::closeGroup(bool finishDestination)
     default:
         break;
     }
-    // A style entry is one group inside the stylesheet.
-    if (closed.dest == Dest::StyleSheet && outer.dest == Dest::StyleSheet)
-        styleOpen_ = false;
+    if (closed.field >= 0 && closed.field != outer.field)
+        finishFieldResult(closed.field, closed.chr);
 }
 
 void Reader::skipGroup()
@@ -218,28 +238,10 @@ void Reader::handleWord(const Token &t)
     State &s = state();
     const Kw kw = k->kw;
 
-    if (s.dest == Dest::StyleSheet) {
-        switch (kw) {
-        case Kw::ParaStyle:
-        case Kw::CharStyle:
-            styleOpen_ = true;
-            styleKind_ = kw == Kw::ParaStyle ? 0 : 1 + k->value;
-            styleId_ = t.param;
-            return;
-        case Kw::BasedOn:
-            style_.basedOn = t.param;
-            return;
-        default:
-            if (isPropertyWord(kw)) {
-                styleOpen_ = true;
-                if (style_.words.size() < kMaxStyleWords)
-                    style_.words.push_back({kw, k->value, t.param, t.hasParam});
-                return;
-            }
-            break;
-        }
+    if (overflowDepth_ > 0 && isDestination(kw)) {
+        skipGroup();
+        return;
     }
-
     if (isPropertyWord(kw) && !(kw == Kw::Font && s.dest == Dest::FontTable)) {
         applyProperty(s, kw, k->value, t.param, t.hasParam);
         return;
@@ -284,13 +286,6 @@ void Reader::handleWord(const Token &t)
         s.dest = Dest::ColorTable;
         colorSet_ = false;
         red_ = green_ = blue_ = 0;
-        break;
-    case Kw::StyleSheet:
-        s.dest = Dest::StyleSheet;
-        styleOpen_ = false;
-        style_ = Style{};
-        styleKind_ = 0;
-        styleId_ = 0;
         break;
     case Kw::Field:
         if (s.dest == Dest::Body && fields_.size() < kMaxFields) {
@@ -347,19 +342,6 @@ void Reader::handleWord(const Token &t)
             colorSet_ = true;
         }
         break;
-    case Kw::ParaStyle:
-        applyProperty(s, kw, k->value, t.param, t.hasParam);
-        break;
-    case Kw::BasedOn:
-        break;
-    case Kw::CharStyle:
-        if (k->value == 0 && t.hasParam) {
-            auto it = charStyles_.find(t.param);
-            if (it != charStyles_.end())
-                applyStyle(s, charStyles_, t.param, 0);
-        }
-        break;
-
     case Kw::Font:
         if (s.dest == Dest::FontTable) {
             if (fontId_ >= 0 && hasFontName())
@@ -376,9 +358,17 @@ void Reader::handleWord(const Token &t)
         if (s.dest == Dest::Body)
             endParagraph(false);
         break;
+    case Kw::Sect:
+        if (s.dest == Dest::Body) {
+            endParagraph(false);
+            restartNotes(RestartSection);
+        }
+        break;
     case Kw::Page:
-        if (s.dest == Dest::Body)
+        if (s.dest == Dest::Body) {
             endParagraph(true);
+            restartNotes(RestartPage);
+        }
         break;
     case Kw::Line:
         appendChar(QChar::LineSeparator);
@@ -391,7 +381,19 @@ void Reader::handleWord(const Token &t)
         break;
     case Kw::Chftn:
         if (s.dest == Dest::Body)
-            appendText(QString::number(++footnotes_));
+            footnoteMark();
+        break;
+    case Kw::NoteStyle:
+        notes_[(k->value & kEndnotes) ? 1 : 0].style = NoteStyle(k->value & 0xff);
+        break;
+    case Kw::NoteRestart:
+        notes_[(k->value & kEndnotes) ? 1 : 0].restart = k->value & 0xff;
+        break;
+    case Kw::NoteStart:
+        if (t.hasParam) {
+            NoteNumbering &n = notes_[(k->value & kEndnotes) ? 1 : 0];
+            n.start = n.next = std::clamp(t.param, 0, 1000000);
+        }
         break;
     case Kw::Cell:
         if (s.dest == Dest::Body)
@@ -455,14 +457,21 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
         c.link = link;
         break;
     }
+    case Kw::CharStyle:
+        if (hasParam)
+            c.charStyle = std::max(-1, param);
+        break;
     case Kw::Bold: c.bold = onOff(param, hasParam); break;
     case Kw::Italic: c.italic = onOff(param, hasParam); break;
     case Kw::Underline: c.underline = onOff(param, hasParam) ? std::uint8_t(value) : 0; break;
     case Kw::UnderlineNone: c.underline = 0; break;
     case Kw::Strike: c.strike = onOff(param, hasParam); break;
     case Kw::Font:
-        if (hasParam)
+        if (hasParam) {
             c.font = param;
+            if (c.charClass == 2)
+                c.dbFont = std::max(-1, param);
+        }
         break;
     case Kw::FontSize: c.halfPoints = hasParam ? std::clamp(param, kMinHalfPoints, kMaxHalfPoints) : 24; break;
     case Kw::Color: c.color = std::max(0, param); break;
@@ -475,13 +484,18 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
     case Kw::Caps: c.caps = onOff(param, hasParam) ? 1 : 0; break;
     case Kw::SmallCaps: c.caps = onOff(param, hasParam) ? 2 : 0; break;
     case Kw::Hidden: c.hidden = onOff(param, hasParam); break;
-    case Kw::CharClass: c.dbch = std::uint8_t(value); break;
+    case Kw::CharClass: c.charClass = std::uint8_t(value); break;
     case Kw::Direction: s.rtl = value != 0; break;
     case Kw::Associated:
-        // Only those for double-byte text matter here; right-to-left and
-        // single-byte text take the ordinary properties.
-        if (!c.dbch || s.rtl)
+        // After \rtlch they belong to right-to-left text, which takes the
+        // ordinary properties; without a class word they name nothing.
+        if (s.rtl || c.charClass == 0)
             break;
+        if (c.charClass == 1) {
+            if (Kw(value) == Kw::Font && hasParam)
+                c.font = param;  // the \loch/\hich font
+            break;
+        }
         switch (Kw(value)) {
         case Kw::Bold: c.dbBold = std::int8_t(onOff(param, hasParam)); break;
         case Kw::Italic: c.dbItalic = std::int8_t(onOff(param, hasParam)); break;
@@ -497,7 +511,7 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
     case Kw::Pard: p = ParaProps{}; break;
     case Kw::ParaStyle:
         if (hasParam)
-            applyStyle(s, paraStyles_, param, 0);
+            p.style = std::max(-1, param);
         break;
     case Kw::Align: p.align = value; break;
     case Kw::LeftIndent: p.left = clampTwips(param); break;
@@ -507,7 +521,11 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
     case Kw::SpaceAfter: p.after = std::max(0, clampTwips(param)); break;
     case Kw::LineSpacing: p.lineSpacing = clampTwips(param); break;
     case Kw::LineMult: p.lineMultiple = onOff(param, hasParam); break;
-    case Kw::PageBreakBefore: p.breakBefore = onOff(param, hasParam); break;
+    case Kw::PageBreakBefore:
+        p.breakBefore = onOff(param, hasParam);
+        if (p.breakBefore)
+            restartNotes(RestartPage);
+        break;
     case Kw::InTable: p.inTable = true; break;
     case Kw::TabKind: p.nextTabKind = std::uint8_t(value); break;
     case Kw::TabStop:
@@ -521,17 +539,18 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
     return true;
 }
 
-void Reader::applyStyle(State &s, const std::unordered_map<int, Style> &styles, int id, int depth)
+// Words that open a group whose content is not body text.
+bool Reader::isDestination(Kw kw)
 {
-    auto it = styles.find(id);
-    if (it == styles.end() || depth > kMaxStyleChain)
-        return;
-    const Style &style = it->second;
-    if (style.basedOn >= 0 && style.basedOn != id)
-        applyStyle(s, styles, style.basedOn, depth + 1);
-    for (const StyleWord &w : style.words) {
-        if (w.kw != Kw::ParaStyle)
-            applyProperty(s, w.kw, w.value, w.param, w.hasParam);
+    switch (kw) {
+    case Kw::FontTbl:
+    case Kw::ColorTbl:
+    case Kw::FldInst:
+    case Kw::Pict:
+    case Kw::SkipDest:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -602,7 +621,13 @@ void Reader::handleUnicode(int value)
         }
         return;
     }
-    if (value != 0)
+    if (value == 0)
+        return;
+    // Symbol fonts' glyphs as Windows numbers them in Unicode.
+    const int cp = codepageOf(s.chr.font);
+    if (cp != kSymbolCodepage && isSymbolCodepage(cp) && value >= 0xf020 && value <= 0xf0ff)
+        appendChar(pennaro::rtf::symbolCharacter(cp, static_cast<unsigned char>(value & 0xff)), true);
+    else
         appendChar(char32_t(value));
 }
 
@@ -628,10 +653,6 @@ void Reader::handleBytes(std::string_view bytes, bool fromHex)
         break;
     case Dest::ColorTable:
         colorTableText(bytes);
-        break;
-    case Dest::StyleSheet:
-        if (!fromHex)
-            styleSheetText(bytes);
         break;
     case Dest::Pict:
         for (char ch : bytes) {
@@ -695,13 +716,13 @@ void Reader::finishFont()
 {
     if (fonts_.size() < kMaxFonts || fonts_.count(fontId_)) {
         decodeFontNameBytes();
-        const QString name = fontNameText_.trimmed();
         Font f = font_;
+        const QString name = familyName(fontNameText_.trimmed(), f.charset);
         if (!name.isEmpty())
             f.families = QStringList{name};
         // Many writers name the Symbol font without saying it is one.
-        if (f.cpg == 0 && f.charset < 0 && name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
-            f.charset = 2;
+        if (f.cpg == 0)
+            f.symbolCp = symbolCodepageForFamily(name);
         fonts_[fontId_] = std::move(f);
         formatCache_.clear();
     }
@@ -723,25 +744,5 @@ void Reader::colorTableText(std::string_view bytes)
     formatCache_.clear();
 }
 
-void Reader::styleSheetText(std::string_view bytes)
-{
-    for (char ch : bytes) {
-        if (ch == ';' && styleOpen_)
-            finishStyle();
-        else if (ch != ' ')
-            styleOpen_ = true;  // a style with only a name is still a style
-    }
-}
-
-void Reader::finishStyle()
-{
-    auto &styles = styleKind_ == 0 ? paraStyles_ : charStyles_;
-    if (styleKind_ <= 1 && (styles.size() < kMaxStyles || styles.count(styleId_)))
-        styles[styleId_] = std::move(style_);
-    style_ = Style{};
-    styleOpen_ = false;
-    styleKind_ = 0;
-    styleId_ = 0;
-}
 
 }  // namespace pennaro::rtf

@@ -3,7 +3,9 @@
 #pragma once
 
 #include "platform/rtf/codepage.h"
+#include "platform/rtf/kept.h"
 #include "platform/rtf/keywords.h"
+#include "platform/rtf/notemarks.h"
 #include "platform/rtf/tokenizer.h"
 
 #include <QByteArray>
@@ -16,6 +18,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -27,14 +30,11 @@ namespace pennaro::rtf {
 // Limits that keep hostile input from costing more than it is worth. None of
 // them is anywhere near what a real document uses.
 namespace limits {
-constexpr int kMaxDepth = 512;          // nested groups
+constexpr int kMaxDepth = 512;          // nested groups with a state of their own; deeper ones share one
 constexpr int kMaxTableDepth = 16;      // tables inside tables
 constexpr int kMaxColumns = 63;         // what Word allows in a row
 constexpr std::size_t kMaxFonts = 16384;
 constexpr std::size_t kMaxColors = 16384;
-constexpr std::size_t kMaxStyles = 4096;
-constexpr std::size_t kMaxStyleWords = 256;
-constexpr int kMaxStyleChain = 8;
 constexpr int kMaxTabStops = 32;        // per paragraph; Word stops at 64, few use 10
 constexpr std::size_t kMaxFontName = 256;
 constexpr int kMaxTwips = 31680;        // 22 inches
@@ -51,33 +51,46 @@ constexpr std::size_t kMaxFields = 100000;
 
 // Character properties as RTF states them; turned into a QTextCharFormat only
 // when a run of text is inserted.
+//
+// A character's font depends on the character, as Word assigns it: East
+// Asian characters (isEastAsian below) take the \dbch font, all others the
+// \loch/\hich one, whatever class word came last. \f sets the latter, and
+// the former too while \dbch is the class in force; \af sets the font of
+// the class named last. Bold, italic and size given to \dbch text as
+// associated properties apply to the East Asian characters likewise.
 struct CharProps {
-    int font = -1;        // font number; -1: the \deff font
+    int font = -1;        // font number of the \loch/\hich text; -1: the \deff font
     int halfPoints = 24;  // \fs
-    int color = 0;        // colour table index; 0: automatic
+    int color = -1;       // colour table index; -1: automatic
     int background = 0;
     int link = -1;        // index of the field whose result this is
+    int charStyle = -1;   // \csN, kept for writing back
     std::uint8_t bold = 0, italic = 0, underline = 0, strike = 0;
     std::uint8_t vertical = 0;  // 0 normal, 1 super, 2 sub
     std::uint8_t caps = 0;      // 0 none, 1 all capitals, 2 small capitals
     std::uint8_t hidden = 0;
-    // Double-byte text (after \dbch) may carry its own font, size, bold and
-    // italic, given as associated properties; unset ones follow the above.
-    std::uint8_t dbch = 0;
+    std::uint8_t charClass = 0;  // 0 none named, 1 \loch or \hich, 2 \dbch
     std::int8_t dbBold = -1, dbItalic = -1;
-    int dbFont = -2;
+    int dbFont = -2;  // the \dbch font; -2: unset, East Asian text takes \f's
     int dbHalfPoints = 0;
     bool operator==(const CharProps &) const = default;
 
-    int effectiveFont() const { return dbch && dbFont != -2 ? dbFont : font; }
+    // Bytes are read in the code page of the font of the class in force.
+    int decodingFont() const { return charClass == 2 && dbFont != -2 ? dbFont : font; }
 };
+
+// Whether the UTF-16 unit starts a character that Word sets in the East
+// Asian font: CJK ideographs, kana, hangul, CJK punctuation, full-width
+// forms (a high surrogate of the supplementary ideograph planes counts).
+bool isEastAsian(char16_t c);
 
 struct CharPropsHash {
     std::size_t operator()(const CharProps &p) const;
 };
 
 struct ParaProps {
-    int align = 0;  // 0: left, as Qt's default
+    int style = -1;  // \sN, kept for writing back
+    int align = 0;   // 0: left, as Qt's default
     int left = 0, right = 0, first = 0, before = 0, after = 0;  // twips
     int lineSpacing = 0;
     bool lineMultiple = false;
@@ -105,7 +118,7 @@ public:
     bool run();
 
 private:
-    enum class Dest : std::uint8_t { Body, FontTable, ColorTable, StyleSheet, FieldInst, Pict, Discard };
+    enum class Dest : std::uint8_t { Body, FontTable, ColorTable, FieldInst, Pict, Discard };
 
     struct State {
         CharProps chr;
@@ -120,23 +133,43 @@ private:
     struct Font {
         int charset = -1;
         int cpg = 0;
+        int symbolCp = 0;  // a symbol font's pseudo code page (codepage.h), by its name
         QStringList families;
     };
 
-    struct StyleWord {
-        Kw kw;
-        int value;
-        int param;
-        bool hasParam;
-    };
-    struct Style {
-        int basedOn = -1;
-        std::vector<StyleWord> words;
+    // A SYMBOL field's character, shown when the field has no result.
+    struct Symbol {
+        char32_t character = 0;
+        QString family;     // empty: the field's own font
+        double points = 0;  // 0: the field's own size
     };
 
     struct Field {
         QString instruction;
         QString href;
+        Symbol symbol;
+        bool shown = false;  // some of its result went into the document
+    };
+
+    // The formats a run's characters take: Latin and East Asian; in Symbol
+    // and Wingdings, the characters read from glyphs take the third.
+    struct RunFormats {
+        QTextCharFormat latin;
+        QTextCharFormat eastAsian;
+        std::optional<QTextCharFormat> characters;
+        bool split = false;  // latin and eastAsian differ
+    };
+
+    static bool hasUnicodeTable(const Font &f)
+    {
+        return f.symbolCp == kSymbolFontCodepage || f.symbolCp == kWingdingsCodepage;
+    }
+
+    struct NoteNumbering {
+        NoteStyle style = NoteStyle::Arabic;
+        int restart = RestartContinuous;
+        int start = 1;
+        int next = 1;
     };
 
     struct TableLevel {
@@ -166,7 +199,7 @@ private:
     void handleBytes(std::string_view bytes, bool fromHex);
     void handleUnicode(int value);
     bool applyProperty(State &s, Kw kw, int value, int param, bool hasParam);
-    void applyStyle(State &s, const std::unordered_map<int, Style> &styles, int id, int depth);
+    static bool isDestination(Kw kw);
 
     // Tables of the header
     void fontTableText(std::string_view bytes);
@@ -181,19 +214,28 @@ private:
         fontNameText_.clear();
     }
     void colorTableText(std::string_view bytes);
-    void styleSheetText(std::string_view bytes);
-    void finishStyle();
 
     // Text
     int codepageOf(int font) const;
     bool endsWithLeadByte();
     void flushBytes();
-    void appendChar(char32_t c);
-    void appendText(QStringView text);
-    void beginBodyText();
+    // fromGlyphs: the text was read from a symbol font's glyph bytes or codes
+    void appendChar(char32_t c, bool fromGlyphs = false);
+    void appendText(QStringView text, bool fromGlyphs = false);
+    void beginBodyText(bool fromGlyphs = false);
     void flushRun();
-    QTextCharFormat charFormat(const CharProps &p);
+    void emitText(const QString &text, const QTextCharFormat &format, bool hidden);
+    void insertShown(const QString &text, const QTextCharFormat &format);
+    const RunFormats &runFormats(const CharProps &p);
+    QTextCharFormat charFormat(const CharProps &p, bool eastAsian) const;
     QTextBlockFormat blockFormat(const ParaProps &p);
+
+    // Kept content (kept.h): hidden text gathered, then hung on the shown
+    // characters around it
+    void closeKeptItem();
+    KeptList takeKept();
+    void attachKept(QTextCharFormat &firstShown);
+    void settleKept();
 
     // Structure
     int paraLevel() const;
@@ -208,8 +250,16 @@ private:
     void endCell(int level);
     void endRow(int level);
 
-    // Fields and pictures
+    // Fields, notes and pictures
     void finishField(int field);
+    void finishFieldResult(int field, const CharProps &props);
+    double symbolPoints(double points);
+    char32_t symbolFieldCharacter(const QString &family, const CharProps &props, qint64 number, bool unicode,
+                             bool shiftJis);
+    void footnoteMark();
+    bool endnoteAhead() const;
+    bool markTextFollows() const;
+    void restartNotes(int at);
     void finishPicture();
 
     const QByteArray &bytes_;
@@ -219,7 +269,11 @@ private:
     bool damaged_ = false;
 
     std::vector<State> stack_;
+    // Groups past kMaxDepth are counted, not stacked: they share one state,
+    // which each of their closing braces puts back to what it was at the
+    // depth limit, and destinations opened in them are skipped whole.
     int overflowDepth_ = 0;
+    State overflowBase_;
     bool star_ = false;
     int skip_ = 0;  // \uc fallback characters still to skip
 
@@ -227,8 +281,6 @@ private:
     int defaultFont_ = -1;
     std::unordered_map<int, Font> fonts_;
     std::vector<QColor> colors_;  // invalid QColor: automatic
-    std::unordered_map<int, Style> paraStyles_;
-    std::unordered_map<int, Style> charStyles_;
     std::vector<Field> fields_;
 
     // Font, colour and style entries being read
@@ -240,10 +292,6 @@ private:
     QString fontNameText_;     // decoded, with any \u characters
     bool colorSet_ = false;
     int red_ = 0, green_ = 0, blue_ = 0;
-    bool styleOpen_ = false;
-    int styleKind_ = 0;  // 0 paragraph, 1 character, 2 other
-    int styleId_ = 0;
-    Style style_;
 
     // Text not yet decoded, and decoded text not yet inserted
     std::string pending_;
@@ -255,7 +303,8 @@ private:
     QString run_;
     CharProps runProps_;
     bool runStarted_ = false;
-    std::unordered_map<CharProps, QTextCharFormat, CharPropsHash> formatCache_;
+    bool runFromGlyphs_ = false;
+    std::unordered_map<CharProps, RunFormats, CharPropsHash> formatCache_;
     ParaProps lastPara_;
     QTextBlockFormat lastBlockFormat_;
     bool haveBlockFormat_ = false;
@@ -266,8 +315,13 @@ private:
     bool blockBreaksPage_ = false;  // the current one does
     std::vector<TableLevel> tables_;
     std::vector<int> cellx_;
-    int footnotes_ = 0;
+    // Footnotes and endnotes; Word numbers endnotes i, ii, iii unless told.
+    NoteNumbering notes_[2] = {{}, {NoteStyle::LowerRoman}};
     Picture picture_;
+
+    // Kept content waiting for the next shown character
+    std::vector<KeptItem::Run> hiddenRuns_;  // the hidden text item being read
+    std::vector<KeptItemPtr> pendingKept_;
 };
 
 }  // namespace pennaro::rtf

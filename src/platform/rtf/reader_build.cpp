@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cctype>
 #include <cstring>
 #include <string_view>
@@ -26,7 +27,23 @@ namespace {
 
 std::atomic<quint64> imageCounter{0};
 
+bool isHighSurrogate(char16_t c) { return c >= 0xd800 && c <= 0xdbff; }
+
 }  // namespace
+
+bool isEastAsian(char16_t c)
+{
+    if (c < 0x1100)
+        return false;
+    return c <= 0x11ff                      // Hangul Jamo
+        || (c >= 0x2e80 && c <= 0xa4cf)     // CJK radicals and punctuation, kana, bopomofo, ideographs, Yi
+        || (c >= 0xa960 && c <= 0xa97f)     // Hangul Jamo extended
+        || (c >= 0xac00 && c <= 0xd7ff)     // Hangul syllables
+        || (c >= 0xd840 && c <= 0xd8bf)     // planes 2 and 3: more ideographs
+        || (c >= 0xf900 && c <= 0xfaff)     // compatibility ideographs
+        || (c >= 0xfe30 && c <= 0xfe4f)     // compatibility forms
+        || (c >= 0xff00 && c <= 0xffef);    // half-width and full-width forms
+}
 
 // ---------------------------------------------------------------------------
 // Text
@@ -41,6 +58,8 @@ int Reader::codepageOf(int font) const
     const Font &f = it->second;
     if (f.cpg > 0)
         return f.cpg;
+    if (f.symbolCp != 0)
+        return f.symbolCp;
     const int cp = codepageForCharset(f.charset);
     return cp == 0 ? docCodepage_ : cp;
 }
@@ -51,7 +70,7 @@ bool Reader::endsWithLeadByte()
 {
     if (!lastByteFromHex_ || pending_.empty())
         return false;
-    const int cp = codepageOf(stack_.back().chr.effectiveFont());
+    const int cp = codepageOf(stack_.back().chr.decodingFont());
     if (!isDoubleByteCodepage(cp))
         return false;
     // Resume where the last call stopped, so that a long chain of such
@@ -70,10 +89,10 @@ void Reader::flushBytes()
     if (pending_.empty())
         return;
     const State &s = state();
-    const int cp = codepageOf(s.chr.effectiveFont());
+    const int cp = codepageOf(s.chr.decodingFont());
     const QByteArrayView bytes(pending_.data(), qsizetype(pending_.size()));
     if (s.dest == Dest::Body) {
-        beginBodyText();
+        beginBodyText(isSymbolCodepage(cp) && cp != kSymbolCodepage);
         decoders_.decode(cp, bytes, run_);
     } else if (s.dest == Dest::FieldInst && s.field >= 0) {
         decoders_.decode(cp, bytes, fields_[std::size_t(s.field)].instruction);
@@ -84,22 +103,22 @@ void Reader::flushBytes()
     lastByteFromHex_ = false;
 }
 
-void Reader::appendChar(char32_t c)
+void Reader::appendChar(char32_t c, bool fromGlyphs)
 {
     const char16_t units[2] = {char16_t(0xd7c0 + (c >> 10)), char16_t(0xdc00 | (c & 0x3ff))};
     if (c < 0x10000) {
         const char16_t u = char16_t(c);
-        appendText(QStringView(&u, 1));
+        appendText(QStringView(&u, 1), fromGlyphs);
     } else {
-        appendText(QStringView(units, 2));
+        appendText(QStringView(units, 2), fromGlyphs);
     }
 }
 
-void Reader::appendText(QStringView text)
+void Reader::appendText(QStringView text, bool fromGlyphs)
 {
     State &s = state();
     if (s.dest == Dest::Body) {
-        beginBodyText();
+        beginBodyText(fromGlyphs);
         run_.append(text);
     } else if (s.dest == Dest::FieldInst && s.field >= 0) {
         fields_[std::size_t(s.field)].instruction.append(text);
@@ -108,23 +127,27 @@ void Reader::appendText(QStringView text)
 
 // Called before text joins the current run: puts the cursor where the text
 // belongs and starts a new run when the character properties changed.
-void Reader::beginBodyText()
+void Reader::beginBodyText(bool fromGlyphs)
 {
     if (highSurrogate_) {
         highSurrogate_ = 0;
         run_.append(QChar(0xfffd));
     }
-    const CharProps &c = state().chr;
-    if (runStarted_ && c == runProps_ && !pendingBreak_) {
+    const State &s = state();
+    if (s.field >= 0)
+        fields_[std::size_t(s.field)].shown = true;
+    const CharProps &c = s.chr;
+    if (runStarted_ && c == runProps_ && fromGlyphs == runFromGlyphs_ && !pendingBreak_) {
         const int level = paraLevel();
         if (level == int(tables_.size()) &&
             (tables_.empty() || (!tables_.back().cellEnded && !tables_.back().rowEnded)))
             return;
     }
     placeCursor(paraLevel());
-    if (!(c == runProps_) || !runStarted_) {
+    if (!(c == runProps_) || !runStarted_ || fromGlyphs != runFromGlyphs_) {
         flushRun();
         runProps_ = c;
+        runFromGlyphs_ = fromGlyphs;
         runStarted_ = true;
     }
 }
@@ -152,31 +175,164 @@ void Reader::flushRun()
         data[out++] = data[i];
     }
     run_.truncate(out);
-    if (!run_.isEmpty())
-        cursor_.insertText(run_, charFormat(runProps_));
+    if (run_.isEmpty())
+        return;
+    const RunFormats &formats = runFormats(runProps_);
+    const bool fromGlyphs = runFromGlyphs_ && formats.characters;
+    if (!formats.split && !fromGlyphs) {
+        emitText(run_, formats.latin, runProps_.hidden);
+    } else {
+        // Each stretch of East Asian or other characters in its own format,
+        // and of characters read from symbol glyphs in theirs; a surrogate
+        // pair goes with its high half.
+        auto formatOf = [&](char16_t u) -> const QTextCharFormat & {
+            if (fromGlyphs)
+                return u >= 0xf000 && u <= 0xf0ff ? formats.latin : *formats.characters;
+            return isEastAsian(u) ? formats.eastAsian : formats.latin;
+        };
+        qsizetype start = 0;
+        const QTextCharFormat *current = &formatOf(run_.at(0).unicode());
+        for (qsizetype i = 1; i <= run_.size(); ++i) {
+            const QTextCharFormat *next = nullptr;
+            if (i < run_.size()) {
+                const char16_t u = run_.at(i).unicode();
+                if (QChar::isLowSurrogate(u) || (next = &formatOf(u)) == current)
+                    continue;
+            }
+            emitText(run_.sliced(start, i - start), *current, runProps_.hidden);
+            current = next;
+            start = i;
+        }
+    }
     run_.truncate(0);
 }
 
-QTextCharFormat Reader::charFormat(const CharProps &p)
+// Hidden text is kept, not inserted.
+void Reader::emitText(const QString &text, const QTextCharFormat &format, bool hidden)
+{
+    if (!hidden) {
+        insertShown(text, format);
+        return;
+    }
+    // A link is the shown text's; hidden text inside one is written back
+    // inside it by where it stands.
+    QTextCharFormat kept = format;
+    kept.clearProperty(QTextFormat::IsAnchor);
+    kept.clearProperty(QTextFormat::AnchorHref);
+    if (!hiddenRuns_.empty() && hiddenRuns_.back().format == kept)
+        hiddenRuns_.back().text += text;
+    else
+        hiddenRuns_.push_back({text, kept});
+}
+
+void Reader::insertShown(const QString &text, const QTextCharFormat &format)
+{
+    closeKeptItem();
+    if (pendingKept_.empty()) {
+        cursor_.insertText(text, format);
+        return;
+    }
+    const qsizetype first = text.size() > 1 && isHighSurrogate(text.at(0).unicode()) ? 2 : 1;
+    QTextCharFormat carrier = format;
+    attachKept(carrier);  // in front of the first character only
+    cursor_.insertText(text.first(first), carrier);
+    if (text.size() > first)
+        cursor_.insertText(text.sliced(first), format);
+}
+
+// ---------------------------------------------------------------------------
+// Kept content
+
+void Reader::closeKeptItem()
+{
+    if (hiddenRuns_.empty())
+        return;
+    auto item = std::make_shared<KeptItem>();
+    item->kind = KeptItem::Kind::HiddenText;
+    item->runs = std::move(hiddenRuns_);
+    hiddenRuns_.clear();
+    pendingKept_.push_back(std::move(item));
+}
+
+// Hands out the items waiting, and hangs them after the shown character
+// before the cursor when there is one in this paragraph.
+KeptList Reader::takeKept()
+{
+    closeKeptItem();
+    if (pendingKept_.empty())
+        return {};
+    const KeptList items(std::move(pendingKept_));
+    pendingKept_.clear();
+    const int position = cursor_.position();
+    if (cursor_.positionInBlock() > 0) {
+        QTextCursor previous(cursor_.document());
+        previous.setPosition(position);  // a caret's format is the character's before it
+        QTextCharFormat after;
+        after.setProperty(KeptAfter, previous.charFormat().property(KeptAfter));
+        KeptList::append(after, KeptAfter, items);
+        // The whole character, both halves of a surrogate pair.
+        previous.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
+        previous.mergeCharFormat(after);
+    }
+    return items;
+}
+
+// The items waiting go before the shown character about to be inserted with
+// this format (and after the one before it).
+void Reader::attachKept(QTextCharFormat &firstShown)
+{
+    KeptList::append(firstShown, KeptBefore, takeKept());
+}
+
+// At the end of a paragraph the items waiting stay after its last shown
+// character, or, with none, go with the paragraph mark.
+void Reader::settleKept()
+{
+    const bool shownBefore = cursor_.positionInBlock() > 0;
+    const KeptList items = takeKept();
+    if (items.isEmpty() || shownBefore)
+        return;
+    QTextCharFormat mark = cursor_.blockCharFormat();
+    KeptList::append(mark, KeptBefore, items);
+    cursor_.setBlockCharFormat(mark);
+}
+
+const Reader::RunFormats &Reader::runFormats(const CharProps &p)
 {
     auto it = formatCache_.find(p);
     if (it != formatCache_.end())
         return it->second;
     if (formatCache_.size() > 4096)
         formatCache_.clear();
+    RunFormats formats;
+    formats.latin = charFormat(p, false);
+    formats.eastAsian = charFormat(p, true);
+    // Symbol and Wingdings glyphs are read as the Unicode characters they
+    // stand for, shown in an ordinary font: a symbol font has no glyphs at
+    // those characters, and Qt does not fall back from one to draw them.
+    // A glyph with no Unicode character stays a U+F0xx code in its font.
+    const auto font = fonts_.find(p.font >= 0 ? p.font : defaultFont_);
+    if (font != fonts_.end() && hasUnicodeTable(font->second)) {
+        formats.characters = formats.latin;
+        formats.characters->clearProperty(QTextFormat::FontFamilies);
+    }
+    formats.split = formats.latin != formats.eastAsian;
+    return formatCache_.emplace(p, std::move(formats)).first->second;
+}
 
+QTextCharFormat Reader::charFormat(const CharProps &p, bool eastAsian) const
+{
     QTextCharFormat f;
-    const int chosen = p.effectiveFont();
+    const int chosen = eastAsian && p.dbFont != -2 ? p.dbFont : p.font;
     const int font = chosen >= 0 ? chosen : defaultFont_;
-    const bool db = p.dbch != 0;
-    const int halfPoints = db && p.dbHalfPoints ? p.dbHalfPoints : p.halfPoints;
-    const bool bold = db && p.dbBold >= 0 ? p.dbBold != 0 : p.bold != 0;
-    const bool italic = db && p.dbItalic >= 0 ? p.dbItalic != 0 : p.italic != 0;
+    const int halfPoints = eastAsian && p.dbHalfPoints ? p.dbHalfPoints : p.halfPoints;
+    const bool bold = eastAsian && p.dbBold >= 0 ? p.dbBold != 0 : p.bold != 0;
+    const bool italic = eastAsian && p.dbItalic >= 0 ? p.dbItalic != 0 : p.italic != 0;
     auto fi = fonts_.find(font);
     if (fi != fonts_.end() && !fi->second.families.isEmpty())
         f.setFontFamilies(fi->second.families);
     f.setFontPointSize(halfPoints / 2.0);
-    if (p.color > 0 && std::size_t(p.color) < colors_.size() && colors_[std::size_t(p.color)].isValid())
+    if (p.color >= 0 && std::size_t(p.color) < colors_.size() && colors_[std::size_t(p.color)].isValid())
         f.setForeground(colors_[std::size_t(p.color)]);
     if (p.background > 0 && std::size_t(p.background) < colors_.size() &&
         colors_[std::size_t(p.background)].isValid())
@@ -200,7 +356,8 @@ QTextCharFormat Reader::charFormat(const CharProps &p)
         f.setAnchor(true);
         f.setAnchorHref(fields_[std::size_t(p.link)].href);
     }
-    formatCache_.emplace(p, f);
+    if (p.charStyle >= 0)
+        f.setProperty(StyleNumber, p.charStyle);
     return f;
 }
 
@@ -209,6 +366,8 @@ QTextBlockFormat Reader::blockFormat(const ParaProps &p)
     if (haveBlockFormat_ && p == lastPara_)
         return lastBlockFormat_;
     QTextBlockFormat f;
+    if (p.style >= 0)
+        f.setProperty(StyleNumber, p.style);
     if (p.align != 0)
         f.setAlignment(Qt::Alignment(p.align));
     if (p.left)
@@ -283,8 +442,10 @@ void Reader::placeCursor(int level)
     bool moved = false;
     if (int(tables_.size()) > level || pendingBreak_ ||
         (!tables_.empty() && (tables_.back().cellEnded || tables_.back().rowEnded)) ||
-        int(tables_.size()) < level)
+        int(tables_.size()) < level) {
         flushRun();
+        settleKept();
+    }
     while (int(tables_.size()) > level) {
         closeTable();
         moved = true;
@@ -302,7 +463,13 @@ void Reader::placeCursor(int level)
     if (pendingBreak_) {
         pendingBreak_ = false;
         if (!moved) {
-            cursor_.insertBlock();
+            // The new paragraph's mark takes the format at the cursor, but
+            // not the kept content the character there carries.
+            QTextCharFormat mark = cursor_.charFormat();
+            mark.clearProperty(KeptBefore);
+            mark.clearProperty(KeptAfter);
+            mark.clearProperty(QTextFormat::ObjectType);
+            cursor_.insertBlock(cursor_.blockFormat(), mark);
             // Pasted: the new paragraph carries on with the text that
             // followed the insertion point, and keeps that paragraph's
             // format until a \par of the pasted text ends it.
@@ -423,7 +590,8 @@ void Reader::endParagraph(bool pageBreak)
     flushRun();
     applyBlockFormat();
     if (cursor_.block().length() == 1)
-        cursor_.setBlockCharFormat(charFormat(state().chr));
+        cursor_.setBlockCharFormat(runFormats(state().chr).latin);
+    settleKept();
     pendingBreak_ = true;
     pageBreakBefore_ = pageBreak;
 }
@@ -445,6 +613,7 @@ void Reader::endCell(int level)
         return;
     }
     flushRun();
+    settleKept();
     applyBlockFormat();
     tables_[std::size_t(level - 1)].cellEnded = true;
 }
@@ -465,6 +634,75 @@ void Reader::endRow(int level)
 // ---------------------------------------------------------------------------
 // Fields and pictures
 
+namespace {
+
+struct FieldArgument {
+    QString text;
+    bool quoted = false;
+};
+
+// A field instruction's words after its name: quoted arguments unquoted
+// (a backslash in them escapes the next character), switches such as \l
+// as they stand.
+std::vector<FieldArgument> fieldArguments(QStringView rest)
+{
+    std::vector<FieldArgument> words;
+    while (!(rest = rest.trimmed()).isEmpty()) {
+        FieldArgument word;
+        if (rest.front() == u'"') {
+            qsizetype i = 1;
+            for (; i < rest.size() && rest[i] != u'"'; ++i) {
+                if (rest[i] == u'\\' && i + 1 < rest.size())
+                    ++i;
+                word.text.append(rest[i]);
+            }
+            word.quoted = true;
+            rest = rest.mid(std::min(i + 1, rest.size()));
+        } else {
+            qsizetype i = 0;
+            while (i < rest.size() && !rest[i].isSpace())
+                ++i;
+            word.text = rest.left(i).toString();
+            rest = rest.mid(i);
+        }
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+bool isSwitch(const FieldArgument &word, const char *name)
+{
+    return !word.quoted && word.text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+// HYPERLINK "target" [\l "bookmark"] [\o "tip"] ...
+QString hyperlinkTarget(QStringView rest)
+{
+    QString target;
+    QString bookmark;
+    const std::vector<FieldArgument> words = fieldArguments(rest);
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (isSwitch(words[i], "\\l") && i + 1 < words.size())
+            bookmark = words[++i].text;
+        else if ((isSwitch(words[i], "\\o") || isSwitch(words[i], "\\t")) && i + 1 < words.size())
+            ++i;
+        else if (!words[i].quoted && words[i].text.startsWith(u'\\'))
+            continue;
+        else if (target.isEmpty())
+            target = words[i].text;
+    }
+    if (!bookmark.isEmpty())
+        target += u'#' + bookmark;
+    return target;
+}
+
+bool startsWithName(QStringView inst, QLatin1String name)
+{
+    return inst.startsWith(name, Qt::CaseInsensitive) && (inst.size() == name.size() || inst[name.size()].isSpace());
+}
+
+}  // namespace
+
 void Reader::finishField(int field)
 {
     if (field < 0 || std::size_t(field) >= fields_.size())
@@ -472,51 +710,157 @@ void Reader::finishField(int field)
     Field &f = fields_[std::size_t(field)];
     const QString inst = f.instruction.trimmed();
     f.instruction.clear();
-    if (!inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
+    if (startsWithName(inst, QLatin1String("HYPERLINK"))) {
+        f.href = hyperlinkTarget(QStringView(inst).mid(9));
         return;
-    // HYPERLINK "target" [\l "bookmark"] [\o "tip"] ...
-    QString target;
-    QString bookmark;
-    QStringView rest = QStringView(inst).mid(9);
-    bool nextIsBookmark = false;
-    bool skipNext = false;
-    while (!rest.isEmpty()) {
-        rest = rest.trimmed();
-        if (rest.isEmpty())
-            break;
-        QString word;
-        if (rest.front() == u'"') {
-            qsizetype i = 1;
-            for (; i < rest.size() && rest[i] != u'"'; ++i) {
-                if (rest[i] == u'\\' && i + 1 < rest.size())
-                    ++i;
-                word.append(rest[i]);
+    }
+    if (!startsWithName(inst, QLatin1String("SYMBOL")))
+        return;
+    // SYMBOL number [\f "font"] [\s points] [\u] [\a] [\j] [\h]
+    const std::vector<FieldArgument> words = fieldArguments(QStringView(inst).mid(6));
+    if (words.empty())
+        return;
+    bool ok = false;
+    const QString &n = words[0].text;
+    const qint64 number = n.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? n.mid(2).toLongLong(&ok, 16)
+                                                                                 : n.toLongLong(&ok, 10);
+    if (!ok || number <= 0 || number > 0x10ffff)
+        return;
+    bool unicode = false;
+    bool shiftJis = false;
+    for (size_t i = 1; i < words.size(); ++i) {
+        if (isSwitch(words[i], "\\f") && i + 1 < words.size())
+            f.symbol.family = words[++i].text.trimmed().left(qsizetype(kMaxFontName));
+        else if (isSwitch(words[i], "\\s") && i + 1 < words.size())
+            f.symbol.points = symbolPoints(words[++i].text.toDouble());
+        else if (isSwitch(words[i], "\\u"))
+            unicode = true;
+        else if (isSwitch(words[i], "\\j"))
+            shiftJis = true;
+    }
+    f.symbol.character = symbolFieldCharacter(f.symbol.family, stack_.back().chr, number, unicode, shiftJis);
+}
+
+// A size in points, within the limits \fs has.
+double Reader::symbolPoints(double points)
+{
+    if (!(points > 0))
+        return 0;
+    State probe;
+    applyProperty(probe, Kw::FontSize, 0, int(std::lround(std::min(points, 1e6) * 2)), true);
+    return probe.chr.halfPoints / 2.0;
+}
+
+// The character a SYMBOL field stands for: in a symbol font, the glyph's
+// Unicode character (or U+F0xx); otherwise the number read as a character
+// of the code page (\j: Shift-JIS; \u or past a byte: Unicode).
+char32_t Reader::symbolFieldCharacter(const QString &family, const CharProps &props, qint64 number, bool unicode,
+                                 bool shiftJis)
+{
+    int cp = 0;
+    if (family.isEmpty()) {
+        cp = codepageOf(props.font);
+    } else if (!(cp = symbolCodepageForFamily(family))) {
+        cp = docCodepage_;
+        for (const auto &[id, font] : fonts_) {
+            if (!font.families.isEmpty() && font.families.first().compare(family, Qt::CaseInsensitive) == 0) {
+                cp = codepageOf(id);
+                break;
             }
-            rest = rest.mid(std::min(i + 1, rest.size()));
-        } else {
-            qsizetype i = 0;
-            while (i < rest.size() && !rest[i].isSpace())
-                ++i;
-            word = rest.left(i).toString();
-            rest = rest.mid(i);
-            if (word.startsWith(u'\\')) {
-                nextIsBookmark = word == QLatin1String("\\l");
-                skipNext = !nextIsBookmark && (word == QLatin1String("\\o") || word == QLatin1String("\\t"));
-                continue;
-            }
-        }
-        if (nextIsBookmark) {
-            bookmark = word;
-            nextIsBookmark = false;
-        } else if (skipNext) {
-            skipNext = false;
-        } else if (target.isEmpty()) {
-            target = word;
         }
     }
-    if (!bookmark.isEmpty())
-        target += u'#' + bookmark;
-    f.href = target;
+    if (isSymbolCodepage(cp) && (number < 0x100 || (number >= 0xf000 && number <= 0xf0ff)))
+        return pennaro::rtf::symbolCharacter(cp, static_cast<unsigned char>(number & 0xff));
+    if (unicode || (number >= 0x100 && !shiftJis))
+        return char32_t(number);
+    char bytes[2];
+    qsizetype count = 0;
+    if (number >= 0x100)
+        bytes[count++] = char(number >> 8);
+    bytes[count++] = char(number & 0xff);
+    QString decoded;
+    decoders_.decode(shiftJis ? 932 : cp, QByteArrayView(bytes, count), decoded);
+    return decoded.isEmpty() ? char32_t(0xfffd) : decoded.toUcs4().value(0, 0xfffd);
+}
+
+// A field whose result showed nothing shows its SYMBOL character, in the
+// field's own format with the font and size the instruction names.
+void Reader::finishFieldResult(int field, const CharProps &props)
+{
+    if (field < 0 || std::size_t(field) >= fields_.size())
+        return;
+    const Field &f = fields_[std::size_t(field)];
+    if (f.shown || f.symbol.character == 0 || state().dest != Dest::Body)
+        return;
+    // A glyph code shows in its symbol font; a character, Unicode or of a
+    // code page, in the font named unless that is a symbol font it came from.
+    const bool glyph = f.symbol.character >= 0xf000 && f.symbol.character <= 0xf0ff;
+    const RunFormats &formats = runFormats(props);
+    QTextCharFormat format = !glyph && formats.characters ? *formats.characters : formats.latin;
+    const int named = symbolCodepageForFamily(f.symbol.family);
+    if (!glyph && (named == kSymbolFontCodepage || named == kWingdingsCodepage))
+        format.clearProperty(QTextFormat::FontFamilies);
+    else if (!f.symbol.family.isEmpty())
+        format.setFontFamilies(QStringList{f.symbol.family});
+    if (f.symbol.points > 0)
+        format.setFontPointSize(f.symbol.points);
+    placeCursor(paraLevel());
+    flushRun();
+    emitText(QString::fromUcs4(&f.symbol.character, 1), format, props.hidden);
+}
+
+// ---------------------------------------------------------------------------
+// Footnote and endnote marks
+
+void Reader::footnoteMark()
+{
+    NoteNumbering &n = notes_[endnoteAhead() ? 1 : 0];
+    const int number = n.next++;
+    // A writer may give the mark itself right after \chftn; then it shows.
+    if (!markTextFollows())
+        appendText(noteMark(n.style, number));
+}
+
+// Whether the note that follows the mark is an endnote: \ftnalt right
+// after its \footnote. The note follows within a few bytes.
+bool Reader::endnoteAhead() const
+{
+    const char *p = tokenizer_.position();
+    const char *end = bytes_.constData() + bytes_.size();
+    const std::string_view ahead(p, size_t(std::min<qsizetype>(end - p, 256)));
+    const size_t at = ahead.find("\\footnote");
+    if (at == std::string_view::npos)
+        return false;
+    std::string_view rest = ahead.substr(at + 9);
+    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\r' || rest.front() == '\n'))
+        rest.remove_prefix(1);
+    return rest.substr(0, 7) == "\\ftnalt" && (rest.size() == 7 || !std::isalpha(static_cast<unsigned char>(rest[7])));
+}
+
+// Whether text follows \chftn inside its group.
+bool Reader::markTextFollows() const
+{
+    const char *p = tokenizer_.position();
+    const char *end = bytes_.constData() + bytes_.size();
+    while (p < end && (*p == ' ' || *p == '\r' || *p == '\n' || *p == '\t'))
+        ++p;
+    if (p >= end || *p == '{' || *p == '}')
+        return false;
+    if (*p != '\\')
+        return true;
+    if (end - p < 2)
+        return false;
+    return p[1] == '\'' || (p[1] == 'u' && end - p > 2 && (std::isdigit(static_cast<unsigned char>(p[2])) || p[2] == '-'));
+}
+
+// A section break restarts the numbering of notes that restart per section
+// or per page, a page break that of notes that restart per page.
+void Reader::restartNotes(int at)
+{
+    for (NoteNumbering &n : notes_) {
+        if (n.restart == at || (at == RestartSection && n.restart == RestartPage))
+            n.next = n.start;
+    }
 }
 
 void Reader::finishPicture()
@@ -552,6 +896,7 @@ void Reader::finishPicture()
     }
     placeCursor(paraLevel());
     flushRun();
+    attachKept(format);
     cursor_.insertImage(format);
 }
 

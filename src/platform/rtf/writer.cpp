@@ -1,6 +1,8 @@
 #include "platform/rtf/writer.h"
 
+#include "platform/rtf/codepage.h"
 #include "platform/rtf/docformat.h"
+#include "platform/rtf/kept.h"
 #include "platform/rtf/rtf.h"
 #include "platform/rtf/writer_buffer.h"
 #include "platform/rtf/writer_codepage.h"
@@ -19,6 +21,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -41,6 +44,10 @@ enum class Terminator { None, Par, Cell, NestCell };
 struct FontFamily {
     QString name;
     int fixedCharset;  // -1: the text in the font picks the charset
+    // Symbol and Wingdings: readers take their letters for the glyphs at
+    // those bytes (our reader too, as Word does), so letters are written as
+    // Unicode characters.
+    bool glyphBytes = false;
 };
 
 struct FontEntry {
@@ -94,6 +101,8 @@ private:
     void writeImage(const QTextImageFormat &format);
     void writeTerminator(Terminator term);
     void openLink(const QString &href);
+    void writeKeptBefore(int position);
+    void writeKeptItem(const KeptItem &item);
 
     const CharEntry &charEntry(int index, const QTextCharFormat &format);
     const CharEntry &charEntryFor(const QTextFragment &fragment);
@@ -121,6 +130,9 @@ private:
     std::vector<FontEntry> fonts_;
     std::vector<QRgb> colours_;
     QHash<QRgb, int> colourByRgb_;
+
+    std::vector<PlacedItem> kept_;  // what the document keeps unseen, by position
+    size_t nextKept_ = 0;
 
     std::vector<CharEntry> charEntries_;
     std::vector<QByteArray> paraEntries_;
@@ -156,7 +168,8 @@ int DocumentWriter::familySlot(const QString &name)
     if (it != familyByName_.constEnd())
         return *it;
     const int slot = int(families_.size());
-    families_.push_back({name, charsetForFontName(name)});
+    const int symbol = symbolCodepageForFamily(name);
+    families_.push_back({name, charsetForFontName(name), symbol == kSymbolFontCodepage || symbol == kWingdingsCodepage});
     familyByName_.insert(name, slot);
     return slot;
 }
@@ -442,14 +455,35 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
     if (itap > 1)
         out_.putWord("\\itap", itap);
 
+    // Neighbouring fragments that come out the same (their formats differ
+    // only in what RTF does not say, such as the kept content they carry)
+    // are written as one run.
+    struct Pending {
+        int index = 0;
+        int start = 0;
+        int length = 0;
+    } run;
+    auto flushRun = [&] {
+        if (run.length > 0)
+            writeRun(charEntries_[size_t(run.index)], QStringView(text_).mid(run.start, run.length));
+        run.length = 0;
+    };
+    auto keptAt = [&](int position) { return nextKept_ < kept_.size() && kept_[nextKept_].position <= position; };
+
     QString link;
     bool any = false;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         if (!fragment.isValid() || fragment.length() <= 0)
             continue;
+        const int position = fragment.position();
+        if (keptAt(position)) {
+            flushRun();
+            writeKeptBefore(position);
+        }
         const CharEntry &entry = charEntryFor(fragment);
         if (entry.href != link) {
+            flushRun();
             if (!link.isEmpty())
                 out_.put("}}");
             link = entry.href;
@@ -458,13 +492,24 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
         }
         any = true;
         if (entry.image) {
+            flushRun();
             const QTextImageFormat image = fragment.charFormat().toImageFormat();
             for (int i = 0; i < fragment.length(); ++i)
                 writeImage(image);
+            continue;
+        }
+        const int index = std::max(0, fragment.charFormatIndex());
+        const CharEntry &last = charEntries_[size_t(run.index)];
+        if (run.length > 0 && run.start + run.length == position && last.family == entry.family &&
+            last.props == entry.props) {
+            run.length += fragment.length();
         } else {
-            writeRun(entry, QStringView(text_).mid(fragment.position(), fragment.length()));
+            flushRun();
+            run = {index, position, fragment.length()};
         }
     }
+    flushRun();
+    writeKeptBefore(block.position() + block.length() - 1);
     if (!link.isEmpty())
         out_.put("}}");
 
@@ -479,12 +524,36 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
     writeTerminator(term);
 }
 
+// Kept content goes in front of the character it stands before, inside the
+// link the characters around it share.
+void DocumentWriter::writeKeptBefore(int position)
+{
+    for (; nextKept_ < kept_.size() && kept_[nextKept_].position <= position; ++nextKept_)
+        writeKeptItem(*kept_[nextKept_].item);
+}
+
+void DocumentWriter::writeKeptItem(const KeptItem &item)
+{
+    switch (item.kind) {
+    case KeptItem::Kind::HiddenText:
+        // Each run as a run of its own; its format says \v.
+        for (const KeptItem::Run &run : item.runs) {
+            CharEntry entry;
+            entry.valid = true;
+            entry.props = buildCharProps(run.format, &entry.family);
+            writeRun(entry, run.text);
+        }
+        break;
+    }
+}
+
 void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
 {
     int charset = families_[size_t(entry.family)].fixedCharset;
     if (charset < 0)
         charset = charsetForText(text);
     FallbackTable &table = fallback_.forCharset(charset);
+    const bool asciiAsIs = !families_[size_t(entry.family)].glyphBytes;
 
     out_.breakIfLong(kLineLimit);
     out_.put('{');
@@ -505,7 +574,7 @@ void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
         out_.ensure(40);
         if (out_.lineLength() >= kLineLimit)
             out_.newline();
-        if (c >= 0x20 && c < 0x7f) {
+        if (c >= 0x20 && c < 0x7f && asciiAsIs) {
             if (c == '\\' || c == '{' || c == '}')
                 out_.putUnchecked('\\');
             out_.putUnchecked(char(c));
@@ -794,6 +863,7 @@ QByteArray DocumentWriter::header()
 QByteArray DocumentWriter::write()
 {
     out_.skip(kHeaderRoom);
+    kept_ = placeKeptContent(doc_);
     std::vector<Item> items;
     collectItems(doc_->rootFrame()->begin(), &items);
     int width = kDefaultTextWidthTwips;
@@ -802,6 +872,7 @@ QByteArray DocumentWriter::write()
     // Every paragraph ends with \par, the last one too: readers take the
     // final \par as the mark of the last paragraph, not as a new empty one.
     writeItems(items, 0, Terminator::Par, width);
+    writeKeptBefore(INT_MAX);  // nothing should be left; if it is, it is not lost
     out_.put('}');
     out_.newline();
 
