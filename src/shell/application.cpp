@@ -12,8 +12,16 @@
 namespace pennaro {
 
 int runEditor(int &argc, char **argv, const std::function<void(Form1 &)> &afterShow) {
-    QtCommandLine commandLine(argc, argv);  // before QApplication takes its own options out
-    QApplication app(argc, argv);
+    // The command line is the program's, whole: handed to Qt, options such
+    // as -reverse or -qwindowtitle would act on the window, and a file could
+    // not be named like one of them. Qt is given the program's name alone;
+    // the platform plugin takes what it needs from the environment (DISPLAY,
+    // QT_QPA_PLATFORM, ...).
+    QtCommandLine commandLine(argc, argv);
+    static char fallbackName[] = "pennaro";
+    int qtArgc = 1;
+    char *qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
+    QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName(texts::AppTitle);
     QApplication::setOrganizationName(texts::AppTitle);
     QApplication::setWindowIcon(applicationIcon());

@@ -31,6 +31,11 @@ namespace pennaro {
 
 namespace {
 
+// A window without a single pixel inside its frame is never mapped: the
+// program would run with nothing on the screen. However small the stored
+// size, the window keeps one pixel inside its frame.
+constexpr int kMinimumInnerPixels = 1;
+
 // Twips to whole pixels for the window's own geometry. A value that no
 // window can take is refused, like any other invalid property value.
 int windowPixels(double twips, double twipsPerPixel, bool size) {
@@ -130,14 +135,14 @@ void Form1::setWidth(double twips) {
     const int outer = windowPixels(twips, twipsPerPixelX(), true);
     if (!isVisible())
         pendingOuterWidth_ = outer;
-    resize(std::max(0, outer - (frameGeometry().width() - width())), height());
+    resize(std::max(kMinimumInnerPixels, outer - (frameGeometry().width() - width())), height());
 }
 
 void Form1::setHeight(double twips) {
     const int outer = windowPixels(twips, twipsPerPixelY(), true);
     if (!isVisible())
         pendingOuterHeight_ = outer;
-    resize(width(), std::max(0, outer - (frameGeometry().height() - height())));
+    resize(width(), std::max(kMinimumInnerPixels, outer - (frameGeometry().height() - height())));
 }
 
 void Form1::syncClientArea() const {
@@ -227,9 +232,9 @@ void Form1::fitOuterSize(int attempt) {
     }
     int w = width(), h = height();
     if (pendingOuterWidth_)
-        w = std::max(0, pendingOuterWidth_ - margins.left() - margins.right());
+        w = std::max(kMinimumInnerPixels, pendingOuterWidth_ - margins.left() - margins.right());
     if (pendingOuterHeight_)
-        h = std::max(0, pendingOuterHeight_ - margins.top() - margins.bottom());
+        h = std::max(kMinimumInnerPixels, pendingOuterHeight_ - margins.top() - margins.bottom());
     pendingOuterWidth_ = pendingOuterHeight_ = 0;
     if (WindowState() == vbNormal && (w != width() || h != height()))
         resize(w, h);

@@ -22,6 +22,10 @@ namespace {
 
 constexpr int kMaxRetries = 10000;
 
+// The window's outer size as designed, and the default of the stored one.
+constexpr float kDesignWidth = 11865;
+constexpr float kDesignHeight = 8760;
+
 // Runs each statement under the retry rule; once it has given up, nothing
 // more runs.
 class Retrier {
@@ -95,14 +99,20 @@ void Form1::Form_Load() {
     Retrier step(RichTextBox1);
     SettingsStore &settings = *services_.settings;
 
+    // The window starts at its design size, which the stored placement then
+    // replaces key by key: a key that cannot be applied leaves the size it
+    // had before, not whatever Qt would pick for a window never sized.
+    setWidth(kDesignWidth);
+    setHeight(kDesignHeight);
+
     // Placement, one key after the other, each in place before the next is read.
     if (!step.run([&] { setLeft(placementValue(settings, QStringLiteral("MainLeft"), 0)); }))
         return;
     if (!step.run([&] { setTop(placementValue(settings, QStringLiteral("MainTop"), 0)); }))
         return;
-    if (!step.run([&] { setWidth(placementValue(settings, QStringLiteral("MainWidth"), 11865)); }))
+    if (!step.run([&] { setWidth(placementValue(settings, QStringLiteral("MainWidth"), kDesignWidth)); }))
         return;
-    if (!step.run([&] { setHeight(placementValue(settings, QStringLiteral("MainHeight"), 8760)); }))
+    if (!step.run([&] { setHeight(placementValue(settings, QStringLiteral("MainHeight"), kDesignHeight)); }))
         return;
 
     RestartSearch = true;
