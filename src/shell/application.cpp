@@ -1,5 +1,6 @@
 #include "shell/application.h"
 
+#include "document/recovery.h"
 #include "platform/qtplatform.h"
 #include "resources/texts.h"
 #include "shell/form1.h"
@@ -30,16 +31,24 @@ int runEditor(int &argc, char **argv, const std::function<void(Form1 &)> &afterS
     Form1 window(platform.services());
     // Start-up runs before the window is first shown.
     guarded([&] { window.Form_Load(); });
-    // Logging off or shutting down closes the window as the user would, with
+    // Logging off or shutting down first puts the document's recovery copy
+    // on disk, so that the edits survive whatever the session does next.
+    // Then, given leave to ask, it closes the window as the user would, with
     // the offer to save; when the user cancels, or the save did not write,
-    // the session is asked to wait. Without leave to ask, nothing is done.
+    // the session is asked to wait.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager &manager) {
+        guarded([&window] { window.Recovery().writeCopyNow(); });
         if (window.isVisible() && manager.allowsInteraction()) {
             if (!window.close())
                 manager.cancel();
             manager.release();
         }
     });
+    // The session is never to start the editor again by itself: it would
+    // pass Qt's -session option, which is no document, and the next start
+    // offers the recovery copy anyway.
+    QObject::connect(&app, &QGuiApplication::saveStateRequest, &window,
+                     [](QSessionManager &manager) { manager.setRestartHint(QSessionManager::RestartNever); });
     window.show();
     if (afterShow)
         afterShow(window);

@@ -2,6 +2,7 @@
 // events that reach handlers.
 #include "shell/form1.h"
 
+#include "document/recovery.h"
 #include "platform/errors.h"
 #include "platform/richtextbox.h"
 #include "resources/texts.h"
@@ -91,6 +92,7 @@ Form1::Form1(const Services &services, QWidget *parent)
     // the layout; start-up lays the window out before it is first shown.
     menuBar()->setVisible(true);
 
+    recovery_ = std::make_unique<DocumentRecovery>(*this, services_.recovery);
     connectHandlers();
 }
 

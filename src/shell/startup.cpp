@@ -7,6 +7,7 @@
 // included). The window is shown all the same.
 #include "shell/form1.h"
 
+#include "document/recovery.h"
 #include "platform/errors.h"
 #include "platform/richtextbox.h"
 #include "resources/texts.h"
@@ -129,7 +130,17 @@ void Form1::Form_Load() {
     QString arguments;
     if (!step.run([&] { arguments = services_.commandLine->Command(); }))
         return;
-    if (!arguments.isEmpty()) {
+    // A document that a crash, a kill or a lost session left unsaved is
+    // offered before the command-line file is opened. Restored, it takes the
+    // window, and the command-line file stays as it is on disk (the offer
+    // says so). Without a copy on disk nothing is shown and nothing created.
+    bool restored = false;
+    try {
+        restored = recovery_->offerRestore(arguments);
+    } catch (const PlatformError &) {
+        // The copies stay on disk for the next start; this one goes on.
+    }
+    if (!restored && !arguments.isEmpty()) {
         QString fileName;
         if (!step.run([&] { fileName = fileNameFromArguments(arguments); }))
             return;
@@ -142,7 +153,7 @@ void Form1::Form_Load() {
             return;
         // Loading raised the change notification; a freshly loaded document
         // is not modified.
-        Modified = false;
+        ClearModified();
     }
 
     step.run([&] { Form_Resize(); });
