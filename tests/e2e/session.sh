@@ -13,7 +13,10 @@ fail() {
 
 in_x_session() {
   if [ -z "${PENNARO_X_SESSION:-}" ]; then
-    PENNARO_X_SESSION=1 exec timeout 280 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" bash "$0" "$@"
+    # xvfb-run -a takes the first free display from the one given; scripts
+    # started at the same moment would race for the same one.
+    PENNARO_X_SESSION=1 exec timeout 280 xvfb-run -a -n $((100 + RANDOM % 800)) \
+      -s "-screen 0 1280x1024x24 -dpi 96" bash "$0" "$@"
   fi
   for tool in xdotool wmctrl openbox xwininfo xprop; do
     command -v "$tool" >/dev/null || fail "missing tool: $tool"
