@@ -41,7 +41,11 @@ DocumentRecovery::DocumentRecovery(Form1 &form, RecoveryLocation *location) : fo
         }
     };
     connect(&quiet_, &QTimer::timeout, this, write);
-    connect(&longest_, &QTimer::timeout, this, write);
+    // Overdue: the next short pause will do.
+    connect(&longest_, &QTimer::timeout, this, [this] {
+        quiet_.setInterval(kPauseMilliseconds);
+        quiet_.start();
+    });
 }
 
 DocumentRecovery::~DocumentRecovery() {
@@ -52,6 +56,7 @@ DocumentRecovery::~DocumentRecovery() {
 
 void DocumentRecovery::stopTimers() {
     quiet_.stop();
+    quiet_.setInterval(kQuietMilliseconds);
     longest_.stop();
 }
 

@@ -5,6 +5,7 @@
 #include "resources/texts.h"
 #include "shell/form1.h"
 #include "shell/guard.h"
+#include "shell/termination.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -49,6 +50,13 @@ int runEditor(int &argc, char **argv, const std::function<void(Form1 &)> &afterS
     // offers the recovery copy anyway.
     QObject::connect(&app, &QGuiApplication::saveStateRequest, &window,
                      [](QSessionManager &manager) { manager.setRestartHint(QSessionManager::RestartNever); });
+    // Told to end (a kill, a closed terminal, a session that ends without
+    // asking), the program puts the recovery copy on disk and ends without
+    // giving it up: the next start offers it.
+    handleTerminationSignals(&window, [&window](int signal) {
+        guarded([&window] { window.Recovery().writeCopyNow(); });
+        QCoreApplication::exit(128 + signal);
+    });
     window.show();
     if (afterShow)
         afterShow(window);

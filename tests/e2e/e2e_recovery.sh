@@ -3,8 +3,8 @@
 #  1. Type into a document, kill -9 the editor, start it again, restore:
 #     every character is back, and saving writes the original file and
 #     leaves no copy behind.
-#  2. Decline the offer and confirm: the copy is gone and the command-line
-#     file opens.
+#  2. SIGTERM right after typing: the copy holds it all. Decline the offer
+#     and confirm: the copy is gone and the command-line file opens.
 #  3. Save while running: no copy is left; close with No: none either.
 #  4. Two editors at once keep a copy each, neither offers the other's, and
 #     after both are killed each copy is restored into its own window.
@@ -88,11 +88,15 @@ ends_cleanly $app
 wait_copies 0
 [ -z "$(ls -A "$recovery")" ] || fail "left in the recovery folder: $(ls -A "$recovery")"
 
-# ---- 2. decline, confirm: the copy is gone, the command-line file opens ---
+# ---- 2. SIGTERM right after typing writes the copy; decline, confirm: ----
+# ---- the copy is gone, the command-line file opens --------------------------
 start app "$work/doc.rtf"
 type_into $app 'Lost '
-wait_copies 1
-kill -9 $app; wait $app 2>/dev/null
+kill -TERM $app  # long before the copy would be due
+wait_exit $app
+status=$?
+[ $status -eq 143 ] || fail "ended with status $status on SIGTERM"
+[ "$(text_of "$recovery"/*.rtf)" = "Lost Hello, world! 你好" ] || fail "copy on SIGTERM: '$(text_of "$recovery"/*.rtf)'"
 start app "$work/doc.rtf"
 answer $app n  # do not restore
 answer $app y  # yes, delete it
