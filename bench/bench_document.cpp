@@ -2,6 +2,7 @@
 // dialog's OK to the document painted in the window, and the menu's Save.
 // Run with QT_QPA_PLATFORM=offscreen.
 #include "benchdoc.h"
+#include "window_bench_main.h"
 #include "platform/richtextbox.h"
 #include "shell/form1.h"
 #include "support/scripted_platform.h"
@@ -68,11 +69,4 @@ void BM_SaveFromMenu(benchmark::State &state) {
 BENCHMARK(BM_OpenFromDialog)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SaveFromMenu)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return bench::runWindowBenchmarks(argc, argv); }

@@ -6,6 +6,7 @@
 // part of a copy is paid once, a few seconds after the user stops typing.
 // Run with QT_QPA_PLATFORM=offscreen.
 #include "benchdoc.h"
+#include "window_bench_main.h"
 #include "document/recovery.h"
 #include "shell/form1.h"
 #include "support/form_fixture.h"
@@ -85,11 +86,4 @@ BENCHMARK(BM_CopyOnWriterThread)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::k
 BENCHMARK(BM_Keystroke)->Arg(10 << 20)->Unit(benchmark::kMicrosecond)->Iterations(50);
 BENCHMARK(BM_KeystrokeWhileCopyIsWritten)->Arg(10 << 20)->Unit(benchmark::kMicrosecond)->Iterations(10);
 
-int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return bench::runWindowBenchmarks(argc, argv); }
