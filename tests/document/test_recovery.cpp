@@ -182,7 +182,11 @@ private slots:
 
         action(*f);
         QCOMPARE(f->platform.process.ended, ends);
-        f->form.reset();  // ending the program finishes the writer's work
+        if (!ends) {
+            f->form->Recovery().waitForWriter();
+            QCOMPARE(copiesIn(folder), QStringList());  // gone while the program runs on
+        }
+        f->form.reset();  // the program ends: the writer finishes, the lock goes
         QCOMPARE(filesIn(folder), QStringList());
     }
 
@@ -234,19 +238,6 @@ private slots:
         QCOMPARE(filesIn(folder), QStringList());
     }
 
-    // An untitled document comes back untitled: Save asks for a name.
-    void restoreUntitled() {
-        auto lost = crashedAfterTyping(folder, QStringLiteral("草稿 draft"));
-        auto next = program(folder);
-        next->platform.dialogs.answerMessage(vbYes);
-        start(*next);
-        expectOffer(next->platform.dialogs.takeShown().value(0), texts::RecoveryUntitled, 1, 1, QString());
-        QCOMPARE(next->document(), (DocumentView{QStringLiteral("草稿 draft"), texts::PanelStatus, true}));
-        next->platform.dialogs.answerSave(next->path(QStringLiteral("draft.rtf")));
-        next->run([&] { next->form->mnuSave_Click(); });
-        QCOMPARE(FormFixture::readRtfText(next->path(QStringLiteral("draft.rtf"))), QStringLiteral("草稿 draft"));
-    }
-
     // Declining asks again before anything is deleted; No keeps the copy for
     // the next start. Either way the command-line file is then opened.
     void declineAsksTwice_data() {
@@ -274,17 +265,22 @@ private slots:
     }
 
     // Restoring takes the window: the command-line file is not opened, and
-    // stays as it was.
+    // stays as it was. An untitled document comes back untitled: Save asks
+    // for a name.
     void restoreInsteadOfTheCommandLineFile() {
-        auto lost = crashedAfterTyping(folder, QStringLiteral("lost"));
+        auto lost = crashedAfterTyping(folder, QStringLiteral("草稿 draft"));
         const QString file = lost->writeRtf(QStringLiteral("cmd.rtf"), QStringLiteral("命令行"));
-        auto next = program(folder, QLatin1Char('"') + file + QLatin1Char('"'));
+        const QString quoted = QLatin1Char('"') + file + QLatin1Char('"');
+        auto next = program(folder, quoted);
         next->platform.dialogs.answerMessage(vbYes);
         start(*next);
-        expectOffer(next->platform.dialogs.takeShown().value(0), texts::RecoveryUntitled, 1, 1,
-                    QLatin1Char('"') + file + QLatin1Char('"'));
-        QCOMPARE(next->document(), (DocumentView{QStringLiteral("lost"), texts::PanelStatus, true}));
+        expectOffer(next->platform.dialogs.takeShown().value(0), texts::RecoveryUntitled, 1, 1, quoted);
+        QCOMPARE(next->document(), (DocumentView{QStringLiteral("草稿 draft"), texts::PanelStatus, true}));
         QCOMPARE(FormFixture::readRtfText(file), QStringLiteral("命令行"));
+
+        next->platform.dialogs.answerSave(next->path(QStringLiteral("draft.rtf")));
+        next->run([&] { next->form->mnuSave_Click(); });
+        QCOMPARE(FormFixture::readRtfText(next->path(QStringLiteral("draft.rtf"))), QStringLiteral("草稿 draft"));
     }
 
     // Several copies: newest first, each numbered; the first restored ends

@@ -15,7 +15,7 @@ in_x_session() {
   if [ -z "${PENNARO_X_SESSION:-}" ]; then
     # xvfb-run -a takes the first free display from the one given; scripts
     # started at the same moment would race for the same one.
-    PENNARO_X_SESSION=1 exec timeout 280 xvfb-run -a -n $((100 + RANDOM % 800)) \
+    PENNARO_X_SESSION=1 exec timeout 280 xvfb-run -a -n $((200 + RANDOM % 700)) \
       -s "-screen 0 1280x1024x24 -dpi 96" bash "$0" "$@"
   fi
   for tool in xdotool wmctrl openbox xwininfo xprop; do
