@@ -252,7 +252,7 @@ QtCommandLine::QtCommandLine(int argc, char **argv) {
 QString QtCommandLine::Command() { return words_.join(QLatin1Char(' ')); }
 
 QString QtRecoveryLocation::Folder() {
-    // The base directory specification ignores a relative path here.
+    // XDG base directories must be absolute; a relative one is ignored.
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     if (state.isEmpty() || QDir::isRelativePath(state))
         state = QDir::homePath() + QStringLiteral("/.local/state");
