@@ -93,6 +93,14 @@ QtCommandLine::QtCommandLine(int argc, char **argv) {
 
 QString QtCommandLine::Command() { return words_.join(QLatin1Char(' ')); }
 
+QString QtRecoveryLocation::Folder() {
+    // XDG base directories must be absolute; a relative one is ignored.
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || QDir::isRelativePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/Pennaro/recovery");
+}
+
 void QtProcessControl::End() {
     QCoreApplication::exit(0);
     throw EndProgram();

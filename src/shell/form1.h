@@ -16,6 +16,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -28,6 +29,7 @@ namespace pennaro {
 class RichTextBox;
 class StatusBar;
 class ClientArea;
+class DocumentRecovery;
 
 // The application icon, 32 x 32 and 16 x 16.
 QIcon applicationIcon();
@@ -152,6 +154,11 @@ public:
     // user answered No, or the document was written and is now clean);
     // false on Cancel and when a save did not write the document.
     bool OfferToSaveChanges();
+    // Sets the modified flag to false: the document was saved, loaded or
+    // cleared, and its recovery copy is no longer needed.
+    void ClearModified();
+    // The recovery copy kept while the document is modified (document/recovery.h).
+    DocumentRecovery &Recovery() { return *recovery_; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -179,6 +186,7 @@ private:
     // again once the window manager's frame is known.
     int pendingOuterWidth_ = 0;
     int pendingOuterHeight_ = 0;
+    std::unique_ptr<DocumentRecovery> recovery_;
 };
 
 }  // namespace pennaro

@@ -17,6 +17,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -173,6 +174,15 @@ public:
     bool ended = false;
 };
 
+// A recovery folder of the test's own, not created until a copy is written.
+// Two platforms given the same folder stand for two programs of one user.
+class ScriptedRecoveryLocation : public RecoveryLocation {
+public:
+    QString Folder() override { return folder; }
+    QTemporaryDir base;
+    QString folder = base.filePath(QStringLiteral("Pennaro/recovery"));
+};
+
 // All of the above, wired into a Services value.
 struct ScriptedPlatform {
     ScriptedDialogHost dialogs;
@@ -183,6 +193,7 @@ struct ScriptedPlatform {
     ScriptedFonts fonts;
     ScriptedCommandLine commandLine;
     ScriptedProcess process;
+    ScriptedRecoveryLocation recovery;
     Services services();
 };
 
