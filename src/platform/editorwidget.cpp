@@ -4,6 +4,7 @@
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -83,6 +84,46 @@ void EditorWidget::mouseReleaseEvent(QMouseEvent *e) {
 void EditorWidget::contextMenuEvent(QContextMenuEvent *e) {
     // The window shows its Edit menu on the right button's release.
     e->accept();
+}
+
+QMimeData *EditorWidget::createMimeDataFromSelection() const {
+    auto *data = new QMimeData;
+    data->setText(withPlainTextBreaks(textCursor().selectedText()));
+    return data;
+}
+
+bool EditorWidget::canInsertFromMimeData(const QMimeData *source) const { return source->hasText(); }
+
+void EditorWidget::insertFromMimeData(const QMimeData *source) {
+    if (source->hasText())
+        insertPlainText(source->text());
+}
+
+bool EditorWidget::undoLastEdit() {
+    QTextDocument *doc = document();
+    if (!doc->isUndoAvailable())
+        return false;
+    // Qt lays out a changed range in one go before undo returns: 1.4 s for
+    // the 10 MB that Select All, Del and Undo put back. The document reports
+    // the change before its layout hears of it; a large one is kept from the
+    // layout by a null page size, and restoring the size afterwards starts a
+    // fresh layout that runs from the top a part at a time.
+    constexpr int kLargeChange = 64 * 1024;
+    const QSizeF pageSize = doc->pageSize();
+    bool deferred = false;
+    const auto watch = connect(doc, &QTextDocument::contentsChange, this, [&](int, int removed, int added) {
+        if (!deferred && qMax(removed, added) > kLargeChange) {
+            deferred = true;
+            doc->setPageSize(QSizeF(0, 0));
+        }
+    });
+    undo();
+    disconnect(watch);
+    if (deferred) {
+        doc->setPageSize(pageSize);
+        ensureCursorVisible();
+    }
+    return true;
 }
 
 }  // namespace pennaro

@@ -1,14 +1,23 @@
 // The QTextEdit behind RichTextBox. It differs from a plain QTextEdit in
-// three ways: the clipboard, undo, redo and select-all keys are left to the
-// main window's menu shortcuts (QTextEdit would otherwise claim them through
-// ShortcutOverride and run its own rich copy and redo), it shows no context
-// menu of its own (the window pops up its Edit menu instead), and it reports
-// every mouse release so that RichTextBox can raise MouseUp.
+// these ways:
+// - the clipboard, undo, redo and select-all keys are left to the main
+//   window's menu shortcuts (QTextEdit would otherwise claim them through
+//   ShortcutOverride and run its own rich copy and redo). Ctrl+C, Ctrl+X,
+//   Ctrl+V and Ctrl+Z reach the window's Edit commands; the other bindings
+//   of the same actions (Ctrl+Insert, Shift+Insert, Shift+Delete, Ctrl+Y,
+//   Ctrl+A) have no command and do nothing;
+// - whatever else moves text in or out of it (the X11 selection, middle-click
+//   pasting, dragging and dropping) carries plain text only, as the
+//   clipboard commands do;
+// - it shows no context menu of its own (the window pops up its Edit menu
+//   instead), and it reports every mouse release so that RichTextBox can
+//   raise MouseUp.
 #pragma once
 
 #include <QTextEdit>
 
 class QKeyEvent;
+class QMimeData;
 
 namespace pennaro {
 
@@ -25,6 +34,11 @@ public:
     // selectionChanged separately for one user action; this folds them.
     void reportSelection(bool force = false);
 
+    // QTextEdit::undo, but an undo that puts back a large part of the
+    // document is laid out from the top a part at a time, as a loaded
+    // document is. False when there was nothing to undo.
+    bool undoLastEdit();
+
 signals:
     void selectionMoved();
     // button 1 left, 2 right, 4 middle; shift 1 Shift, 2 Ctrl, 4 Alt;
@@ -36,6 +50,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
     int lastAnchor_ = -1;

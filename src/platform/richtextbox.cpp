@@ -221,12 +221,7 @@ void RichTextBox::setSelLength(int length) {
     edit_->ensureCursorVisible();
 }
 
-QString RichTextBox::SelText() const {
-    QString text = edit_->textCursor().selectedText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return text;
-}
+QString RichTextBox::SelText() const { return withPlainTextBreaks(edit_->textCursor().selectedText()); }
 
 void RichTextBox::setSelText(const QString &text) {
     QTextCursor cursor = edit_->textCursor();
@@ -463,6 +458,6 @@ double RichTextBox::Top() const { return top_; }
 double RichTextBox::Width() const { return width_; }
 double RichTextBox::Height() const { return height_; }
 
-void RichTextBox::Undo() { edit_->undo(); }
+void RichTextBox::Undo() { edit_->undoLastEdit(); }
 
 }  // namespace pennaro

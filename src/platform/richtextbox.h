@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QPrinter;
@@ -86,6 +87,12 @@ public:
     // history; nothing when there is nothing to undo.
     void Undo();
 
+    // ---- editing support (richtextbox_editing.cpp) ----------------------
+    // Runs changes as one step of the undo history: a single Undo takes back
+    // everything they changed. The document reports the change (Change, the
+    // layout) once, when they are done.
+    void asOneUndoStep(const std::function<void()> &changes);
+
 signals:
     void Change();
     void SelChange();
@@ -95,6 +102,12 @@ private:
     EditorWidget *edit_;
     double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
+
+// The document's paragraph, line and frame breaks as "\n", the way Text
+// spells them, so that a piece of the document's raw text reads as the same
+// piece of Text. (QTextCursor hands out U+2029 and, around tables, the
+// non-characters U+FDD0 and U+FDD1.)
+QString withPlainTextBreaks(QString text);
 
 // Twips per device-independent pixel of the screen (15 at 96 DPI).
 double twipsPerPixelX();
