@@ -14,6 +14,7 @@ test_packages=(
   xvfb xauth xdotool openbox wmctrl x11-utils
   libbenchmark-dev clang libclang-rt-14-dev
   abiword libreoffice-writer-nogui
+  xclip
 )
 
 mode=${1:-run}

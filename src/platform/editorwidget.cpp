@@ -103,27 +103,74 @@ bool EditorWidget::undoLastEdit() {
     QTextDocument *doc = document();
     if (!doc->isUndoAvailable())
         return false;
-    // Qt lays out a changed range in one go before undo returns: 1.4 s for
-    // the 10 MB that Select All, Del and Undo put back. The document reports
-    // the change before its layout hears of it; a large one is kept from the
-    // layout by a null page size, and restoring the size afterwards starts a
-    // fresh layout that runs from the top a part at a time.
+    // Putting back the 10 MB that Select All and Del took away, Qt would lay
+    // all of it out before undo returns (1.4 s). The document reports the
+    // change before its layout hears of it, in time to hide a large one from
+    // the layout behind a null page size (Qt's layout ignores a document
+    // without one); setting the size again afterwards counts as a fresh
+    // document, laid out from the top a part at a time as a loaded one is.
     constexpr int kLargeChange = 64 * 1024;
     const QSizeF pageSize = doc->pageSize();
-    bool deferred = false;
+    bool hidden = false;
     const auto watch = connect(doc, &QTextDocument::contentsChange, this, [&](int, int removed, int added) {
-        if (!deferred && qMax(removed, added) > kLargeChange) {
-            deferred = true;
+        if (!hidden && qMax(removed, added) > kLargeChange) {
+            hidden = true;
             doc->setPageSize(QSizeF(0, 0));
         }
     });
     undo();
     disconnect(watch);
-    if (deferred) {
+    if (hidden) {
         doc->setPageSize(pageSize);
-        ensureCursorVisible();
+        QTextEdit::ensureCursorVisible();
     }
     return true;
+}
+
+void EditorWidget::beginBatch() {
+    if (batches_++ > 0)
+        return;
+    batchCursor_ = QTextEdit::textCursor();
+    batchMovedSelection_ = false;
+}
+
+void EditorWidget::endBatch() {
+    if (--batches_ > 0)
+        return;
+    // QTextEdit's own signals must not report the selection a second time.
+    const bool moved = batchMovedSelection_ || batchCursor_.anchor() != lastAnchor_ ||
+                       batchCursor_.position() != lastPosition_;
+    lastAnchor_ = batchCursor_.anchor();
+    lastPosition_ = batchCursor_.position();
+    QTextEdit::setTextCursor(batchCursor_);
+    batchCursor_ = QTextCursor();
+    QTextEdit::ensureCursorVisible();
+    if (moved)
+        emit selectionMoved();
+}
+
+QTextCursor EditorWidget::textCursor() const { return batches_ > 0 ? batchCursor_ : QTextEdit::textCursor(); }
+
+void EditorWidget::setTextCursor(const QTextCursor &cursor) {
+    if (batches_ == 0) {
+        QTextEdit::setTextCursor(cursor);
+        return;
+    }
+    if (cursor.anchor() != batchCursor_.anchor() || cursor.position() != batchCursor_.position())
+        batchMovedSelection_ = true;
+    batchCursor_ = cursor;
+}
+
+void EditorWidget::mergeCurrentCharFormat(const QTextCharFormat &modifier) {
+    if (batches_ == 0)
+        QTextEdit::mergeCurrentCharFormat(modifier);
+    else
+        batchCursor_.mergeCharFormat(modifier);
+}
+
+void EditorWidget::ensureCursorVisible() {
+    if (batches_ == 0)
+        QTextEdit::ensureCursorVisible();
 }
 
 }  // namespace pennaro

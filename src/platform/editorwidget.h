@@ -14,6 +14,7 @@
 //   raise MouseUp.
 #pragma once
 
+#include <QTextCursor>
 #include <QTextEdit>
 
 class QKeyEvent;
@@ -39,6 +40,24 @@ public:
     // document is. False when there was nothing to undo.
     bool undoLastEdit();
 
+    // Between beginBatch and endBatch the selection lives in a cursor of the
+    // widget's own and reaches QTextEdit once, at the end. Each change of
+    // QTextEdit's cursor costs a cursor rectangle, a scroll, a repaint
+    // request and an input-method update, 8 µs all told, and Find All on
+    // 10,000 matches makes 20,000 of them. selectionMoved, too, is raised
+    // once at the end, for the selection the batch leaves (nobody sees the
+    // window in between). Batches nest; nothing in one may wait for the user.
+    void beginBatch();
+    void endBatch();
+
+    // QTextEdit's own, working on the batch's cursor while a batch runs.
+    // RichTextBox reaches the cursor through these, so it must call them on
+    // an EditorWidget, never through a QTextEdit pointer.
+    QTextCursor textCursor() const;
+    void setTextCursor(const QTextCursor &cursor);
+    void mergeCurrentCharFormat(const QTextCharFormat &modifier);
+    void ensureCursorVisible();
+
 signals:
     void selectionMoved();
     // button 1 left, 2 right, 4 middle; shift 1 Shift, 2 Ctrl, 4 Alt;
@@ -57,6 +76,9 @@ protected:
 private:
     int lastAnchor_ = -1;
     int lastPosition_ = -1;
+    int batches_ = 0;
+    QTextCursor batchCursor_;
+    bool batchMovedSelection_ = false;
 };
 
 }  // namespace pennaro

@@ -89,8 +89,10 @@ public:
 
     // ---- editing support (richtextbox_editing.cpp) ----------------------
     // Runs changes as one step of the undo history: a single Undo takes back
-    // everything they changed. The document reports the change (Change, the
-    // layout) once, when they are done.
+    // everything they changed. The document reports the change (Change) once,
+    // when they are done, and so does the selection (SelChange): the window
+    // catches up with the selection the changes leave, not with each one on
+    // the way. The changes must not wait for the user.
     void asOneUndoStep(const std::function<void()> &changes);
 
 signals:

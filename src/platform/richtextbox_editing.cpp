@@ -9,14 +9,19 @@
 namespace pennaro {
 
 void RichTextBox::asOneUndoStep(const std::function<void()> &changes) {
+    edit_->beginBatch();
     QTextCursor group(edit_->document());
     group.beginEditBlock();
     // Closed on every way out: a failure inside must not leave the document
-    // holding back its change reports for good.
+    // holding back its change reports, or the widget its cursor, for good.
     struct Close {
+        EditorWidget *edit;
         QTextCursor &cursor;
-        ~Close() { cursor.endEditBlock(); }
-    } close{group};
+        ~Close() {
+            cursor.endEditBlock();
+            edit->endBatch();
+        }
+    } close{edit_, group};
     changes();
 }
 
