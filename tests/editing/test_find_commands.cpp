@@ -8,6 +8,7 @@
 #include "support/rtf_samples.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QTest>
 #include <QTextCursor>
@@ -92,6 +93,7 @@ private slots:
     void findAllWithoutMatchColoursTheSelection();
     void findAllCancelledAfterAKeptMatchAsksOnce();
     void findAllIsOneUndoStep();
+    void findAllFromTheFontNameBoxLeavesTheLastMatchSelected();
     void findAllColourIsSavedAsBlue();
     void keysRunFindAndFindNext();
 };
@@ -384,6 +386,30 @@ void FindCommands::findAllIsOneUndoStep() {
     QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("typed ") + text);
     f.run([&] { f.form->mnuUndo_Click(); });
     QCOMPARE(f.form->RichTextBox1->Text(), text);
+}
+
+// Ctrl+Home goes to the box, so the editing area keeps the last match
+// selected, in QTextEdit's own cursor too; the window hears of the selection
+// once for the whole colouring, not once per match.
+void FindCommands::findAllFromTheFontNameBoxLeavesTheLastMatchSelected() {
+    FormFixture f;
+    QString text;
+    for (int i = 0; i < 500; ++i)
+        text += QStringLiteral("字 ");
+    startWith(f, text);
+    f.platform.input.setFocus(f.form->Combo1);
+    QTextEdit *edit = f.form->RichTextBox1->widget();
+    QList<int> seen;
+    connect(f.form->RichTextBox1, &RichTextBox::SelChange, this,
+            [&] { seen << edit->textCursor().selectionStart(); });
+    f.platform.dialogs.answerInput(QStringLiteral("字"));
+    f.run([&] { f.form->mnufindall_Click(); });
+    QCOMPARE(blueMask(f).count(QStringLiteral("字")), 500);
+    QCOMPARE(edit->textCursor().selectionStart(), 998);
+    QCOMPARE(edit->textCursor().selectionEnd(), 999);
+    QCOMPARE(selection(f), QStringLiteral("998+1"));
+    QVERIFY2(seen.size() <= 3, qPrintable(QString::number(seen.size())));
+    QCOMPARE(seen.last(), 998);
 }
 
 void FindCommands::findAllColourIsSavedAsBlue() {
