@@ -9,18 +9,13 @@
 // after opening (Qt lays a new document out in the background); Select All
 // is timed straight after opening as well, when the layout still has to
 // reach the end. Run with QT_QPA_PLATFORM=offscreen.
-#include "benchdoc.h"
-#include "platform/richtextbox.h"
 #include "platform/uppercase.h"
-#include "shell/form1.h"
-#include "support/scripted_platform.h"
+#include "window_session.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -36,35 +31,14 @@ namespace {
 const QString kMarker = QStringLiteral("重点");
 constexpr int kMarkers = 10000;
 
-struct Session {
-    testing::ScriptedPlatform platform;
-    QTemporaryDir dir;
-    Form1 form{platform.services()};
-    QString file;
-
-    explicit Session(qsizetype bytes) {
-        file = dir.filePath(QStringLiteral("business.rtf"));
-        QFile out(file);
-        out.open(QIODevice::WriteOnly);
-        out.write(bench::makeBusinessDocument(bytes).rtf);
-        out.close();
-        form.resize(800, 600);
-        form.show();
-        form.Form_Resize();
+struct Session : bench::WindowSession {
+    explicit Session(qsizetype bytes) : WindowSession(bytes) {
         platform.input.setFocus(box().widget());
         open();
-    }
-
-    RichTextBox &box() { return *form.RichTextBox1; }
-    QTextDocument *doc() { return box().document(); }
-
-    // Opens the file afresh, dropping whatever a benchmark changed.
-    void open() {
-        form.Modified = false;
-        platform.dialogs.answerOpen(file);
-        form.mnuOpenItem_Click();
         platform.dialogs.takeShown();
     }
+
+    QTextDocument *doc() { return box().document(); }
 
     void layOutFully() {
         QAbstractTextDocumentLayout *layout = doc()->documentLayout();

@@ -27,20 +27,11 @@ printf '%s' '{\rtf1\ansi\ansicpg936{\fonttbl{\f0\fcharset134 SimSun;}}\f0{\b \'"
 
 cat > "$work/drive.sh" <<'DRIVE'
 set -u
-unset QT_QPA_PLATFORM   # the real X server, not the test suite's offscreen one
+source "$SRC/tests/e2e/x_session.sh"
 fail() { echo "FAIL: $*"; cat "$WORK/app.log"; exit 1; }
-openbox >/dev/null 2>&1 &
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+start_window_manager
 "$BIN" "$DOC" >"$WORK/app.log" 2>&1 &
 app=$!
-wait_for() {  # wait_for NAME: the id of a window named NAME
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 # What another program gets when it pastes, waiting for the owner to answer.
 clipboard() {
   for _ in $(seq 50); do
@@ -81,8 +72,10 @@ if kill -0 $app 2>/dev/null; then kill $app; fail "editor still running"; fi
 wait $app
 DRIVE
 
-BIN="$bin" DOC="$work/doc.rtf" WORK="$work" \
-  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/drive.sh"
+# Display numbers from a random start: two test runs picking the same free
+# number at once would share a server, and a clipboard.
+BIN="$bin" DOC="$work/doc.rtf" WORK="$work" SRC=$(readlink -f "$2") \
+  timeout 120 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$work/drive.sh"
 
 text=$("$rtfconv" text "$work/doc.rtf")
 expected="复制 copy me 外部 paste粗体"

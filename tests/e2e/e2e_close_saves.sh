@@ -17,19 +17,10 @@ printf '%s\n' '{\rtf1\ansi\ansicpg936\deff0{\fonttbl{\f0\fcharset134 \'"'"'cb\'"
 
 cat > "$work/drive.sh" <<'DRIVE'
 set -u
-unset QT_QPA_PLATFORM   # the real X server, not the test suite's offscreen one
-openbox >/dev/null 2>&1 &
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+source "$SRC/tests/e2e/x_session.sh"
+start_window_manager
 "$BIN" "$DOC" >"$WORK/app.log" 2>&1 &
 app=$!
-wait_for() {  # wait_for NAME: the id of a window named NAME
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 win=$(wait_for 'RTF文件编辑器') || { echo "main window not found"; exit 1; }
 xdotool windowactivate --sync "$win"
 sleep 0.3
@@ -44,7 +35,7 @@ if kill -0 $app 2>/dev/null; then echo "editor still running"; kill $app; exit 1
 wait $app
 DRIVE
 
-BIN="$bin" DOC="$work/doc.rtf" WORK="$work" \
+BIN="$bin" DOC="$work/doc.rtf" WORK="$work" SRC=$(readlink -f "$2") \
   xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/drive.sh"
 
 text=$("$rtfconv" text "$work/doc.rtf")

@@ -24,19 +24,9 @@ using namespace pennaro::testing;
 
 namespace {
 
-void startWith(FormFixture &f, const QString &text) {
-    f.form->RichTextBox1->setText(text);
-    f.form->Modified = false;
-    f.platform.input.setFocus(f.form->RichTextBox1->widget());
-}
-
 void select(FormFixture &f, int start, int length) {
     f.form->RichTextBox1->setSelStart(start);
     f.form->RichTextBox1->setSelLength(length);
-}
-
-QString selection(const FormFixture &f) {
-    return QStringLiteral("%1+%2").arg(f.form->RichTextBox1->SelStart()).arg(f.form->RichTextBox1->SelLength());
 }
 
 // True when every character of [start, start + length) is bold.
@@ -50,6 +40,7 @@ bool allBold(const FormFixture &f, int start, int length) {
     return true;
 }
 
+// Bold as part of setting up a document: it still counts as clean.
 void makeBold(FormFixture &f, int start, int length) {
     QTextCursor cursor(f.form->RichTextBox1->document());
     cursor.setPosition(start);
@@ -57,6 +48,7 @@ void makeBold(FormFixture &f, int start, int length) {
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
     cursor.mergeCharFormat(bold);
+    f.form->Modified = false;
 }
 
 // The editing widget's transfer hooks, reachable for a check.
@@ -83,13 +75,12 @@ private slots:
 
 void ClipboardCommands::copyPutsThePlainSelectionOnTheClipboard() {
     FormFixture f;
-    startWith(f, QStringLiteral("你好 world\n第二行"));
+    f.startWith(QStringLiteral("你好 world\n第二行"));
     makeBold(f, 3, 5);
-    f.form->Modified = false;
     select(f, 3, 8);
     f.run([&] { f.form->mnuCopyItem_Click(); });
     QCOMPARE(f.platform.clipboard.text_, QStringLiteral("world\n第二"));
-    QCOMPARE(selection(f), QStringLiteral("3+8"));
+    QCOMPARE(f.selection(), QStringLiteral("3+8"));
     QVERIFY(!f.form->Modified);
 
     // Pasted back, the text comes without its bold.
@@ -98,7 +89,7 @@ void ClipboardCommands::copyPutsThePlainSelectionOnTheClipboard() {
     QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("你好 world\n第二行world\n第二"));
     QVERIFY(allBold(f, 3, 5));
     QVERIFY(!allBold(f, 12, 1) && !allBold(f, 16, 1));
-    QCOMPARE(selection(f), QStringLiteral("20+0"));
+    QCOMPARE(f.selection(), QStringLiteral("20+0"));
     QVERIFY(f.form->Modified);
 }
 
@@ -106,7 +97,7 @@ void ClipboardCommands::copyPutsThePlainSelectionOnTheClipboard() {
 // inserts nothing; Cut changes nothing in the document.
 void ClipboardCommands::copyAndCutWithNothingSelected() {
     FormFixture f;
-    startWith(f, QStringLiteral("text"));
+    f.startWith(QStringLiteral("text"));
     f.form->RichTextBox1->setSelStart(2);
     f.platform.clipboard.text_ = QStringLiteral("old");
     f.run([&] { f.form->mnuCopyItem_Click(); });
@@ -122,25 +113,24 @@ void ClipboardCommands::copyAndCutWithNothingSelected() {
 
 void ClipboardCommands::cutMovesTheSelectionToTheClipboard() {
     FormFixture f;
-    startWith(f, QStringLiteral("剪切 this\nline"));
+    f.startWith(QStringLiteral("剪切 this\nline"));
     makeBold(f, 0, 2);
-    f.form->Modified = false;
     select(f, 0, 8);
     f.run([&] { f.form->mnuCutItem_Click(); });
     QCOMPARE(f.platform.clipboard.text_, QStringLiteral("剪切 this\n"));
     QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("line"));
-    QCOMPARE(selection(f), QStringLiteral("0+0"));
+    QCOMPARE(f.selection(), QStringLiteral("0+0"));
     QVERIFY(f.form->Modified);
 }
 
 void ClipboardCommands::pasteReplacesTheSelection() {
     FormFixture f;
-    startWith(f, QStringLiteral("abc def"));
+    f.startWith(QStringLiteral("abc def"));
     select(f, 4, 3);
     f.platform.clipboard.text_ = QStringLiteral("粘贴\r\n二");
     f.run([&] { f.form->mnuPasteItem_Click(); });
     QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("abc 粘贴\n二"));
-    QCOMPARE(selection(f), QStringLiteral("8+0"));
+    QCOMPARE(f.selection(), QStringLiteral("8+0"));
     QVERIFY(f.form->Modified);
 
     // A clipboard without text (empty, or only a picture): the selection
@@ -149,14 +139,14 @@ void ClipboardCommands::pasteReplacesTheSelection() {
     select(f, 0, 4);
     f.run([&] { f.form->mnuPasteItem_Click(); });
     QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("粘贴\n二"));
-    QCOMPARE(selection(f), QStringLiteral("0+0"));
+    QCOMPARE(f.selection(), QStringLiteral("0+0"));
 }
 
 // RTF source copied as text (here with GBK Chinese, bold and a picture)
 // arrives as the formatted content, not as its markup.
 void ClipboardCommands::pasteOfRtfMarkupInsertsFormattedContent() {
     FormFixture f;
-    startWith(f, QStringLiteral("[]"));
+    f.startWith(QStringLiteral("[]"));
     f.form->RichTextBox1->setSelStart(1);
     const QByteArray markup = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}}"
                               "\\f0\\'c7\\'b0{\\b \\'b4\\'d6\\'cc\\'e5}\\'ba\\'f3" +
@@ -184,13 +174,13 @@ void ClipboardCommands::pasteOfRtfMarkupInsertsFormattedContent() {
 // the flag stay as they were, and the program goes on.
 void ClipboardCommands::aClipboardThatFailsLeavesTheDocument() {
     FormFixture f;
-    startWith(f, QStringLiteral("keep all of this"));
+    f.startWith(QStringLiteral("keep all of this"));
     select(f, 5, 3);
     f.platform.clipboard.held = true;
     for (auto handler : {&Form1::mnuCutItem_Click, &Form1::mnuPasteItem_Click, &Form1::mnuCopyItem_Click}) {
         QVERIFY(!f.run([&] { (f.form.get()->*handler)(); }));
         QCOMPARE(f.document(), (DocumentView{QStringLiteral("keep all of this"), QStringLiteral("状态"), false}));
-        QCOMPARE(selection(f), QStringLiteral("5+3"));
+        QCOMPARE(f.selection(), QStringLiteral("5+3"));
     }
     f.platform.clipboard.held = false;
     f.run([&] { f.form->mnuCutItem_Click(); });
@@ -199,7 +189,7 @@ void ClipboardCommands::aClipboardThatFailsLeavesTheDocument() {
 
 void ClipboardCommands::delActsInTheFocusedControl() {
     FormFixture f;
-    startWith(f, QStringLiteral("abcdef"));
+    f.startWith(QStringLiteral("abcdef"));
     select(f, 1, 2);
     f.run([&] { f.form->mnudel_Click(); });
     QCOMPARE(f.platform.input.sentKeys, QStringList{QStringLiteral("{DELETE}")});
@@ -230,9 +220,9 @@ void ClipboardCommands::delActsInTheFocusedControl() {
 
 void ClipboardCommands::selectAllSelectsText() {
     FormFixture f;
-    startWith(f, QString());
+    f.startWith(QString());
     f.run([&] { f.form->mnuSelectAll_Click(); });
-    QCOMPARE(selection(f), QStringLiteral("0+0"));
+    QCOMPARE(f.selection(), QStringLiteral("0+0"));
 
     QFile file(f.path("mixed.rtf"));
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -244,7 +234,7 @@ void ClipboardCommands::selectAllSelectsText() {
     QSignalSpy selChange(f.form->RichTextBox1, &RichTextBox::SelChange);
     f.run([&] { f.form->mnuSelectAll_Click(); });
     const QString text = f.form->RichTextBox1->Text();
-    QCOMPARE(selection(f), QStringLiteral("0+%1").arg(text.size()));
+    QCOMPARE(f.selection(), QStringLiteral("0+%1").arg(text.size()));
     QCOMPARE(f.form->RichTextBox1->SelText(), text);
     QVERIFY(!selChange.isEmpty());
     QVERIFY(!f.form->Modified);
@@ -256,15 +246,10 @@ void ClipboardCommands::selectAllSelectsText() {
 // rich clipboard.
 void ClipboardCommands::keysRunThePlainTextCommands() {
     FormFixture f;
-    startWith(f, QStringLiteral("plain and bold"));
+    f.startWith(QStringLiteral("plain and bold"));
     makeBold(f, 10, 4);
-    f.form->Modified = false;
-    f.form->show();
-    QApplication::setActiveWindow(f.form.get());
-    QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-    QWidget *editor = f.form->RichTextBox1->widget();
-    editor->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), editor);
+    QWidget *editor = f.showWithEditorFocused();
+    QVERIFY(editor);
     QGuiApplication::clipboard()->setText(QStringLiteral("system"));
 
     select(f, 10, 4);
@@ -299,7 +284,7 @@ void ClipboardCommands::dragsAndDropsCarryPlainText() {
     QCOMPARE(out->text(), QStringLiteral("one\ntwo"));
 
     FormFixture f;
-    startWith(f, QStringLiteral("ab"));
+    f.startWith(QStringLiteral("ab"));
     f.form->resize(600, 400);
     f.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));

@@ -7,7 +7,6 @@
 #include "support/form_fixture.h"
 #include "support/rtf_samples.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QTest>
@@ -25,10 +24,8 @@ constexpr quint32 kBlue = 0xFF0000;
 // A document of plain text, clean, with the state an earlier Find Next
 // leaves: RestartSearch false, no current match.
 void startWith(FormFixture &f, const QString &text) {
-    f.form->RichTextBox1->setText(text);
-    f.form->Modified = false;
+    f.startWith(text);
     f.form->RestartSearch = false;
-    f.platform.input.setFocus(f.form->RichTextBox1->widget());
 }
 
 // Find, answering its prompt; a miss is expected to end in "String not
@@ -42,11 +39,6 @@ void find(FormFixture &f, const QString &answer, bool miss = false) {
 
 void findNext(FormFixture &f) {
     f.run([&] { f.form->mnuFindNextItem_Click(); });
-}
-
-// The selection as "start+length".
-QString selection(const FormFixture &f) {
-    return QStringLiteral("%1+%2").arg(f.form->RichTextBox1->SelStart()).arg(f.form->RichTextBox1->SelLength());
 }
 
 // The document's text with every character that is not blue shown as '.'.
@@ -105,7 +97,7 @@ void FindCommands::findSelectsTheFirstOccurrenceFromTheTop() {
     find(f, QStringLiteral("abc"));
     QCOMPARE(f.platform.dialogs.shown().size(), 1);
     expectPrompt(f.platform.dialogs.shown()[0], QString());
-    QCOMPARE(selection(f), QStringLiteral("0+3"));
+    QCOMPARE(f.selection(), QStringLiteral("0+3"));
     QCOMPARE(f.form->FoundPosition, 1);
     QCOMPARE(f.form->SearchString, QStringLiteral("abc"));
     QVERIFY(!f.form->RestartSearch);  // Find leaves it alone
@@ -117,7 +109,7 @@ void FindCommands::findSelectsTheFirstOccurrenceFromTheTop() {
     f.form->RichTextBox1->setSelLength(3);
     find(f, QStringLiteral("aBc"));
     expectPrompt(f.platform.dialogs.shown()[1], QStringLiteral("aBc"));
-    QCOMPARE(selection(f), QStringLiteral("0+3"));
+    QCOMPARE(f.selection(), QStringLiteral("0+3"));
 
     // A selected no-break space reads as a space in Text; the selection is
     // still found where it is.
@@ -127,7 +119,7 @@ void FindCommands::findSelectsTheFirstOccurrenceFromTheTop() {
     f.form->RichTextBox1->setSelLength(3);
     find(f, f.form->RichTextBox1->SelText());
     QCOMPARE(f.platform.dialogs.shown().size(), 3);
-    QCOMPARE(selection(f), QStringLiteral("2+3"));
+    QCOMPARE(f.selection(), QStringLiteral("2+3"));
 }
 
 void FindCommands::findReportsAMiss_data() {
@@ -146,7 +138,7 @@ void FindCommands::findReportsAMiss() {
     f.form->FoundPosition = 2;
     f.form->RichTextBox1->setSelStart(1);
     f.form->RichTextBox1->setSelLength(1);
-    const QString before = selection(f);
+    const QString before = f.selection();
     find(f, search, true);
     const QList<ShownDialog> shown = f.platform.dialogs.shown();
     QCOMPARE(shown.size(), 2);
@@ -154,13 +146,13 @@ void FindCommands::findReportsAMiss() {
     QCOMPARE(shown[1].prompt, texts::StringNotFound);
     QCOMPARE(shown[1].buttons, int(vbOKOnly));
     QCOMPARE(shown[1].title, QString());  // the application's title
-    QCOMPARE(selection(f), before);
+    QCOMPARE(f.selection(), before);
     QCOMPARE(f.form->FoundPosition, 0);
 
     // Find Next finding nothing says nothing.
     findNext(f);
     QCOMPARE(f.platform.dialogs.shown().size(), 2);
-    QCOMPARE(selection(f), before);
+    QCOMPARE(f.selection(), before);
 }
 
 void FindCommands::findPromptCancelledKeepsThePosition() {
@@ -172,7 +164,7 @@ void FindCommands::findPromptCancelledKeepsThePosition() {
     f.run([&] { f.form->mnuFindItem_Click(); });
     QCOMPARE(f.form->SearchString, QString());
     QCOMPARE(f.form->FoundPosition, 5);
-    QCOMPARE(selection(f), QStringLiteral("4+3"));
+    QCOMPARE(f.selection(), QStringLiteral("4+3"));
 
     // Find Next asks again, without a default, and searches from the kept
     // position plus the length of the new text, 5 + 3 = 8: the "one" at 9.
@@ -180,7 +172,7 @@ void FindCommands::findPromptCancelledKeepsThePosition() {
     findNext(f);
     expectPrompt(f.platform.dialogs.shown().last(), QString());
     QCOMPARE(f.form->FoundPosition, 9);
-    QCOMPARE(selection(f), QStringLiteral("8+3"));
+    QCOMPARE(f.selection(), QStringLiteral("8+3"));
 }
 
 void FindCommands::findNextAfterStartupBeginsAtTheTop() {
@@ -188,11 +180,11 @@ void FindCommands::findNextAfterStartupBeginsAtTheTop() {
     f.form->RichTextBox1->setText(QStringLiteral("cat, cat and cat"));
     f.platform.input.setFocus(f.form->RichTextBox1->widget());
     find(f, QStringLiteral("cat"));
-    QCOMPARE(selection(f), QStringLiteral("0+3"));
+    QCOMPARE(f.selection(), QStringLiteral("0+3"));
     findNext(f);
-    QCOMPARE(selection(f), QStringLiteral("0+3"));
+    QCOMPARE(f.selection(), QStringLiteral("0+3"));
     findNext(f);
-    QCOMPARE(selection(f), QStringLiteral("5+3"));
+    QCOMPARE(f.selection(), QStringLiteral("5+3"));
     QCOMPARE(f.platform.dialogs.shown().size(), 1);
 }
 
@@ -200,14 +192,14 @@ void FindCommands::findNextNeverOverlapsAndWrapsAfterAMiss() {
     FormFixture f;
     startWith(f, QStringLiteral("aaaa"));
     find(f, QStringLiteral("aa"));
-    QCOMPARE(selection(f), QStringLiteral("0+2"));
+    QCOMPARE(f.selection(), QStringLiteral("0+2"));
     findNext(f);
-    QCOMPARE(selection(f), QStringLiteral("2+2"));
+    QCOMPARE(f.selection(), QStringLiteral("2+2"));
     findNext(f);
-    QCOMPARE(selection(f), QStringLiteral("2+2"));  // nothing found, nothing changed
+    QCOMPARE(f.selection(), QStringLiteral("2+2"));  // nothing found, nothing changed
     QCOMPARE(f.form->FoundPosition, 0);
     findNext(f);
-    QCOMPARE(selection(f), QStringLiteral("0+2"));
+    QCOMPARE(f.selection(), QStringLiteral("0+2"));
     QVERIFY(!f.form->RestartSearch);
     QCOMPARE(f.platform.dialogs.shown().size(), 1);
 }
@@ -219,11 +211,11 @@ void FindCommands::findNextPromptsOnlyWithoutASearchString() {
     findNext(f);
     expectPrompt(f.platform.dialogs.shown().last(), QString());
     QCOMPARE(f.form->FoundPosition, 0);
-    QCOMPARE(selection(f), QStringLiteral("0+0"));
+    QCOMPARE(f.selection(), QStringLiteral("0+0"));
 
     f.platform.dialogs.answerInput(QStringLiteral("strasse"));
     findNext(f);
-    QCOMPARE(selection(f), QStringLiteral("8+7"));
+    QCOMPARE(f.selection(), QStringLiteral("8+7"));
     findNext(f);  // the text is kept: no prompt
     QCOMPARE(f.platform.dialogs.shown().size(), 2);
     QCOMPARE(f.form->FoundPosition, 0);
@@ -239,7 +231,7 @@ void FindCommands::findNextAfterTheTextShrankFindsNothing() {
     findNext(f);
     QCOMPARE(f.form->FoundPosition, 0);
     findNext(f);
-    QCOMPARE(selection(f), QStringLiteral("0+6"));
+    QCOMPARE(f.selection(), QStringLiteral("0+6"));
 }
 
 void FindCommands::matchIsSelectedExactly_data() {
@@ -286,11 +278,11 @@ void FindCommands::upperCasingKeepsPositions() {
     find(f, QStringLiteral("SSE"), true);
     QCOMPARE(f.form->FoundPosition, 0);
     find(f, QString::fromUtf16(u"STRAßE"));
-    QCOMPARE(selection(f), QStringLiteral("0+6"));
+    QCOMPARE(f.selection(), QStringLiteral("0+6"));
     find(f, QString::fromUtf16(u"𐐀X"));  // Deseret capital for small
-    QCOMPARE(selection(f), QStringLiteral("7+3"));
+    QCOMPARE(f.selection(), QStringLiteral("7+3"));
     find(f, QString::fromUtf16(u"Ǆ Σ"));
-    QCOMPARE(selection(f), QStringLiteral("11+3"));
+    QCOMPARE(f.selection(), QStringLiteral("11+3"));
 }
 
 void FindCommands::findAllColoursEveryMatchAndEnds() {
@@ -302,7 +294,7 @@ void FindCommands::findAllColoursEveryMatchAndEnds() {
     QCOMPARE(f.platform.dialogs.shown().size(), 1);
     expectPrompt(f.platform.dialogs.shown()[0], QString());
     QCOMPARE(blueMask(f), QStringLiteral("Pen..pen.....PEN...."));
-    QCOMPARE(selection(f), QStringLiteral("0+0"));  // Ctrl+Home
+    QCOMPARE(f.selection(), QStringLiteral("0+0"));  // Ctrl+Home
     QCOMPARE(f.platform.input.sentKeys, QStringList{QStringLiteral("^{HOME}")});
     QCOMPARE(f.form->SearchString, QString());
     QCOMPARE(f.form->FoundPosition, 0);
@@ -334,7 +326,7 @@ void FindCommands::findAllWithoutMatchColoursTheSelection() {
     f.platform.dialogs.answerInput(QStringLiteral("absent"));
     f.run([&] { f.form->mnufindall_Click(); });
     QCOMPARE(blueMask(f), QStringLiteral(".....words"));
-    QCOMPARE(selection(f), QStringLiteral("0+0"));
+    QCOMPARE(f.selection(), QStringLiteral("0+0"));
     QCOMPARE(f.form->SearchString, QString());
 }
 
@@ -355,7 +347,7 @@ void FindCommands::findAllCancelledAfterAKeptMatchAsksOnce() {
     QCOMPARE(f.platform.dialogs.pending(), 0);
     QCOMPARE(f.platform.input.sentKeys, QStringList{QStringLiteral("^{HOME}")});
     QCOMPARE(f.form->SearchString, QString());
-    QCOMPARE(selection(f), QStringLiteral("0+0"));
+    QCOMPARE(f.selection(), QStringLiteral("0+0"));
 
     // Answered instead, it searches on from the kept match plus the new
     // text's length, 1 + 5: the first "green" lies behind that.
@@ -407,7 +399,7 @@ void FindCommands::findAllFromTheFontNameBoxLeavesTheLastMatchSelected() {
     QCOMPARE(blueMask(f).count(QStringLiteral("字")), 500);
     QCOMPARE(edit->textCursor().selectionStart(), 998);
     QCOMPARE(edit->textCursor().selectionEnd(), 999);
-    QCOMPARE(selection(f), QStringLiteral("998+1"));
+    QCOMPARE(f.selection(), QStringLiteral("998+1"));
     QVERIFY2(seen.size() <= 3, qPrintable(QString::number(seen.size())));
     QCOMPARE(seen.last(), 998);
 }
@@ -439,19 +431,15 @@ void FindCommands::findAllColourIsSavedAsBlue() {
 void FindCommands::keysRunFindAndFindNext() {
     FormFixture f;
     startWith(f, QStringLiteral("key, key"));
-    f.form->show();
-    QApplication::setActiveWindow(f.form.get());
-    QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-    QWidget *editor = f.form->RichTextBox1->widget();
-    editor->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), editor);
+    QWidget *editor = f.showWithEditorFocused();
+    QVERIFY(editor);
 
     f.platform.dialogs.answerInput(QStringLiteral("key"));
     QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
     QCOMPARE(f.platform.dialogs.shown().size(), 1);
-    QCOMPARE(selection(f), QStringLiteral("0+3"));
+    QCOMPARE(f.selection(), QStringLiteral("0+3"));
     QTest::keyClick(editor, Qt::Key_F3);
-    QCOMPARE(selection(f), QStringLiteral("5+3"));
+    QCOMPARE(f.selection(), QStringLiteral("5+3"));
     QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("key, key"));
 }
 

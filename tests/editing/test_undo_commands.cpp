@@ -119,12 +119,8 @@ void UndoCommands::loadsAndCloseAreNeverUndone() {
 // item of the Edit menu, which is also the context menu, stays greyed.
 void UndoCommands::keys() {
     FormFixture f;
-    f.form->show();
-    QApplication::setActiveWindow(f.form.get());
-    QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-    QWidget *editor = f.form->RichTextBox1->widget();
-    editor->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), editor);
+    QWidget *editor = f.showWithEditorFocused();
+    QVERIFY(editor);
 
     f.type(QStringLiteral("one"));
     f.form->RichTextBox1->setSelStart(3);
