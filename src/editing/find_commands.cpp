@@ -64,13 +64,25 @@ void Form1::mnufindall_Click() {
     const bool searching = !SearchString.isEmpty();
     // One Undo takes the whole colouring back, however many matches.
     RichTextBox1->asOneUndoStep([&] {
-        // Also after the final search that finds nothing, on the selection
-        // that is still there.
-        RichTextBox1->setSelColor(kFoundColor);
+        // Each selection the search leaves is coloured: every match, and the
+        // selection that is still there after the final search finds nothing.
+        // The characters are coloured together once the search is done, as a
+        // change of colour makes the control lay its paragraph out again for
+        // the next selection; a caret's colour (the text typed next) is set
+        // at once.
+        QList<RichTextBox::Range> found;
+        const auto colourSelection = [&] {
+            if (RichTextBox1->SelLength() == 0)
+                RichTextBox1->setSelColor(kFoundColor);
+            else
+                found.push_back({RichTextBox1->SelStart(), RichTextBox1->SelLength()});
+        };
+        colourSelection();
         while (searching && FoundPosition != 0) {
             mnuFindNextItem_Click();
-            RichTextBox1->setSelColor(kFoundColor);
+            colourSelection();
         }
+        RichTextBox1->setColorOfRanges(found, kFoundColor);
     });
     services_.input->SendKeys(QStringLiteral("^{HOME}"), false);
     SearchString.clear();

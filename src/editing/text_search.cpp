@@ -23,7 +23,7 @@ int findUpperCased(QStringView upperText, QStringView upperNeedle, qint64 from) 
 }
 
 QString asPlainText(QString text) {
-    text = withPlainTextBreaks(std::move(text));
+    text = RichTextBox::withPlainTextBreaks(std::move(text));
     text.replace(QChar::Nbsp, QLatin1Char(' '));
     return text;
 }

@@ -88,7 +88,7 @@ void EditorWidget::contextMenuEvent(QContextMenuEvent *e) {
 
 QMimeData *EditorWidget::createMimeDataFromSelection() const {
     auto *data = new QMimeData;
-    data->setText(withPlainTextBreaks(textCursor().selectedText()));
+    data->setText(RichTextBox::withPlainTextBreaks(textCursor().selectedText()));
     return data;
 }
 
@@ -125,52 +125,6 @@ bool EditorWidget::undoLastEdit() {
         QTextEdit::ensureCursorVisible();
     }
     return true;
-}
-
-void EditorWidget::beginBatch() {
-    if (batches_++ > 0)
-        return;
-    batchCursor_ = QTextEdit::textCursor();
-    batchMovedSelection_ = false;
-}
-
-void EditorWidget::endBatch() {
-    if (--batches_ > 0)
-        return;
-    // QTextEdit's own signals must not report the selection a second time.
-    const bool moved = batchMovedSelection_ || batchCursor_.anchor() != lastAnchor_ ||
-                       batchCursor_.position() != lastPosition_;
-    lastAnchor_ = batchCursor_.anchor();
-    lastPosition_ = batchCursor_.position();
-    QTextEdit::setTextCursor(batchCursor_);
-    batchCursor_ = QTextCursor();
-    QTextEdit::ensureCursorVisible();
-    if (moved)
-        emit selectionMoved();
-}
-
-QTextCursor EditorWidget::textCursor() const { return batches_ > 0 ? batchCursor_ : QTextEdit::textCursor(); }
-
-void EditorWidget::setTextCursor(const QTextCursor &cursor) {
-    if (batches_ == 0) {
-        QTextEdit::setTextCursor(cursor);
-        return;
-    }
-    if (cursor.anchor() != batchCursor_.anchor() || cursor.position() != batchCursor_.position())
-        batchMovedSelection_ = true;
-    batchCursor_ = cursor;
-}
-
-void EditorWidget::mergeCurrentCharFormat(const QTextCharFormat &modifier) {
-    if (batches_ == 0)
-        QTextEdit::mergeCurrentCharFormat(modifier);
-    else
-        batchCursor_.mergeCharFormat(modifier);
-}
-
-void EditorWidget::ensureCursorVisible() {
-    if (batches_ == 0)
-        QTextEdit::ensureCursorVisible();
 }
 
 }  // namespace pennaro

@@ -200,8 +200,7 @@ void RichTextBox::setSelStart(int start) {
     const int last = edit_->document()->characterCount() - 1;
     QTextCursor cursor = edit_->textCursor();
     cursor.setPosition(qBound(0, start, last));
-    edit_->setTextCursor(cursor);
-    edit_->ensureCursorVisible();
+    edit_->setTextCursor(cursor);  // which also scrolls it into view
 }
 
 int RichTextBox::SelLength() const {
@@ -218,7 +217,6 @@ void RichTextBox::setSelLength(int length) {
     cursor.setPosition(start);
     cursor.setPosition(int(qMin<qint64>(qint64(start) + length, last)), QTextCursor::KeepAnchor);
     edit_->setTextCursor(cursor);
-    edit_->ensureCursorVisible();
 }
 
 QString RichTextBox::SelText() const { return withPlainTextBreaks(edit_->textCursor().selectedText()); }

@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <optional>
 
 class QPrinter;
@@ -95,6 +94,23 @@ public:
     // the way. The changes must not wait for the user.
     void asOneUndoStep(const std::function<void()> &changes);
 
+    // A piece of the text, in selection offsets.
+    struct Range {
+        int start = 0;
+        int length = 0;
+    };
+    // What a SelColor write gives a selection, given to each of the ranges
+    // at once (one undo step), the selection staying as it is: colouring
+    // thousands of places one selection at a time costs the control a
+    // paragraph's layout each.
+    void setColorOfRanges(const QList<Range> &ranges, quint32 color);
+
+    // The document's paragraph, line and frame breaks as "\n", the way Text
+    // spells them, so that a piece of the document's raw text reads as the
+    // same piece of Text. (QTextCursor hands out U+2029 and, around tables,
+    // the non-characters U+FDD0 and U+FDD1.)
+    static QString withPlainTextBreaks(QString text);
+
 signals:
     void Change();
     void SelChange();
@@ -104,12 +120,6 @@ private:
     EditorWidget *edit_;
     double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
-
-// The document's paragraph, line and frame breaks as "\n", the way Text
-// spells them, so that a piece of the document's raw text reads as the same
-// piece of Text. (QTextCursor hands out U+2029 and, around tables, the
-// non-characters U+FDD0 and U+FDD1.)
-QString withPlainTextBreaks(QString text);
 
 // Twips per device-independent pixel of the screen (15 at 96 DPI).
 double twipsPerPixelX();
