@@ -32,7 +32,9 @@ int searchText(RichTextBox &box, const QString &what, qint64 from);
 // document with thousands of matches take seconds. Edits that keep the
 // text's length (colouring, any other formatting, typing over a selection
 // of the same length) are re-read over the range they touched; anything
-// else rebuilds the copy on the next search. One per control, owned by it.
+// else rebuilds the copy on the next search. (Inside an edit block the
+// document reports its changes when the block closes.) One per control,
+// owned by it.
 class UpperCasedText : public QObject {
     Q_OBJECT
 public:
