@@ -7,16 +7,8 @@
 # saved through the close prompt and read back.
 #   e2e_clipboard.sh PENNARO_BINARY SOURCE_DIR
 set -euo pipefail
-bin=$(readlink -f "$1")
-rtfconv=$(readlink -f "$(dirname "$bin")/../tools/rtfconv/rtfconv")
-for tool in xvfb-run xdotool wmctrl openbox xclip; do
-  command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 1; }
-done
-work=$(mktemp -d)
-trap '[ -n "${KEEP_E2E:-}" ] || rm -rf "$work"' EXIT
-
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$XDG_CONFIG_HOME"
+source "$2/tests/e2e/x_session.sh"
+prepare_work "$1" xdotool wmctrl openbox xclip
 # "复制 copy me" in GBK, with "copy" bold.
 printf '%s\n' '{\rtf1\ansi\ansicpg936\deff0{\fonttbl{\f0\fcharset134 \'"'"'cb\'"'"'ce\'"'"'cc\'"'"'e5;}}' \
   '\f0\fs24 \'"'"'b8\'"'"'b4\'"'"'d6\'"'"'c6 {\b copy} me\par}' > "$work/doc.rtf"
@@ -28,10 +20,8 @@ printf '%s' '{\rtf1\ansi\ansicpg936{\fonttbl{\f0\fcharset134 SimSun;}}\f0{\b \'"
 cat > "$work/drive.sh" <<'DRIVE'
 set -u
 source "$SRC/tests/e2e/x_session.sh"
-fail() { echo "FAIL: $*"; cat "$WORK/app.log"; exit 1; }
-start_window_manager
-"$BIN" "$DOC" >"$WORK/app.log" 2>&1 &
-app=$!
+start_editor
+
 # What another program gets when it pastes, waiting for the owner to answer.
 clipboard() {
   for _ in $(seq 50); do
@@ -40,9 +30,6 @@ clipboard() {
   done
   return 1
 }
-win=$(wait_for 'RTF文件编辑器') || fail "main window not found"
-xdotool windowactivate --sync "$win"
-sleep 0.3
 
 # Copy in the editor, paste elsewhere.
 xdotool key ctrl+Home ctrl+shift+End ctrl+c
@@ -63,29 +50,13 @@ sleep 0.2
 xdotool key ctrl+v
 sleep 0.3
 
-wmctrl -c 'RTF文件编辑器'
-box=$(wait_for 'Pennaro') || fail "save prompt not shown"
-xdotool windowactivate --sync "$box"
-xdotool key Return   # Yes is the default button
-for _ in $(seq 100); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
-if kill -0 $app 2>/dev/null; then kill $app; fail "editor still running"; fi
-wait $app
+close_saving
 DRIVE
 
-# Display numbers from a random start: two test runs picking the same free
-# number at once would share a server, and a clipboard.
-BIN="$bin" DOC="$work/doc.rtf" WORK="$work" SRC=$(readlink -f "$2") \
-  timeout 120 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$work/drive.sh"
+BIN="$bin" DOC="$work/doc.rtf" WORK="$work" SRC=$(readlink -f "$2") run_x_session "$work/drive.sh"
 
-text=$("$rtfconv" text "$work/doc.rtf")
-expected="复制 copy me 外部 paste粗体"
-if [ "$text" != "$expected" ]; then
-  echo "saved text is '$text', expected '$expected'"; exit 1
-fi
+expect_saved_text "$work/doc.rtf" "复制 copy me 外部 paste粗体"
 # The runs: the bold "copy" stays where it was, the pasted plain text is not
 # bold, the pasted markup is.
-runs=$("$rtfconv" dump "$work/doc.rtf" | awk -F'\t' '{ print $1 "+" $2 ":" $6 }' | tr '\n' ' ')
-if [ "$runs" != "0+3:0 3+4:1 7+12:0 19+2:1 " ]; then
-  echo "unexpected runs: $runs"; "$rtfconv" dump "$work/doc.rtf"; exit 1
-fi
+expect_runs "$work/doc.rtf" 6 "0+3:0 3+4:1 7+12:0 19+2:1"
 echo "clipboard: ok"
