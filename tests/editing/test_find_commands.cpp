@@ -79,7 +79,6 @@ private slots:
     void findNextAfterTheTextShrankFindsNothing();
     void matchIsSelectedExactly_data();
     void matchIsSelectedExactly();
-    void upperCasingKeepsPositions();
     void findAllColoursEveryMatchAndEnds();
     void findAllAfterFindBeginsAfterTheMatch();
     void findAllWithoutMatchColoursTheSelection();
@@ -268,21 +267,6 @@ void FindCommands::matchIsSelectedExactly() {
     findNext(f);
     QCOMPARE(f.form->RichTextBox1->SelStart(), expected);
     QCOMPARE(f.form->RichTextBox1->SelText(), QStringLiteral("target"));
-}
-
-// One character in, one out: "ß" has no single capital, so "SSE" is not in
-// "straße"; capitals outside the Basic Multilingual Plane keep their pair.
-void FindCommands::upperCasingKeepsPositions() {
-    FormFixture f;
-    startWith(f, QString::fromUtf16(u"straße 𐐨x ǆ ς"));
-    find(f, QStringLiteral("SSE"), true);
-    QCOMPARE(f.form->FoundPosition, 0);
-    find(f, QString::fromUtf16(u"STRAßE"));
-    QCOMPARE(f.selection(), QStringLiteral("0+6"));
-    find(f, QString::fromUtf16(u"𐐀X"));  // Deseret capital for small
-    QCOMPARE(f.selection(), QStringLiteral("7+3"));
-    find(f, QString::fromUtf16(u"Ǆ Σ"));
-    QCOMPARE(f.selection(), QStringLiteral("11+3"));
 }
 
 void FindCommands::findAllColoursEveryMatchAndEnds() {
