@@ -122,7 +122,7 @@ bool EditorWidget::undoLastEdit() {
     disconnect(watch);
     if (hidden) {
         doc->setPageSize(pageSize);
-        QTextEdit::ensureCursorVisible();
+        ensureCursorVisible();
     }
     return true;
 }

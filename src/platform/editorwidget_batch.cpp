@@ -50,7 +50,7 @@ void EditorWidget::endBatch() {
     // Setting the size again counts as a fresh document for the layout.
     document()->setPageSize(batchPageSize_);
     viewport()->update();
-    QTextEdit::ensureCursorVisible();
+    ensureCursorVisible();
     updateMicroFocus();
     reportSelection();
 }
