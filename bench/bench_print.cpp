@@ -94,13 +94,3 @@ void BM_QTextDocumentPrint(benchmark::State &state) {
 
 BENCHMARK(BM_PrintCommand)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_QTextDocumentPrint)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

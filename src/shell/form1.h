@@ -39,6 +39,14 @@ struct ToolbarButton {
     QString Key;
 };
 
+// What the Redo handler acts on: an edit object that knows whether it can
+// redo and does it. None is ever bound, as the Redo item stays greyed.
+struct RedoableEdit {
+    virtual ~RedoableEdit() = default;
+    virtual bool CanRedo() const = 0;
+    virtual void RedoAction() = 0;
+};
+
 // Window states as the placement code reads them.
 enum WindowStateValue { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
 
@@ -70,6 +78,7 @@ public:
     QString SearchString;
     int FoundPosition = 0;
     bool RestartSearch = false;
+    RedoableEdit *RedoTarget = nullptr;  // never bound
 
     // Window geometry in twips: the outer frame for Left/Top/Width/Height,
     // the client area below the menu bar (bars included) for the Scale pair.

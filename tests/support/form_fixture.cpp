@@ -69,6 +69,26 @@ QString FormFixture::panel(int number) const { return form->StatusBar1->panelTex
 
 DocumentView FormFixture::document() const { return {form->RichTextBox1->Text(), panel(1), form->Modified}; }
 
+void FormFixture::startWith(const QString &text) {
+    form->RichTextBox1->setText(text);
+    form->Modified = false;
+    platform.input.setFocus(form->RichTextBox1->widget());
+}
+
+QString FormFixture::selection() const {
+    return QStringLiteral("%1+%2").arg(form->RichTextBox1->SelStart()).arg(form->RichTextBox1->SelLength());
+}
+
+QWidget *FormFixture::showWithEditorFocused() {
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    if (!QTest::qWaitForWindowActive(form.get()))
+        return nullptr;
+    QWidget *editor = form->RichTextBox1->widget();
+    editor->setFocus();
+    return QTest::qWaitFor([editor] { return QApplication::focusWidget() == editor; }) ? editor : nullptr;
+}
+
 char *toString(const DocumentView &view) {
     const QString text = QStringLiteral("{text \"%1\", panel 1 \"%2\", %3}")
                              .arg(view.text, view.name,

@@ -56,6 +56,16 @@ public:
 
     QString panel(int number) const;
     DocumentView document() const;
+
+    // A document of plain text, clean, with the keyboard focus (as the
+    // scripted input system reports it) in the editing area.
+    void startWith(const QString &text);
+    // The editing area's selection as "start+length".
+    QString selection() const;
+    // Shows the window, makes it active and gives the editing area the real
+    // keyboard focus, for tests that press keys; returns the editing widget,
+    // or null when the window or the focus did not come.
+    QWidget *showWithEditorFocused();
 };
 
 }  // namespace pennaro::testing

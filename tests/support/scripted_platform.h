@@ -87,10 +87,17 @@ private:
 
 class ScriptedClipboard : public Clipboard {
 public:
-    void Clear() override { text_.reset(); }
-    void SetText(const QString &text) override { text_ = text; }
-    QString GetText() override { return text_.value_or(QString()); }
+    void Clear() override { refuseWhileHeld(); text_.reset(); }
+    void SetText(const QString &text) override { refuseWhileHeld(); text_ = text; }
+    QString GetText() override { refuseWhileHeld(); return text_.value_or(QString()); }
     std::optional<QString> text_;  // nullopt: holds no text
+    bool held = false;             // another program holds it open: every call fails
+
+private:
+    void refuseWhileHeld() const {
+        if (held)
+            throw PlatformError(QStringLiteral("The clipboard is held by another program"));
+    }
 };
 
 class ScriptedSettings : public SettingsStore {
