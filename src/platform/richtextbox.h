@@ -74,6 +74,9 @@ public:
 
     // The Sel* writes made over a selection while an UndoGroup lives are
     // taken back by one undo request, and raise one Change when it ends.
+    // With a caret it groups nothing and so reports no change. For many
+    // changes that also move the selection, asOneUndoStep below holds the
+    // layout and the widget's reports back as well.
     class UndoGroup {
     public:
         explicit UndoGroup(RichTextBox &box);

@@ -4,8 +4,8 @@
 #include "platform/richtextbox.h"
 
 #include "platform/editorwidget.h"
+#include "platform/units.h"
 
-#include <QColor>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -26,7 +26,7 @@ void RichTextBox::setColorOfRanges(const QList<Range> &ranges, quint32 color) {
     if (ranges.isEmpty())
         return;
     QTextCharFormat format;
-    format.setForeground(QColor(int(color & 0xff), int((color >> 8) & 0xff), int((color >> 16) & 0xff)));
+    format.setForeground(colorFromBgr(color));
     QTextCursor cursor(edit_->document());
     cursor.beginEditBlock();
     for (const Range &range : ranges) {
