@@ -67,18 +67,7 @@ struct Session : bench::WindowSession {
     void undo() { form.mnuUndo_Click(); }
 };
 
-// One window per document size, made on first use and closed before the
-// application goes.
-std::map<qsizetype, std::unique_ptr<Session>> sessions;
-
-Session &sessionFor(qsizetype bytes) {
-    if (sessions.empty())
-        qAddPostRoutine([] { sessions.clear(); });
-    std::unique_ptr<Session> &session = sessions[bytes];
-    if (!session)
-        session = std::make_unique<Session>(bytes);
-    return *session;
-}
+Session &sessionFor(qsizetype bytes) { return bench::keptSession<Session>(bytes); }
 
 Session &findAllSession() {
     Session &session = sessionFor(1 << 20);

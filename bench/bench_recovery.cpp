@@ -5,37 +5,27 @@
 // written. A keystroke must stay well within a frame (16 ms); the window's
 // part of a copy is paid once, a few seconds after the user stops typing.
 // Run with QT_QPA_PLATFORM=offscreen.
-#include "benchdoc.h"
 #include "document/recovery.h"
-#include "shell/form1.h"
 #include "support/form_fixture.h"
+#include "window_session.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QFile>
 
 using namespace pennaro;
 
 namespace {
 
-struct ModifiedDocument {
-    testing::FormFixture fixture{false};
-    DocumentRecovery &recovery = fixture.form->Recovery();
+struct ModifiedDocument : bench::WindowSession {
+    DocumentRecovery &recovery = form.Recovery();
 
-    explicit ModifiedDocument(qsizetype bytes) {
-        const QString file = fixture.path(QStringLiteral("business.rtf"));
-        QFile out(file);
-        out.open(QIODevice::WriteOnly);
-        out.write(bench::makeBusinessDocument(bytes).rtf);
-        out.close();
-        fixture.form->resize(800, 600);
-        fixture.form->show();
-        fixture.platform.dialogs.answerOpen(file);
-        fixture.form->mnuOpenItem_Click();
-        fixture.type(QStringLiteral("改"));
+    explicit ModifiedDocument(qsizetype bytes) : WindowSession(bytes) {
+        open();
+        type(QStringLiteral("改"));
         QCoreApplication::processEvents();
     }
+    void type(const QString &text) { testing::typeInto(box().widget(), text); }
 };
 
 void BM_CopyOnWindowThread(benchmark::State &state) {
@@ -63,7 +53,7 @@ void BM_CopyOnWriterThread(benchmark::State &state) {
 void BM_Keystroke(benchmark::State &state) {
     ModifiedDocument doc(state.range(0));
     for (auto _ : state)
-        doc.fixture.type(QStringLiteral("字"));
+        doc.type(QStringLiteral("字"));
 }
 
 void BM_KeystrokeWhileCopyIsWritten(benchmark::State &state) {
@@ -73,7 +63,7 @@ void BM_KeystrokeWhileCopyIsWritten(benchmark::State &state) {
         doc.recovery.waitForWriter();
         doc.recovery.writeCopy();  // the writer is now busy with 10 MB
         state.ResumeTiming();
-        doc.fixture.type(QStringLiteral("字"));
+        doc.type(QStringLiteral("字"));
     }
     doc.recovery.waitForWriter();
 }

@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 
+#include <map>
+#include <memory>
+
 namespace pennaro::bench {
 
 struct WindowSession {
@@ -20,17 +23,21 @@ struct WindowSession {
     QTemporaryDir dir;
     Form1 form{platform.services()};
     QString file;
+    int rtfRuns = 0;  // the generator's runs; neighbours of one format share a fragment
 
     explicit WindowSession(qsizetype bytes) {
         file = dir.filePath(QStringLiteral("business.rtf"));
+        const BusinessDocument generated = makeBusinessDocument(bytes);
+        rtfRuns = int(generated.runs.size());
         QFile out(file);
         out.open(QIODevice::WriteOnly);
-        out.write(makeBusinessDocument(bytes).rtf);
+        out.write(generated.rtf);
         out.close();
         form.resize(800, 600);
         form.show();
         form.Form_Resize();
     }
+    virtual ~WindowSession() = default;
 
     RichTextBox &box() { return *form.RichTextBox1; }
 
@@ -45,5 +52,19 @@ struct WindowSession {
         QCoreApplication::processEvents();
     }
 };
+
+// One session of a kind per key for the whole run: opening a large document
+// takes a while. Made on first use and closed before the application goes,
+// as windows must be.
+template <class Session, class Key>
+Session &keptSession(Key key) {
+    static std::map<Key, std::unique_ptr<Session>> sessions;
+    if (sessions.empty())
+        qAddPostRoutine([] { sessions.clear(); });
+    std::unique_ptr<Session> &session = sessions[key];
+    if (!session)
+        session = std::make_unique<Session>(key);
+    return *session;
+}
 
 }  // namespace pennaro::bench

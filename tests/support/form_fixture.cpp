@@ -33,10 +33,7 @@ bool FormFixture::run(const std::function<void()> &handler) {
 
 QString FormFixture::path(const QString &name) const { return dir.filePath(name); }
 
-void FormFixture::type(const QString &text) {
-    // One key event per character, carrying its text: QTest's own key clicks
-    // only know Latin-1, and the user types Chinese too.
-    QWidget *target = form->RichTextBox1->widget();
+void typeInto(QWidget *target, const QString &text) {
     for (const QChar c : text) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QApplication::sendEvent(target, &press);
@@ -44,6 +41,8 @@ void FormFixture::type(const QString &text) {
         QApplication::sendEvent(target, &release);
     }
 }
+
+void FormFixture::type(const QString &text) { typeInto(form->RichTextBox1->widget(), text); }
 
 QString FormFixture::writeRtf(const QString &name, const QString &text) const {
     QTextDocument doc;

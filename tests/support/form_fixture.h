@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 namespace pennaro {
 class Form1;
 }
@@ -29,6 +31,10 @@ char *toString(const DocumentView &view);
 // The one message a failed write shows: OK only, the file named once on the
 // first line, a reason below it.
 void expectCannotSave(const ShownDialog &shown, const QString &fileName);
+
+// Types into a widget as the user would: one key event per character,
+// carrying its text (QTest's own key clicks only know Latin-1).
+void typeInto(QWidget *target, const QString &text);
 
 class FormFixture {
 public:
