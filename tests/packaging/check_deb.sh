@@ -25,8 +25,10 @@ debs=("$work"/pkg/pennaro_*.deb)
 deb=${debs[0]}
 
 depends=$(dpkg-deb -f "$deb" Depends)
+# The package named first in each clause, without its version.
+names=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/[ |(].*//')
 for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6; do
-  grep -Eq "(^|, )$needed( \(|,|$)" <<<"$depends" || fail "Depends lacks $needed: $depends"
+  grep -Fqx "$needed" <<<"$names" || fail "Depends lacks $needed: $depends"
 done
 grep -Fq 'fonts-noto-cjk | fonts-wqy-microhei' <<<"$depends" || fail "Depends lacks a CJK font: $depends"
 # Every dependency can be met on this machine, which runs the program.
