@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# End to end: opening an RTF file from a file manager. The built desktop
+# entry is installed in a private XDG_DATA_HOME and made the default for
+# text/rtf; `gio open FILE` (what a file manager does on a double click) must
+# then start Pennaro on that file, also when its path has blanks and Chinese
+# characters. A word typed into the window and saved at the closing prompt
+# lands in that very file.
+#   e2e_gio_open.sh PENNARO_BINARY SOURCE_DIR
+set -euo pipefail
+source "$2/tests/e2e/x_session.sh"
+prepare_work "$1" xdotool wmctrl openbox gio
+source_dir=$(readlink -f "$2")
+
+entries=("$(dirname "$bin")"/../packaging/*.desktop)
+[ -f "${entries[0]}" ] || { echo "no desktop entry in the build"; exit 1; }
+entry=$(basename "${entries[0]}")
+# The entry runs "pennaro" from the PATH, as an installed one would.
+export XDG_DATA_HOME="$work/data" PATH="$work/bin:$PATH"
+mkdir -p "$XDG_DATA_HOME/applications" "$work/bin"
+cp "${entries[0]}" "$XDG_DATA_HOME/applications/"
+ln -s "$bin" "$work/bin/pennaro"
+gio mime text/rtf "$entry" >/dev/null
+default=$(gio mime text/rtf | sed -n 1p)
+[ "${default##*: }" = "$entry" ] || { echo "not the default for text/rtf: $default"; exit 1; }
+
+mkdir -p "$work/docs" "$work/我的 文档"
+cp "$source_dir/tests/shell/fixtures/chinese.rtf" "$work/docs/plain.rtf"
+cp "$source_dir/tests/shell/fixtures/chinese.rtf" "$work/我的 文档/中文 文档.rtf"
+original=$("$rtfconv" text "$work/docs/plain.rtf")
+
+cat > "$work/drive.sh" <<'DRIVE'
+set -u
+source "$SRC/tests/e2e/x_session.sh"
+openbox >/dev/null 2>&1 &
+for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+for doc in "$WORK/docs/plain.rtf" "$WORK/我的 文档/中文 文档.rtf"; do
+  gio open "$doc" || fail "gio open $doc"
+  win=$(wait_for 'RTF文件编辑器') || fail "gio open $doc: no window"
+  app=$(xdotool getwindowpid "$win")
+  xdotool windowactivate --sync "$win"
+  sleep 0.3
+  xdotool key ctrl+Home
+  xdotool type --delay 30 'gio '
+  sleep 0.3
+  # Yes at the closing prompt saves in place. gio started the editor, so it
+  # is no child to wait for: watch it end.
+  wmctrl -c 'RTF文件编辑器'
+  box=$(wait_for 'Pennaro') || fail "save prompt not shown"
+  xdotool windowactivate --sync "$box"
+  xdotool key Return
+  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$app" 2>/dev/null; then kill "$app"; fail "editor still running"; fi
+done
+DRIVE
+
+WORK="$work" SRC="$source_dir" run_x_session "$work/drive.sh"
+
+expect_saved_text "$work/docs/plain.rtf" "gio $original"
+expect_saved_text "$work/我的 文档/中文 文档.rtf" "gio $original"
+echo "gio open: ok"
