@@ -44,12 +44,8 @@ for doc in "$WORK/docs/plain.rtf" "$WORK/我的 文档/中文 文档.rtf"; do
   sleep 0.3
   # Yes at the closing prompt saves in place. gio started the editor, so it
   # is no child to wait for: watch it end.
-  wmctrl -c 'RTF文件编辑器'
-  box=$(wait_for 'Pennaro') || fail "save prompt not shown"
-  xdotool windowactivate --sync "$box"
-  xdotool key Return
-  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$app" 2>/dev/null; then kill "$app"; fail "editor still running"; fi
+  answer_close_prompt
+  wait_end || fail "editor still running"
 done
 DRIVE
 

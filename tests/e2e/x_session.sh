@@ -96,15 +96,29 @@ open_menu() {
   fail "menu alt+$1 not shown"
 }
 
-# close_saving: closes the main window, answers Yes (the default button) at
-# the save prompt, and waits for the editor to end.
-close_saving() {
+# wait_end: waits up to 10 s for the editor (app) to end by itself, which
+# may have been started by another program; false, with the editor killed,
+# when it is still running.
+wait_end() {
+  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.1; done
+  kill "$app"
+  return 1
+}
+
+# answer_close_prompt: closes the main window and answers Yes (the default
+# button) at the save prompt.
+answer_close_prompt() {
   wmctrl -c 'RTF文件编辑器'
   box=$(wait_for 'Pennaro') || fail "save prompt not shown"
   xdotool windowactivate --sync "$box"
   xdotool key Return
-  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$app" 2>/dev/null; then kill "$app"; fail "editor still running"; fi
+}
+
+# close_saving: closes the main window, answers Yes at the save prompt, and
+# waits for the editor to end; returns its exit status.
+close_saving() {
+  answer_close_prompt
+  wait_end || fail "editor still running"
   wait "$app"
 }
 
