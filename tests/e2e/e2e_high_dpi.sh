@@ -12,9 +12,7 @@ source_dir=$(readlink -f "$2")
 . "$source_dir/tests/e2e/session.sh"
 in_x_session "$@"
 
-work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
-log=$work/pennaro.log
+scratch_work
 export QT_SCALE_FACTOR=2
 private_home "$work/home"
 placement=(1500 750 9000 7200)   # left, top, width, height in twips

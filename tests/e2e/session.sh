@@ -36,6 +36,14 @@ in_x_session() {
   fail "the window manager did not start"
 }
 
+# scratch_work: a scratch folder, work, removed at the end together with any
+# editor still running, and log, a file in it for the editor's output.
+scratch_work() {
+  work=$(mktemp -d)
+  trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+  log=$work/pennaro.log
+}
+
 # private_home DIR: the editor's settings and state live under DIR.
 private_home() {
   export HOME=$1 XDG_CONFIG_HOME=$1/.config

@@ -14,9 +14,7 @@ for tool in cpack dpkg-deb; do
   command -v "$tool" >/dev/null || fail "missing tool: $tool"
 done
 
-work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
-log=$work/pennaro.log
+scratch_work
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log" >&2; fail "cpack -G DEB"; }
