@@ -7,10 +7,9 @@
 # run to the next.
 #   bash e2e_high_dpi.sh <pennaro-binary> <source-dir>
 set -uo pipefail
-bin=$(readlink -f "$1")
-source_dir=$(readlink -f "$2")
-. "$source_dir/tests/e2e/session.sh"
+. "$(dirname "$(readlink -f "$0")")/session.sh"
 in_x_session "$@"
+bin=$(readlink -f "$1")
 
 scratch_work
 export QT_SCALE_FACTOR=2
