@@ -18,7 +18,14 @@ entry=$(basename "${entries[0]}")
 export XDG_DATA_HOME="$work/data" PATH="$work/bin:$PATH"
 mkdir -p "$XDG_DATA_HOME/applications" "$work/bin"
 cp "${entries[0]}" "$XDG_DATA_HOME/applications/"
-ln -s "$bin" "$work/bin/pennaro"
+# The editor gio starts is no child of this script: it leaves its process id
+# behind, to be waited for, or ended should its window not come.
+cat > "$work/bin/pennaro" <<WRAP
+#!/bin/sh
+echo \$\$ > "$work/editor.pid"
+exec "$bin" "\$@"
+WRAP
+chmod +x "$work/bin/pennaro"
 gio mime text/rtf "$entry" >/dev/null
 default=$(gio mime text/rtf | sed -n 1p)
 [ "${default##*: }" = "$entry" ] || { echo "not the default for text/rtf: $default"; exit 1; }
@@ -31,19 +38,21 @@ original=$("$rtfconv" text "$work/docs/plain.rtf")
 cat > "$work/drive.sh" <<'DRIVE'
 set -u
 source "$SRC/tests/e2e/x_session.sh"
+unset QT_QPA_PLATFORM
 openbox >/dev/null 2>&1 &
 for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
 for doc in "$WORK/docs/plain.rtf" "$WORK/我的 文档/中文 文档.rtf"; do
-  gio open "$doc" || fail "gio open $doc"
-  win=$(wait_for 'RTF文件编辑器') || fail "gio open $doc: no window"
-  app=$(xdotool getwindowpid "$win")
+  rm -f "$WORK/editor.pid"
+  gio open "$doc" >>"$WORK/app.log" 2>&1 || fail "gio open $doc"
+  for _ in $(seq 100); do [ -s "$WORK/editor.pid" ] && break; sleep 0.1; done
+  app=$(cat "$WORK/editor.pid" 2>/dev/null) || fail "gio open $doc did not start pennaro"
+  win=$(wait_for 'RTF文件编辑器') || { kill "$app"; fail "gio open $doc: no window"; }
   xdotool windowactivate --sync "$win"
   sleep 0.3
   xdotool key ctrl+Home
   xdotool type --delay 30 'gio '
   sleep 0.3
-  # Yes at the closing prompt saves in place. gio started the editor, so it
-  # is no child to wait for: watch it end.
+  # Yes at the closing prompt saves in place.
   answer_close_prompt
   wait_end || fail "editor still running"
 done
