@@ -6,10 +6,12 @@
 
 namespace pennaro {
 
+namespace {
+
+// The families tried for 宋体 when it is missing, best first.
 QStringList designFontSubstitutes() {
     return {
-        // 宋体 itself under its other names, then the fonts made after it
-        // (新宋体 is 宋体 with fixed-width Latin letters).
+        // 宋体 itself under its other names, and its sibling 新宋体.
         QStringLiteral("SimSun"),
         QStringLiteral("宋体"),
         QStringLiteral("NSimSun"),
@@ -27,6 +29,8 @@ QStringList designFontSubstitutes() {
         QStringLiteral("Noto Sans CJK SC"),
     };
 }
+
+}  // namespace
 
 void installDesignFontFallback() {
     const QStringList names{rtf::editorFont().family(), QStringLiteral("SimSun"), QStringLiteral("新宋体"),

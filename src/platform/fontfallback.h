@@ -14,12 +14,7 @@
 // 宋体 is installed.
 #pragma once
 
-#include <QStringList>
-
 namespace pennaro {
-
-// The families tried for 宋体 when it is missing, best first.
-QStringList designFontSubstitutes();
 
 // Installs the substitutes for 宋体 and its other names (SimSun, 新宋体,
 // NSimSun). Once per process, before the first text is laid out.
