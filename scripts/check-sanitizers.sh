@@ -18,4 +18,7 @@ export LSAN_OPTIONS=suppressions=$top/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1
 export QT_QPA_PLATFORM=offscreen
 cd "$build"
-ctest --output-on-failure -j 2
+ctest --output-on-failure -j 2 -LE e2e
+# The end-to-end scripts time what a user would wait for; instrumented, the
+# editor is several times slower, so they run one at a time.
+ctest --output-on-failure -L e2e
