@@ -38,9 +38,7 @@ original=$("$rtfconv" text "$work/docs/plain.rtf")
 cat > "$work/drive.sh" <<'DRIVE'
 set -u
 source "$SRC/tests/e2e/x_session.sh"
-unset QT_QPA_PLATFORM
-openbox >/dev/null 2>&1 &
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+start_window_manager
 for doc in "$WORK/docs/plain.rtf" "$WORK/我的 文档/中文 文档.rtf"; do
   rm -f "$WORK/editor.pid"
   gio open "$doc" >>"$WORK/app.log" 2>&1 || fail "gio open $doc"

@@ -50,14 +50,25 @@ run_x_session() {
   timeout 180 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$1"
 }
 
-# start_editor: the real X server rather than the test suite's offscreen
-# platform, openbox as the window manager, then the editor on DOC (its output
-# in WORK/app.log); sets app (its process) and win (its main window), and
-# gives the window the keyboard.
-start_editor() {
+# start_window_manager: the real X server rather than the test suite's
+# offscreen platform, and openbox, waited for (up to 30 s, for a busy
+# machine) until it can activate windows.
+start_window_manager() {
   unset QT_QPA_PLATFORM
+  xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && return 0
   openbox >/dev/null 2>&1 &
-  for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 300); do
+    xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && return 0
+    sleep 0.1
+  done
+  fail "the window manager did not start"
+}
+
+# start_editor: the window manager, then the editor on DOC (its output in
+# WORK/app.log); sets app (its process) and win (its main window), and gives
+# the window the keyboard.
+start_editor() {
+  start_window_manager
   "$BIN" "$DOC" >"$WORK/app.log" 2>&1 &
   app=$!
   win=$(wait_for 'RTF文件编辑器') || fail "main window not found"
