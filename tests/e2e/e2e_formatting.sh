@@ -72,7 +72,7 @@ wait $app
 DRIVE
 
 BIN="$bin" DOC="$doc" WORK="$work" \
-  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/drive.sh"
+  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$work/drive.sh"
 
 text=$("$rtfconv" text "$doc")
 if [ "$text" != "$original_text" ]; then

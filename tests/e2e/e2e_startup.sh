@@ -81,4 +81,4 @@ grep -rq "MainWidth" "$work/home/.config" || fail "no placement stored on closin
 echo "PASS"
 SESSION
 
-timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$work" "$binary" "$caption"
+timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$work/session.sh" "$work" "$binary" "$caption"

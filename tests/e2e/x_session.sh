@@ -45,20 +45,24 @@ expect_runs() {
 
 # run_x_session SCRIPT: runs bash SCRIPT under Xvfb, 1280 x 1024. Display
 # numbers are tried from a random start: two test runs picking the same free
-# number at once would share a server, and its clipboard.
+# number at once would share a server, and its clipboard. The server must not
+# reset when its last client leaves: a window manager connecting while it
+# resets (after a probe such as xprop, or between two editors) is refused.
 run_x_session() {
-  timeout 180 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$1"
+  timeout 180 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -noreset" bash "$1"
 }
 
 # start_window_manager: the real X server rather than the test suite's
-# offscreen platform, and openbox, waited for (up to 30 s, for a busy
-# machine) until it can activate windows.
+# offscreen platform, and openbox, waited for (up to 10 s) until it can
+# activate windows; its messages are in WORK/openbox.log.
 start_window_manager() {
   unset QT_QPA_PLATFORM
   xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && return 0
-  openbox >/dev/null 2>&1 &
-  for _ in $(seq 300); do
+  openbox >"$WORK/openbox.log" 2>&1 &
+  local wm=$!
+  for _ in $(seq 100); do
     xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && return 0
+    kill -0 $wm 2>/dev/null || fail "the window manager ended: $(cat "$WORK/openbox.log")"
     sleep 0.1
   done
   fail "the window manager did not start"
