@@ -17,20 +17,28 @@ private_home "$work/home"
 placement=(1500 750 9000 7200)   # left, top, width, height in twips
 store_placement "${placement[@]}"
 
-near() { [ $(($1 - $2)) -le 2 ] && [ $(($2 - $1)) -le 2 ]; }
+# 15 twips to a logical pixel, two device pixels to a logical one.
+expected="$((placement[0] * 2 / 15)) $((placement[1] * 2 / 15)) $((placement[2] * 2 / 15)) $((placement[3] * 2 / 15))"
+# near "L T W H": each within two pixels of the expected frame.
+near() {
+  local got=($1) want=($expected) i
+  [ ${#got[@]} -eq 4 ] || return 1
+  for i in 0 1 2 3; do
+    [ $((got[i] - want[i])) -le 2 ] && [ $((want[i] - got[i])) -le 2 ] || return 1
+  done
+}
 for run in 1 2; do
   "$bin" >"$log" 2>&1 &
   app=$!
   win=$(window_of $app) || fail "run $run: no window captioned $caption"
-  sleep 1  # the window manager's frame, and the size corrected to it
-  read -r left top width height <<<"$(frame_of "$win")" || fail "run $run: no frame"
-  # 15 twips to a logical pixel, two device pixels to a logical one.
-  i=0
-  for got in $left $top $width $height; do
-    want=$((placement[i] * 2 / 15))
-    near "$got" "$want" || fail "run $run: frame $left $top $width $height, expected about $((placement[0] * 2 / 15)) $((placement[1] * 2 / 15)) $((placement[2] * 2 / 15)) $((placement[3] * 2 / 15))"
-    i=$((i + 1))
+  # The window manager frames the window and the editor corrects its size to
+  # the frame a moment after the window is mapped (up to 10 s).
+  for _ in $(seq 100); do
+    frame=$(frame_of "$win") || frame=
+    near "$frame" && break
+    sleep 0.1
   done
+  near "$frame" || fail "run $run: frame '$frame', expected about $expected"
   wmctrl -i -c "$win"
   wait_exit $app || fail "run $run: the editor did not end when its window was closed"
   stored=$(grep '^Main' "$XDG_CONFIG_HOME/Pennaro/Pennaro.ini" | sort | tr '\n' ' ')
