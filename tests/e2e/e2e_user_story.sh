@@ -90,8 +90,12 @@ start_editor
 open_menu e
 xdotool key a   # Select &All
 xdotool key ctrl+c
-sleep 0.5
-xclip -o -selection clipboard >"$WORK/reopened.txt" 2>/dev/null || true
+# The clipboard went with the first editor; it holds text again once this
+# one has done the copy (up to 10 s).
+for _ in $(seq 100); do
+  xclip -o -selection clipboard >"$WORK/reopened.txt" 2>/dev/null && [ -s "$WORK/reopened.txt" ] && break
+  sleep 0.1
+done
 wmctrl -c 'RTF文件编辑器'
 wait_end || fail "the reopened document was modified: closing it asked to save"
 DRIVE
