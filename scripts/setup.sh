@@ -18,6 +18,7 @@ test_packages=(
   poppler-utils
   g++-mingw-w64-x86-64-posix wine wine64
   imagemagick
+  desktop-file-utils appstream dpkg-dev libglib2.0-bin shared-mime-info
 )
 
 mode=${1:-run}

@@ -7,6 +7,7 @@
 // Exit, closing the window and Open stop there instead, with the document,
 // its name and the modified flag as they were.
 #include "document/recovery.h"
+#include "platform/busycursor.h"
 #include "platform/errors.h"
 #include "platform/richtextbox.h"
 #include "resources/texts.h"
@@ -54,6 +55,9 @@ QString Form1::SaveTarget() const {
 
 bool Form1::WriteDocument(const QString &fileName) {
     try {
+        // Ends before the failure's message box, which must not show a busy
+        // pointer.
+        const BusyCursor busy;
         RichTextBox1->SaveFile(fileName, 0);
         return true;
     } catch (const PlatformError &e) {

@@ -19,8 +19,6 @@ using namespace pennaro::testing;
 
 namespace {
 
-constexpr quint32 kBlue = 0xFF0000;
-
 // A document of plain text, clean, with the state an earlier Find Next
 // leaves: RestartSearch false, no current match.
 void startWith(FormFixture &f, const QString &text) {

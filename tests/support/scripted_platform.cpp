@@ -4,6 +4,7 @@
 #include "platform/keystrokes.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QPrinter>
 #include <QTest>
 #include <QWidget>
@@ -68,6 +69,8 @@ QList<ShownDialog> ScriptedDialogHost::takeShown() {
 
 ScriptedDialogHost::Answer ScriptedDialogHost::take(DialogKind kind, const ShownDialog &shown) {
     shown_.append(shown);
+    const QCursor *pointer = QGuiApplication::overrideCursor();
+    shown_.last().busyPointer = pointer && pointer->shape() == Qt::WaitCursor;
     if (queue_.empty() || queue_.front().kind != kind) {
         QString message = QStringLiteral("Unexpected %1").arg(QLatin1String(dialogKindName(kind)));
         if (!shown.prompt.isEmpty())

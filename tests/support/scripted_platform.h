@@ -42,6 +42,7 @@ struct ShownDialog {
     int flags = 0;        // every common dialog: the Flags it was shown with
     FontChoice font;      // font dialog: what it was preset with
     quint32 color = 0;    // colour dialog: preset colour
+    bool busyPointer = false;  // the pointer was busy when it came up
 };
 
 class ScriptedDialogHost : public DialogHost {
