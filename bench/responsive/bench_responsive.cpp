@@ -17,7 +17,9 @@
 //                      growth over the file's size
 // Run it on a private X server with a window manager:
 //   bench/responsive/run_under_xvfb.sh BUILD_DIR [benchmark options]
-// Each probe gets RESPONSIVE_PROBE_TIMEOUT seconds (default 180). At the end
+// Each probe gets RESPONSIVE_PROBE_TIMEOUT seconds (default 180);
+// RESPONSIVE_PROBE names another probe program (that of an older build, to
+// compare). At the end
 // the same figures are printed again as one Markdown table.
 #include "documents.h"
 
@@ -70,7 +72,8 @@ QMap<QString, double> runProbe(const QString &editor, const QString &file, bool 
     QStringList arguments{editor, file};
     if (jump)
         arguments << QStringLiteral("jump");
-    probe.start(QStringLiteral(RESPONSIVE_PROBE), arguments);
+    const QString program = qEnvironmentVariable("RESPONSIVE_PROBE", QStringLiteral(RESPONSIVE_PROBE));
+    probe.start(program, arguments);
     if (!probe.waitForFinished(probeTimeoutMs())) {
         probe.kill();
         probe.waitForFinished();
