@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/filesave.h"
 #include "platform/pageprinter.h"
+#include "platform/picturesize.h"
 #include "platform/rtf/docformat.h"
 #include "platform/rtf/rtf.h"
 #include "platform/units.h"
@@ -223,6 +224,7 @@ RichTextBox::RichTextBox(QWidget *parent) : QObject(parent), edit_(new EditorWid
     // font change of the window, so both are set.
     edit_->setFont(font);
     edit_->document()->setDefaultFont(font);
+    limitPictureSize(edit_->document());
     edit_->setLineWrapMode(QTextEdit::WidgetWidth);
     edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
