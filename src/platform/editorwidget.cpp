@@ -1,6 +1,7 @@
 #include "platform/editorwidget.h"
 
 #include "platform/richtextbox.h"
+#include "platform/wrapguard.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -17,6 +18,7 @@ EditorWidget::EditorWidget(QWidget *parent) : QTextEdit(parent) {
     // After an edit the same offsets may stand for other text (typing over a
     // selection of one character), so the next cursor signal always counts.
     connect(document(), &QTextDocument::contentsChange, this, [this] { lastAnchor_ = lastPosition_ = -1; });
+    new WrapGuard(this);
 }
 
 void EditorWidget::reportSelection(bool force) {

@@ -54,6 +54,10 @@ public:
     void beginBatch();
     void endBatch();
 
+    // A paragraph of more characters than this keeps Qt's analysis of its
+    // text from one paint to the next (see paintEvent).
+    static constexpr int kHugeParagraph = 20000;
+
 signals:
     void selectionMoved();
     // button 1 left, 2 right, 4 middle; shift 1 Shift, 2 Ctrl, 4 Alt;
@@ -62,6 +66,13 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    // Qt analyses a paragraph's text (scripts, directions, break
+    // opportunities) for every paint of it and drops the result afterwards;
+    // for a paragraph of megabytes each blink of the caret cost a third of a
+    // core. Painted huge paragraphs keep that analysis (about 5 bytes a
+    // character) until they are laid out again, which they then are without
+    // keeping all their glyphs (Qt would keep 30 bytes a character).
+    void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;

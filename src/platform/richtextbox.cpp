@@ -225,6 +225,12 @@ RichTextBox::RichTextBox(QWidget *parent) : QObject(parent), edit_(new EditorWid
     edit_->setFont(font);
     edit_->document()->setDefaultFont(font);
     limitPictureSize(edit_->document());
+    // Paragraphs run left to right unless they say otherwise (a file's
+    // \rtlpar), as in RTF itself; Qt would otherwise look through the text
+    // of every paragraph after the one edited, on every keystroke, for it.
+    QTextOption option = edit_->document()->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    edit_->document()->setDefaultTextOption(option);
     edit_->setLineWrapMode(QTextEdit::WidgetWidth);
     edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -369,6 +369,10 @@ QTextBlockFormat Reader::blockFormat(const ParaProps &p)
         f.setProperty(StyleNumber, p.style);
     if (p.align != 0)
         f.setAlignment(Qt::Alignment(p.align));
+    // A paragraph runs left to right unless the file says otherwise: left
+    // to Qt, the direction would be found by looking at the text, for every
+    // later paragraph again after each keystroke.
+    f.setLayoutDirection(p.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     if (p.left)
         f.setLeftMargin(twipsToUnits(p.left));
     if (p.right)
