@@ -10,6 +10,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <optional>
+
 namespace pennaro {
 
 EditorWidget::EditorWidget(QWidget *parent) : QTextEdit(parent) {
@@ -19,6 +21,7 @@ EditorWidget::EditorWidget(QWidget *parent) : QTextEdit(parent) {
     // selection of one character), so the next cursor signal always counts.
     connect(document(), &QTextDocument::contentsChange, this, [this] { lastAnchor_ = lastPosition_ = -1; });
     new WrapGuard(this);
+    watchDocumentHeight();
 }
 
 void EditorWidget::reportSelection(bool force) {
@@ -140,18 +143,15 @@ bool EditorWidget::undoLastEdit() {
     // without one); setting the size again afterwards counts as a fresh
     // document, laid out from the top a part at a time as a loaded one is.
     constexpr int kLargeChange = 64 * 1024;
-    const QSizeF pageSize = doc->pageSize();
-    bool hidden = false;
+    std::optional<QSizeF> hidden;
     const auto watch = connect(doc, &QTextDocument::contentsChange, this, [&](int, int removed, int added) {
-        if (!hidden && qMax(removed, added) > kLargeChange) {
-            hidden = true;
-            doc->setPageSize(QSizeF(0, 0));
-        }
+        if (!hidden && qMax(removed, added) > kLargeChange)
+            hidden = hideFromLayout();
     });
     undo();
     disconnect(watch);
     if (hidden) {
-        doc->setPageSize(pageSize);
+        showToLayout(*hidden);
         ensureCursorVisible();
     }
     return true;

@@ -435,16 +435,15 @@ void RichTextBox::LoadFile(const QString &fileName, int fileType) {
     QTextDocument *doc = edit_->document();
     bool changed = false;
     const auto probe = connect(edit_, &QTextEdit::textChanged, this, [&changed] { changed = true; });
-    // With a null page size the layout ignores the changes; restoring it
-    // afterwards counts as a fresh document, which Qt lays out a part at a
-    // time from the top, so even a very large file shows at once. The caret
+    // Hidden from the layout while it is read, the document is laid out
+    // afterwards from the top a part at a time, so even a very large file
+    // shows at once. The caret
     // goes to the start before that: left where the insertion pushed it, at
     // the end, it would have every line shaped just to repaint it.
-    const QSizeF pageSize = doc->pageSize();
-    doc->setPageSize(QSizeF(0, 0));
+    const QSizeF pageSize = edit_->hideFromLayout();
     const rtf::ReadResult result = rtf::readDocument(bytes, doc);
     edit_->setTextCursor(QTextCursor(doc));
-    doc->setPageSize(pageSize);
+    edit_->showToLayout(pageSize);
     disconnect(probe);
     if (!result.ok)
         throw PlatformError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(fileName), result.error));
