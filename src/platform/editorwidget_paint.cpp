@@ -1,9 +1,11 @@
 // Painting the editing widget (see paintEvent).
 #include "platform/editorwidget.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 
 #include <vector>
@@ -12,10 +14,15 @@ namespace pennaro {
 
 void EditorWidget::paintEvent(QPaintEvent *e) {
     // The paragraphs the paint reaches, from the top to the bottom of the
-    // area being painted.
-    const QRect area = e->rect();
-    const QTextBlock first = cursorForPosition(area.topLeft()).block();
-    const QTextBlock last = cursorForPosition(area.bottomRight()).block();
+    // area being painted. They are found by the layout's hit test alone:
+    // cursorForPosition also works out the caret's x, for which Qt lays out
+    // every paragraph up to the one hit, and before the first paint of a
+    // large document that was all of them (a second for 10 MB).
+    const QRectF area = QRectF(e->rect()).translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const QTextDocument *doc = document();
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    const QTextBlock first = doc->findBlock(qMax(0, layout->hitTest(area.topLeft(), Qt::FuzzyHit)));
+    const QTextBlock last = doc->findBlock(qMax(0, layout->hitTest(area.bottomRight(), Qt::FuzzyHit)));
     std::vector<QTextLayout *> kept;
     for (QTextBlock block = first; block.isValid(); block = block.next()) {
         if (block.length() > kHugeParagraph) {
