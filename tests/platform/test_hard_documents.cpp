@@ -8,6 +8,7 @@
 #include "support/form_fixture.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QFile>
 #include <QTest>
 #include <QTextBlock>
@@ -126,7 +127,8 @@ void TestHardDocuments::paragraphDirectionComesFromTheFile() {
 // Five thousand paragraphs, each with 22 inches of space above it, are ten
 // million pixels tall, past the 8.4 million Qt's layout reaches without
 // pages. The document opens, Ctrl+End takes the caret to its last line in
-// view, and what is typed there is saved after everything else.
+// view, also after the window changed width, and what is typed there is
+// saved after everything else.
 void TestHardDocuments::documentTallerThanQtReachesOpensToItsEnd() {
     FormFixture f;
     QWidget *editor = f.showWithEditorFocused();
@@ -135,6 +137,8 @@ void TestHardDocuments::documentTallerThanQtReachesOpensToItsEnd() {
                                    "{\\rtf1\\ansi\\pard\\sb31680 " + QByteArray("x\\par ").repeated(5000) + "end}");
     open(f, path);
     QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+    f.form->resize(f.form->width() - 80, f.form->height());
+    QApplication::processEvents();
     QTest::keyClicks(editor, QStringLiteral("!"));
     auto *edit = f.form->RichTextBox1->widget();
     QVERIFY(edit->viewport()->rect().contains(edit->cursorRect()));
