@@ -20,6 +20,8 @@ EditorWidget::EditorWidget(QWidget *parent) : QTextEdit(parent) {
     // After an edit the same offsets may stand for other text (typing over a
     // selection of one character), so the next cursor signal always counts.
     connect(document(), &QTextDocument::contentsChange, this, [this] { lastAnchor_ = lastPosition_ = -1; });
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int from, int, int added) { noteHugeParagraphs(from, added); });
     new WrapGuard(this);
     watchDocumentHeight();
 }

@@ -108,7 +108,10 @@ protected:
 
 private:
     void watchDocumentHeight();
+    // Notes whether a change may have made a paragraph huge (paintEvent).
+    void noteHugeParagraphs(int from, int added);
 
+    bool mayHoldHugeParagraph_ = false;
     int lastAnchor_ = -1;
     int lastPosition_ = -1;
     int batches_ = 0;

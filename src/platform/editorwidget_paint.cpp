@@ -12,7 +12,35 @@
 
 namespace pennaro {
 
+void EditorWidget::noteHugeParagraphs(int from, int added) {
+    QTextDocument *doc = document();
+    if (doc->characterCount() <= kHugeParagraph) {
+        mayHoldHugeParagraph_ = false;
+        return;
+    }
+    // Only a paragraph holding added text can have grown past the limit;
+    // one left over the limit by text taken away costs paints a hit test.
+    if (mayHoldHugeParagraph_ || added <= 0)
+        return;
+    const QTextBlock last = doc->findBlock(from + added);
+    for (QTextBlock block = doc->findBlock(from); block.isValid(); block = block.next()) {
+        if (block.length() > kHugeParagraph) {
+            mayHoldHugeParagraph_ = true;
+            return;
+        }
+        if (block == last)
+            return;
+    }
+}
+
 void EditorWidget::paintEvent(QPaintEvent *e) {
+    // Qt's hit test walks the paragraphs from the top of the document to the
+    // point, so a document without a huge paragraph is spared it: with the
+    // caret far down a million short paragraphs, every blink would walk them.
+    if (!mayHoldHugeParagraph_) {
+        QTextEdit::paintEvent(e);
+        return;
+    }
     // The paragraphs the paint reaches, from the top to the bottom of the
     // area being painted. They are found by the layout's hit test alone:
     // cursorForPosition also works out the caret's x, for which Qt lays out

@@ -74,12 +74,16 @@ void forEachSelectedFormat(const QTextCursor &cursor, Visit visit) {
     const int start = cursor.selectionStart();
     const int end = cursor.selectionEnd();
     std::vector<bool> seen;
-    for (QTextBlock block = cursor.document()->findBlock(start); block.isValid() && block.position() < end;
-         block = block.next()) {
-        // A block's fragments follow each other from the block's start;
-        // adding up their lengths is much cheaper than asking each one for
-        // its position, which climbs the document's fragment tree.
-        int fragmentEnd = block.position();
+    // Blocks and the fragments of a block follow each other from where the
+    // first starts; adding up their lengths is much cheaper than asking each
+    // for its position, which climbs the document's tree. An empty
+    // paragraph holds no fragment and is passed over without asking.
+    QTextBlock block = cursor.document()->findBlock(start);
+    for (int blockStart = block.position(); block.isValid() && blockStart < end;
+         blockStart += block.length(), block = block.next()) {
+        if (block.length() == 1)
+            continue;
+        int fragmentEnd = blockStart;
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int fragmentStart = fragmentEnd;
