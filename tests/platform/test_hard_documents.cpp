@@ -64,6 +64,7 @@ private slots:
     void runWithoutBreaksEditsAndSavesAsItWas();
     void paragraphDirectionComesFromTheFile();
     void documentTallerThanQtReachesOpensToItsEnd();
+    void selectionOverManyEmptyParagraphsReadsEveryRun();
 };
 
 // 12,000 letters without a break opportunity between two paragraphs of
@@ -144,6 +145,27 @@ void TestHardDocuments::documentTallerThanQtReachesOpensToItsEnd() {
     QVERIFY(edit->viewport()->rect().contains(edit->cursorRect()));
     save(f);
     QCOMPARE(FormFixture::readRtfText(path), QStringLiteral("x\n").repeated(5000) + QStringLiteral("end!"));
+}
+
+// Thousands of empty paragraphs between two words: a selection reaching
+// into the last word reads its bold characters, and one stopping just
+// before them does not.
+void TestHardDocuments::selectionOverManyEmptyParagraphsReadsEveryRun() {
+    FormFixture f;
+    RichTextBox &box = *f.form->RichTextBox1;
+    box.setText(QStringLiteral("first") + QString(3000, u'\n') + QStringLiteral("last"));
+    const int length = int(box.Text().size());
+    box.setSelStart(length - 2);
+    box.setSelLength(2);
+    box.setSelBold(true);
+    box.setSelStart(2);
+    box.setSelLength(length - 4);
+    QCOMPARE(box.SelBold(), std::optional<bool>(false));
+    box.setSelLength(length - 3);
+    QCOMPARE(box.SelBold(), std::nullopt);
+    box.setSelStart(5);
+    box.setSelLength(3000);
+    QCOMPARE(box.SelBold(), std::optional<bool>(false));
 }
 
 QTEST_MAIN(TestHardDocuments)
