@@ -69,7 +69,7 @@ void appendUnicode(QByteArray *rtf, QStringView text)
 
 }  // namespace
 
-BusinessDocument makeBusinessDocument(qsizetype bytes, unsigned seed)
+BusinessDocument makeBusinessDocument(qsizetype bytes, unsigned seed, bool oneParagraph)
 {
     BusinessDocument doc;
     QRandomGenerator rng(seed);
@@ -95,8 +95,10 @@ BusinessDocument makeBusinessDocument(qsizetype bytes, unsigned seed)
            "{\\f2\\fswiss\\fcharset0 Arial;}}\r\n"
            "{\\colortbl;\\red0\\green0\\blue0;\\red192\\green0\\blue0;\\red0\\green0\\blue160;}\r\n";
 
+    bool firstParagraph = true;
     while (rtf.size() < bytes) {
-        rtf += "\\pard\\plain\\fi420\\sl360\\slmult1 ";
+        if (firstParagraph || !oneParagraph)
+            rtf += "\\pard\\plain\\fi420\\sl360\\slmult1 ";
         const int paragraphChars = 120 + int(rng.bounded(240));
         int chars = 0;
         bool first = true;
@@ -127,11 +129,13 @@ BusinessDocument makeBusinessDocument(qsizetype bytes, unsigned seed)
             rtf += "}";
             if (rng.bounded(6) == 0)
                 rtf += "\r\n";
-            doc.runs.push_back({first, format, text});
+            doc.runs.push_back({first && (firstParagraph || !oneParagraph), format, text});
             first = false;
             chars += int(text.size());
         }
-        rtf += "\\par\r\n";
+        if (!oneParagraph)
+            rtf += "\\par\r\n";
+        firstParagraph = false;
     }
     rtf += "}";
     return doc;

@@ -7,7 +7,7 @@ set -euo pipefail
 
 run_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-svg-dev libgl-dev libxkbcommon-dev
+  qt6-base-dev qt6-svg-dev libgl-dev libxkbcommon-dev libpng-dev
   fonts-noto-cjk fonts-wqy-microhei
 )
 test_packages=(

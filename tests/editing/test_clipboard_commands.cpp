@@ -282,6 +282,18 @@ void ClipboardCommands::dragsAndDropsCarryPlainText() {
     std::unique_ptr<QMimeData> out(editor.createMimeDataFromSelection());
     QCOMPARE(out->formats(), QStringList{QStringLiteral("text/plain")});
     QCOMPARE(out->text(), QStringLiteral("one\ntwo"));
+    // The X11 selection is read when another program asks for it: the
+    // selected text as it stands then, wherever edits have moved it, and
+    // nothing once it has been deleted.
+    QTextCursor two(editor.document());
+    two.setPosition(4);
+    two.setPosition(7, QTextCursor::KeepAnchor);
+    editor.setTextCursor(two);
+    std::unique_ptr<QMimeData> primary(editor.createMimeDataFromSelection());
+    QTextCursor(editor.document()).insertText(QStringLiteral("zero\n"));
+    QCOMPARE(primary->text(), QStringLiteral("two"));
+    editor.textCursor().removeSelectedText();
+    QCOMPARE(primary->text(), QString());
 
     FormFixture f;
     f.startWith(QStringLiteral("ab"));

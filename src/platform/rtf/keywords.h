@@ -25,7 +25,9 @@ enum class Kw : std::uint8_t {
     Hidden,
     // paragraph properties
     Pard, ParaStyle, Align, LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter,
-    LineSpacing, LineMult, PageBreakBefore, InTable, TabKind, TabStop, Itap,
+    LineSpacing, LineMult, PageBreakBefore, InTable, TabKind, TabStop,
+    ParaDirection,  // \ltrpar \rtlpar
+    Itap,
     // structure and special characters
     Par, Sect, Line, Tab, Page, Cell, NestCell, Row, NestRow, Trowd, Cellx, Chftn, Char,
     // footnote and endnote numbering: value NoteStyle / NoteRestart, plus

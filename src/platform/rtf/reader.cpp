@@ -533,6 +533,7 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
             p.tabs[p.tabCount++] = {std::min(param, kMaxTwips), p.nextTabKind};
         p.nextTabKind = 0;
         break;
+    case Kw::ParaDirection: p.rightToLeft = value != 0; break;
     case Kw::Itap: p.itap = std::clamp(param, 0, kMaxTableDepth); break;
     default: return false;
     }
