@@ -44,8 +44,8 @@ namespace {
 using pennaro::bench::HardDocument;
 
 const char *const kMeasures[] = {
-    "read_ms",           "first_paint_ms", "idle_ms",       "blink_cpu_percent", "select_all_ms",
-    "shift_ctrl_end_ms", "key_start_ms",   "key_middle_ms", "key_end_ms",        "ctrl_end_ms",
+    "read_ms",           "first_paint_ms",  "idle_ms",       "blink_cpu_percent", "select_all_ms",
+    "shift_ctrl_end_ms", "key_start_ms",    "key_middle_ms", "key_end_ms",        "ctrl_end_ms",
     "resize_end_ms",     "baseline_rss_mb", "peak_rss_mb",
 };
 
@@ -170,7 +170,8 @@ void registerAll() {
             for (const bool jump : {false, true}) {
                 if (jump && !isBusiness)
                     continue;
-                const QString name = document->name + QLatin1Char('/') + editor + (jump ? QStringLiteral("_jump") : QString());
+                const QString name =
+                    document->name + QLatin1Char('/') + editor + (jump ? QStringLiteral("_jump") : QString());
                 const std::string run = name.toStdString();
                 benchmark::RegisterBenchmark(run.c_str(),
                                              [run, document, editor, jump](benchmark::State &state) {

@@ -8,7 +8,9 @@ namespace {
 
 constexpr qsizetype kMegabyte = 1024 * 1024;
 
-QByteArray header() { return QByteArrayLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n"); }
+QByteArray header() {
+    return QByteArrayLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n");
+}
 
 QString megabytes(qsizetype bytes) { return QStringLiteral("%1mb").arg(bytes / kMegabyte); }
 
@@ -25,8 +27,7 @@ HardDocument longRun(int chars) {
 }
 
 HardDocument oneParagraph(qsizetype bytes) {
-    return {QStringLiteral("one_paragraph_") + megabytes(bytes),
-            makeBusinessDocument(bytes, 20240901, true).rtf};
+    return {QStringLiteral("one_paragraph_") + megabytes(bytes), makeBusinessDocument(bytes, 20240901, true).rtf};
 }
 
 HardDocument emptyParagraphs(int count) {
@@ -64,13 +65,8 @@ HardDocument business(qsizetype bytes) {
 
 std::vector<HardDocument> hardDocuments() {
     return {
-        longRun(200000),
-        oneParagraph(1 * kMegabyte),
-        oneParagraph(20 * kMegabyte),
-        emptyParagraphs(1000000),
-        cellsWithoutRow(1000000),
-        hexFF(10 * kMegabyte),
-        business(10 * kMegabyte),
+        longRun(200000),          oneParagraph(1 * kMegabyte), oneParagraph(20 * kMegabyte), emptyParagraphs(1000000),
+        cellsWithoutRow(1000000), hexFF(10 * kMegabyte),       business(10 * kMegabyte),
     };
 }
 

@@ -143,8 +143,7 @@ struct PlainSubject {
 
 class Probe {
 public:
-    explicit Probe(const Subject &subject)
-        : s_(subject), viewport_(subject.edit->viewport()), paints_(viewport_) {}
+    explicit Probe(const Subject &subject) : s_(subject), viewport_(subject.edit->viewport()), paints_(viewport_) {}
 
     bool show() {
         s_.window->resize(800, 600);

@@ -110,11 +110,10 @@ void EditorWidget::resizeEvent(QResizeEvent *e) {
 
 void EditorWidget::watchDocumentHeight() {
     QTextDocument *doc = document();
-    connect(doc->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
-            [this](const QSizeF &size) {
-                laidOutHeight_ = size.height();
-                fitPageHeight();
-            });
+    connect(doc->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this, [this](const QSizeF &size) {
+        laidOutHeight_ = size.height();
+        fitPageHeight();
+    });
     // The document reports a change before its layout hears of it: a large
     // paste or a loaded file is laid out with pages from the start. While
     // it has pages, any change may bring the first page break.

@@ -30,9 +30,8 @@ int longestUnbreakable(const QString &text) {
 WrapGuard::WrapGuard(QTextEdit *edit) : QObject(edit), edit_(edit) {
     recheck_.setSingleShot(true);
     recheck_.setInterval(1000);
-    connect(&recheck_, &QTimer::timeout, this, [this] {
-        setAnywhere(hasLongRun(0, edit_->document()->characterCount()));
-    });
+    connect(&recheck_, &QTimer::timeout, this,
+            [this] { setAnywhere(hasLongRun(0, edit_->document()->characterCount())); });
     // The document reports a change before its layout hears of it, so a
     // long run pasted or loaded is never laid out with word wrapping.
     connect(edit->document(), &QTextDocument::contentsChange, this, &WrapGuard::contentsChanged);
@@ -53,8 +52,7 @@ bool WrapGuard::hasLongRun(int from, int to) const {
     QTextDocument *doc = edit_->document();
     const int start = std::max(0, from - kLongestRun);
     const int end = std::min(doc->characterCount() - 1, to + kLongestRun);
-    for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() <= end;
-         block = block.next()) {
+    for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() <= end; block = block.next()) {
         if (block.length() - 1 <= kLongestRun)
             continue;
         QTextCursor part(doc);

@@ -79,12 +79,9 @@ bool Form1::OfferToSaveChanges() {
     if (!Modified)
         return true;
     switch (AskSaveChanges()) {
-    case vbYes:
-        return SaveDocument() != SaveOutcome::NotWritten;
-    case vbNo:
-        return true;
-    default:
-        return false;
+    case vbYes: return SaveDocument() != SaveOutcome::NotWritten;
+    case vbNo: return true;
+    default: return false;
     }
 }
 
@@ -110,10 +107,8 @@ void Form1::mnuCloseItem_Click() {
             if (SaveDocument() != SaveOutcome::WrittenInPlace)
                 return;
             break;
-        case vbNo:
-            break;
-        default:
-            return;
+        case vbNo: break;
+        default: return;
         }
     }
     clearDocument(*this);
@@ -140,8 +135,7 @@ void Form1::Form_Unload(int &Cancel) {
         };
         for (const auto &[key, value] : placement) {
             try {
-                services_.settings->SaveSetting(texts::SettingsApp, texts::SettingsSection, key,
-                                                singleToText(value));
+                services_.settings->SaveSetting(texts::SettingsApp, texts::SettingsSection, key, singleToText(value));
             } catch (const PlatformError &) {
                 // The key keeps its old value; the others are still written.
             }

@@ -253,8 +253,8 @@ void ClipboardCommands::keysRunThePlainTextCommands() {
     QGuiApplication::clipboard()->setText(QStringLiteral("system"));
 
     select(f, 10, 4);
-    for (const QKeyCombination key : {Qt::CTRL | Qt::Key_Insert, Qt::SHIFT | Qt::Key_Insert,
-                                      Qt::SHIFT | Qt::Key_Delete}) {
+    for (const QKeyCombination key :
+         {Qt::CTRL | Qt::Key_Insert, Qt::SHIFT | Qt::Key_Insert, Qt::SHIFT | Qt::Key_Delete}) {
         QTest::keyClick(editor, key.key(), key.keyboardModifiers());
         QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("plain and bold"));
         QCOMPARE(f.platform.clipboard.text_, std::nullopt);
@@ -304,7 +304,8 @@ void ClipboardCommands::dragsAndDropsCarryPlainText() {
     in.setHtml(QStringLiteral("<b>粗</b>"));
     in.setText(QStringLiteral("粗"));
     QWidget *viewport = f.form->RichTextBox1->widget()->viewport();
-    const QPoint at = f.form->RichTextBox1->widget()->cursorRect(QTextCursor(f.form->RichTextBox1->document())).center();
+    const QPoint at =
+        f.form->RichTextBox1->widget()->cursorRect(QTextCursor(f.form->RichTextBox1->document())).center();
     QDragEnterEvent enter(at, Qt::CopyAction, &in, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &enter);
     QVERIFY(enter.isAccepted());

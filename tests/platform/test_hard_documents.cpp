@@ -80,9 +80,9 @@ void TestHardDocuments::runWithoutBreaksEditsAndSavesAsItWas() {
     QString run;
     for (int i = 0; i < 12000; ++i)
         run += QChar(u'a' + i % 26);
-    const QString path = writeFile(f, QStringLiteral("run.rtf"),
-                                   "{\\rtf1\\ansi " + words.toLatin1() + "\\par " + run.toLatin1() + "\\par " +
-                                       words.toLatin1() + "}");
+    const QString path =
+        writeFile(f, QStringLiteral("run.rtf"),
+                  "{\\rtf1\\ansi " + words.toLatin1() + "\\par " + run.toLatin1() + "\\par " + words.toLatin1() + "}");
     open(f, path);
     RichTextBox &box = *f.form->RichTextBox1;
     QCOMPARE(box.Text(), words + u'\n' + run + u'\n' + words);

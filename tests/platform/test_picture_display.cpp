@@ -99,7 +99,8 @@ void TestPictureDisplay::enormousPictureIsShownWithinTheLimitAndSavedAsGiven() {
     QFile out(path);
     QVERIFY(out.open(QIODevice::WriteOnly));
     out.write("{\\rtf1\\ansi a{\\pict\\pngblip\\picw2\\pich2\\picwgoal1000000\\pichgoal500000"
-              "\\picscalex10000\\picscaley10000 " + png.toHex() + "}b\\par}");
+              "\\picscalex10000\\picscaley10000 " +
+              png.toHex() + "}b\\par}");
     out.close();
     f.form->resize(800, 600);
     f.form->show();
@@ -133,8 +134,8 @@ void TestPictureDisplay::undecodablePicturesAreLeftOutQuietly_data() {
     QTest::newRow("PNG cut short") << withPng(png.left(png.size() / 2));
     QTest::newRow("PNG with damaged data") << withPng(badCrc);
     QTest::newRow("PNG signature, then nonsense") << withPng(png.left(8) + QByteArray(40, 'x'));
-    QTest::newRow("PNG claiming 30000 x 30000") << withPng(QByteArray::fromHex(
-        "89504e470d0a1a0a0000000d49484452000075300000753008060000006627f8ba"));
+    QTest::newRow("PNG claiming 30000 x 30000")
+        << withPng(QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000075300000753008060000006627f8ba"));
     QTest::newRow("JPEG header only") << QByteArray("{\\pict\\jpegblip ffd8ffe000104a46494600010101}");
     QTest::newRow("JPEG of nonsense") << "{\\pict\\jpegblip ffd8" + QByteArray(64, '7') + "ffd9}";
 }

@@ -69,8 +69,8 @@ private slots:
 
     void iconsAreSharp() {
         FormFixture f;
-        const QStringList images{"new", "open", "save", "print", "cut", "copy", "paste", "bold", "italic",
-                                 "underline", "color", "up", "down"};
+        const QStringList images{"new",  "open",   "save",      "print", "cut", "copy", "paste",
+                                 "bold", "italic", "underline", "color", "up",  "down"};
         QStringList seen;
         for (QAction *action : f.form->Toolbar1->actions()) {
             if (action->isSeparator() || action->icon().isNull())

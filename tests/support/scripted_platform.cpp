@@ -76,8 +76,8 @@ ScriptedDialogHost::Answer ScriptedDialogHost::take(DialogKind kind, const Shown
         if (!shown.prompt.isEmpty())
             message += QStringLiteral(": \"%1\"").arg(shown.prompt);
         if (!queue_.empty())
-            message += QStringLiteral(" (the test expected a %1)")
-                           .arg(QLatin1String(dialogKindName(queue_.front().kind)));
+            message +=
+                QStringLiteral(" (the test expected a %1)").arg(QLatin1String(dialogKindName(queue_.front().kind)));
         const QByteArray text = message.toUtf8();
         QTest::qFail(text.constData(), __FILE__, __LINE__);
         // The handler under test must not go on as if the user had answered.
@@ -183,11 +183,10 @@ void ScriptedSettings::SaveSetting(const QString &app, const QString &section, c
 
 // ---- ScriptedRegistry ------------------------------------------------------
 
-long ScriptedRegistry::RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint32_t, std::uint32_t,
-                                     HKEY *result) {
+long ScriptedRegistry::RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint32_t, std::uint32_t, HKEY *result) {
     const std::string_view rootName = registryRootName(root);
-    QString base = rootName.empty() ? handles_.value(root)
-                                    : QString::fromLatin1(rootName.data(), qsizetype(rootName.size()));
+    QString base =
+        rootName.empty() ? handles_.value(root) : QString::fromLatin1(rootName.data(), qsizetype(rootName.size()));
     if (base.isEmpty())
         return ERROR_INVALID_HANDLE;
     QString wanted = base;
@@ -251,8 +250,6 @@ void ScriptedProcess::End() {
     throw EndProgram();
 }
 
-Services ScriptedPlatform::services() {
-    return Services::of(*this);
-}
+Services ScriptedPlatform::services() { return Services::of(*this); }
 
 }  // namespace pennaro::testing
