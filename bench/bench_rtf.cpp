@@ -22,8 +22,7 @@ using namespace pennaro;
 
 namespace {
 
-const bench::BusinessDocument &document(int megabytes)
-{
+const bench::BusinessDocument &document(int megabytes) {
     static std::map<int, bench::BusinessDocument> cache;
     auto it = cache.find(megabytes);
     if (it == cache.end())
@@ -33,8 +32,7 @@ const bench::BusinessDocument &document(int megabytes)
 
 // Times reading the file into a fresh document, the document's teardown
 // left out.
-void timeLoads(benchmark::State &state, const QByteArray &rtf)
-{
+void timeLoads(benchmark::State &state, const QByteArray &rtf) {
     for (auto _ : state) {
         auto doc = std::make_unique<QTextDocument>();
         bench::setEditorFont(doc.get());
@@ -51,8 +49,7 @@ void timeLoads(benchmark::State &state, const QByteArray &rtf)
 
 // Times building a fresh document with the given function, the same way.
 template <class Build>
-void timeBuilds(benchmark::State &state, const Build &build)
-{
+void timeBuilds(benchmark::State &state, const Build &build) {
     for (auto _ : state) {
         auto doc = std::make_unique<QTextDocument>();
         bench::setEditorFont(doc.get());
@@ -64,13 +61,9 @@ void timeBuilds(benchmark::State &state, const Build &build)
     }
 }
 
-void BM_Load(benchmark::State &state)
-{
-    timeLoads(state, document(int(state.range(0))).rtf);
-}
+void BM_Load(benchmark::State &state) { timeLoads(state, document(int(state.range(0))).rtf); }
 
-void BM_Save(benchmark::State &state)
-{
+void BM_Save(benchmark::State &state) {
     const bench::BusinessDocument &source = document(int(state.range(0)));
     QTextDocument doc;
     bench::setEditorFont(&doc);
@@ -85,16 +78,14 @@ void BM_Save(benchmark::State &state)
     state.counters["output_MB"] = double(written) / (1 << 20);
 }
 
-void BM_Floor(benchmark::State &state)
-{
+void BM_Floor(benchmark::State &state) {
     const bench::BusinessDocument &source = document(int(state.range(0)));
     timeBuilds(state, [&](QTextDocument *doc) { bench::buildDirectly(source, doc); });
     state.SetBytesProcessed(state.iterations() * source.rtf.size());
 }
 
 // Six cells of GBK text per row, rows until the file has the given size.
-QByteArray longTable(int megabytes, int *rows)
-{
+QByteArray longTable(int megabytes, int *rows) {
     QByteArray rtf = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\n";
     *rows = 0;
     while (rtf.size() < (qsizetype(megabytes) << 20)) {
@@ -107,15 +98,13 @@ QByteArray longTable(int megabytes, int *rows)
     return rtf + "}";
 }
 
-void BM_LoadTable(benchmark::State &state)
-{
+void BM_LoadTable(benchmark::State &state) {
     int rows = 0;
     timeLoads(state, longTable(int(state.range(0)), &rows));
     state.counters["rows"] = rows;
 }
 
-void BM_FloorTable(benchmark::State &state)
-{
+void BM_FloorTable(benchmark::State &state) {
     int rows = 0;
     longTable(int(state.range(0)), &rows);
     const QString year = QString::fromUtf8("年度 ");
@@ -139,8 +128,7 @@ struct MixedScripts {
     std::vector<bool> paragraphStarts;             // per piece
 };
 
-const MixedScripts &mixedScripts(int megabytes)
-{
+const MixedScripts &mixedScripts(int megabytes) {
     static std::map<int, MixedScripts> cache;
     auto found = cache.find(megabytes);
     if (found != cache.end())
@@ -152,9 +140,9 @@ const MixedScripts &mixedScripts(int megabytes)
         const char *rtf;
         const char16_t *text;
         bool eastAsian;
-    } kWords[] = {{"Quarterly ", u"Quarterly ", false}, {"report ", u"report ", false},
-                  {"\\'cf\\'fa\\'ca\\'db", u"销售", true}, {"\\u22686?\\u38271?", u"增长", true},
-                  {"12.5% ", u"12.5% ", false}, {"\\'a3\\'ac", u"，", true}};
+    } kWords[] = {
+        {"Quarterly ", u"Quarterly ", false},  {"report ", u"report ", false}, {"\\'cf\\'fa\\'ca\\'db", u"销售", true},
+        {"\\u22686?\\u38271?", u"增长", true}, {"12.5% ", u"12.5% ", false},   {"\\'a3\\'ac", u"，", true}};
     unsigned seed = 7;
     bool lastEastAsian = false;
     while (m.rtf.size() < (qsizetype(megabytes) << 20)) {
@@ -184,13 +172,9 @@ const MixedScripts &mixedScripts(int megabytes)
     return cache.emplace(megabytes, std::move(m)).first->second;
 }
 
-void BM_LoadMixedScripts(benchmark::State &state)
-{
-    timeLoads(state, mixedScripts(int(state.range(0))).rtf);
-}
+void BM_LoadMixedScripts(benchmark::State &state) { timeLoads(state, mixedScripts(int(state.range(0))).rtf); }
 
-void BM_FloorMixedScripts(benchmark::State &state)
-{
+void BM_FloorMixedScripts(benchmark::State &state) {
     const MixedScripts &m = mixedScripts(int(state.range(0)));
     QTextCharFormat latin, eastAsian;
     latin.setFontFamilies({QStringLiteral("Calibri")});

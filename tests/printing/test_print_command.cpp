@@ -37,9 +37,9 @@ QString run(const QString &tool, const QStringList &arguments) {
 
 // The text of each page of a PDF, without the line breaks the layout made.
 QStringList pdfPages(const QString &pdf) {
-    QStringList pages = run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf,
-                                                          QStringLiteral("-")})
-                            .split(QLatin1Char('\f'));
+    QStringList pages =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")})
+            .split(QLatin1Char('\f'));
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     for (QString &page : pages)
@@ -76,7 +76,9 @@ struct PrintFixture : FormFixture {
         form->RichTextBox1->setSelStart(start);
         form->RichTextBox1->setSelLength(length);
     }
-    void print() { run([this] { form->mnuPrintItem_Click(); }); }
+    void print() {
+        run([this] { form->mnuPrintItem_Click(); });
+    }
     // The one dialog the command showed: the print dialog, with its flags.
     int printDialogFlags() {
         const QList<ShownDialog> shown = platform.dialogs.takeShown();

@@ -14,8 +14,7 @@
 namespace pennaro::rtf::test {
 
 inline QString textWithKept(const QTextDocument &doc, const QString &open = QStringLiteral("["),
-                            const QString &close = QStringLiteral("]"))
-{
+                            const QString &close = QStringLiteral("]")) {
     QString text = doc.toPlainText();
     std::vector<PlacedItem> placed = placeKeptContent(&doc);
     std::stable_sort(placed.begin(), placed.end(),

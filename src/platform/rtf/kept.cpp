@@ -13,8 +13,7 @@
 
 namespace pennaro::rtf {
 
-QString KeptItem::text() const
-{
+QString KeptItem::text() const {
     QString s;
     for (const Run &run : runs)
         s += run.text;
@@ -22,30 +21,24 @@ QString KeptItem::text() const
 }
 
 KeptList::KeptList(std::vector<KeptItemPtr> items)
-    : items_(items.empty() ? nullptr : std::make_shared<const std::vector<KeptItemPtr>>(std::move(items)))
-{
-}
+    : items_(items.empty() ? nullptr : std::make_shared<const std::vector<KeptItemPtr>>(std::move(items))) {}
 
-const std::vector<KeptItemPtr> &KeptList::items() const
-{
+const std::vector<KeptItemPtr> &KeptList::items() const {
     static const std::vector<KeptItemPtr> none;
     return items_ ? *items_ : none;
 }
 
-bool KeptList::operator==(const KeptList &other) const
-{
+bool KeptList::operator==(const KeptList &other) const {
     return items() == other.items();  // shared_ptr compares the items' addresses
 }
 
-KeptList KeptList::of(const QTextFormat &format, int property)
-{
+KeptList KeptList::of(const QTextFormat &format, int property) {
     if (!format.hasProperty(property))
         return {};
     return format.property(property).value<KeptList>();
 }
 
-void KeptList::append(QTextFormat &format, int property, const KeptList &items)
-{
+void KeptList::append(QTextFormat &format, int property, const KeptList &items) {
     if (items.isEmpty())
         return;
     std::vector<KeptItemPtr> all = of(format, property).items();
@@ -53,8 +46,7 @@ void KeptList::append(QTextFormat &format, int property, const KeptList &items)
     format.setProperty(property, QVariant::fromValue(KeptList(std::move(all))));
 }
 
-bool KeptList::carriedBy(const QTextFormat &format)
-{
+bool KeptList::carriedBy(const QTextFormat &format) {
     return format.hasProperty(KeptBefore) || format.hasProperty(KeptAfter);
 }
 
@@ -69,8 +61,7 @@ struct Placement {
 
 class Placer {
 public:
-    void before(const KeptList &list, int position)
-    {
+    void before(const KeptList &list, int position) {
         for (const KeptItemPtr &item : list.items()) {
             Placement &p = entry(item);
             p.before = std::min(p.before, position);
@@ -81,8 +72,7 @@ public:
     // paragraph mark or a fragment without the item in between moves the
     // next carrier's start past the stretch's end: only a carrier that
     // starts where the first stretch ends continues it.
-    void after(const KeptList &list, int start, int end)
-    {
+    void after(const KeptList &list, int start, int end) {
         for (const KeptItemPtr &item : list.items()) {
             Placement &p = entry(item);
             if (p.afterEnd < 0 || p.afterEnd == start)
@@ -90,13 +80,14 @@ public:
         }
     }
 
-    std::vector<PlacedItem> result()
-    {
+    std::vector<PlacedItem> result() {
         std::vector<Placement *> all;
         all.reserve(items_.size());
         for (auto &[key, p] : items_)
             all.push_back(&p);
-        auto positionOf = [](const Placement *p) { return p->afterEnd >= 0 ? std::min(p->before, p->afterEnd) : p->before; };
+        auto positionOf = [](const Placement *p) {
+            return p->afterEnd >= 0 ? std::min(p->before, p->afterEnd) : p->before;
+        };
         std::sort(all.begin(), all.end(), [&](const Placement *a, const Placement *b) {
             const int pa = positionOf(a), pb = positionOf(b);
             return pa != pb ? pa < pb : a->order < b->order;
@@ -109,8 +100,7 @@ public:
     }
 
 private:
-    Placement &entry(const KeptItemPtr &item)
-    {
+    Placement &entry(const KeptItemPtr &item) {
         auto [it, added] = items_.try_emplace(item.get());
         if (added) {
             it->second.order = int(items_.size());
@@ -124,8 +114,7 @@ private:
 
 }  // namespace
 
-std::vector<PlacedItem> placeKeptContent(const QTextDocument *doc)
-{
+std::vector<PlacedItem> placeKeptContent(const QTextDocument *doc) {
     Placer placer;
     // Most formats carry nothing; each format is looked at once.
     std::vector<signed char> carries;

@@ -7,6 +7,7 @@
 
 namespace pennaro::rtf {
 
+// clang-format off
 enum class Kw : std::uint8_t {
     // document
     Rtf, Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U,
@@ -36,6 +37,7 @@ enum class Kw : std::uint8_t {
     // pictures
     PicKind, PicW, PicH, PicGoalW, PicGoalH, PicScaleX, PicScaleY,
 };
+// clang-format on
 
 struct Keyword {
     Kw kw;
@@ -46,8 +48,7 @@ struct Keyword {
 const Keyword *lookupKeyword(std::string_view name);
 
 // Whether the word is a character or paragraph property.
-inline bool isPropertyWord(Kw kw)
-{
+inline bool isPropertyWord(Kw kw) {
     return (kw >= Kw::Plain && kw <= Kw::Hidden) || (kw >= Kw::Pard && kw <= Kw::Itap);
 }
 

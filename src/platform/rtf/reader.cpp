@@ -22,13 +22,12 @@ bool onOff(int param, bool hasParam) { return !hasParam || param != 0; }
 // has that name, the base family is meant. The \fcharset the copy is
 // written with must match, so that a real family such as "Noto Sans
 // Greek" keeps its name in a Western font table entry.
-QString familyName(const QString &name, int charset)
-{
+QString familyName(const QString &name, int charset) {
     static const struct {
         const char *suffix;
         int charset;
-    } kCopies[] = {{" CE", 238},       {" Cyr", 204},         {" Greek", 161},         {" Tur", 162},
-                   {" Baltic", 186},   {" (Hebrew)", 177},    {" (Arabic)", 178},      {" (Vietnamese)", 163}};
+    } kCopies[] = {{" CE", 238},     {" Cyr", 204},      {" Greek", 161},    {" Tur", 162},
+                   {" Baltic", 186}, {" (Hebrew)", 177}, {" (Arabic)", 178}, {" (Vietnamese)", 163}};
     for (const auto &copy : kCopies) {
         if (charset == copy.charset && name.endsWith(QLatin1String(copy.suffix)) &&
             name.size() > qsizetype(strlen(copy.suffix)))
@@ -39,14 +38,13 @@ QString familyName(const QString &name, int charset)
 
 }  // namespace
 
-std::size_t CharPropsHash::operator()(const CharProps &p) const
-{
+std::size_t CharPropsHash::operator()(const CharProps &p) const {
     std::size_t h = std::size_t(p.font) * 1000003u;
     h ^= std::size_t(p.halfPoints) + 0x9e3779b9u + (h << 6) + (h >> 2);
     h ^= std::size_t(p.color + 1) * 31u + std::size_t(p.background) * 131u + std::size_t(p.link + 1) * 7919u +
          std::size_t(p.charStyle + 1) * 524287u;
-    h ^= std::size_t(p.bold | (p.italic << 1) | (p.strike << 2) | (p.hidden << 3) | (p.vertical << 4) |
-                     (p.caps << 6) | (p.underline << 8) | (p.charClass << 12))
+    h ^= std::size_t(p.bold | (p.italic << 1) | (p.strike << 2) | (p.hidden << 3) | (p.vertical << 4) | (p.caps << 6) |
+                     (p.underline << 8) | (p.charClass << 12))
          << 16;
     if (p.dbFont != -2 || p.dbHalfPoints || p.dbBold >= 0 || p.dbItalic >= 0)
         h ^= std::size_t(p.dbFont + 2) * 2654435761u + std::size_t(p.dbHalfPoints) * 40503u +
@@ -55,15 +53,17 @@ std::size_t CharPropsHash::operator()(const CharProps &p) const
 }
 
 Reader::Reader(const QByteArray &bytes, QTextCursor &cursor, Mode mode)
-    : bytes_(bytes), tokenizer_(bytes.constData(), std::size_t(bytes.size())), cursor_(cursor), mode_(mode),
-      tablesLeft_(std::max(kMinTables, bytes.size() / kBytesPerTable)), insertTailFormat_(cursor.blockFormat())
-{
+    : bytes_(bytes),
+      tokenizer_(bytes.constData(), std::size_t(bytes.size())),
+      cursor_(cursor),
+      mode_(mode),
+      tablesLeft_(std::max(kMinTables, bytes.size() / kBytesPerTable)),
+      insertTailFormat_(cursor.blockFormat()) {
     stack_.reserve(64);
     stack_.push_back(State{});  // outside the outermost group
 }
 
-bool Reader::run()
-{
+bool Reader::run() {
     for (;;) {
         Token t = tokenizer_.next();
         if (t.kind == Token::End)
@@ -103,18 +103,10 @@ bool Reader::run()
             star_ = false;
             closeGroup(true);
             break;
-        case Token::Word:
-            handleWord(t);
-            break;
-        case Token::Symbol:
-            handleSymbol(t.byte);
-            break;
-        case Token::Hex:
-            handleBytes(t.text, true);
-            break;
-        case Token::Text:
-            handleBytes(t.text, false);
-            break;
+        case Token::Word: handleWord(t); break;
+        case Token::Symbol: handleSymbol(t.byte); break;
+        case Token::Hex: handleBytes(t.text, true); break;
+        case Token::Text: handleBytes(t.text, false); break;
         case Token::Binary:
             star_ = false;
             flushBytes();
@@ -127,8 +119,7 @@ bool Reader::run()
             if (state().dest == Dest::Body)
                 endParagraph(false);
             break;
-        case Token::End:
-            break;
+        case Token::End: break;
         }
         if (stack_.size() == 1 && overflowDepth_ == 0 && t.kind == Token::GroupClose)
             break;  // the outermost group is closed
@@ -161,8 +152,7 @@ bool Reader::run()
 // ---------------------------------------------------------------------------
 // Groups
 
-void Reader::openGroup()
-{
+void Reader::openGroup() {
     flushBytes();
     if (int(stack_.size()) >= kMaxDepth) {
         if (overflowDepth_++ == 0)
@@ -174,8 +164,7 @@ void Reader::openGroup()
     stack_.push_back(s);
 }
 
-void Reader::closeGroup(bool finishDestination)
-{
+void Reader::closeGroup(bool finishDestination) {
     flushBytes();
     if (overflowDepth_ > 0) {
         --overflowDepth_;
@@ -206,15 +195,13 @@ void Reader::closeGroup(bool finishDestination)
         if (outer.dest != Dest::Pict)
             finishPicture();
         break;
-    default:
-        break;
+    default: break;
     }
     if (closed.field >= 0 && closed.field != outer.field)
         finishFieldResult(closed.field, closed.chr);
 }
 
-void Reader::skipGroup()
-{
+void Reader::skipGroup() {
     flushBytes();
     tokenizer_.skipGroup();
     closeGroup(false);
@@ -223,8 +210,7 @@ void Reader::skipGroup()
 // ---------------------------------------------------------------------------
 // Control words
 
-void Reader::handleWord(const Token &t)
-{
+void Reader::handleWord(const Token &t) {
     const bool starred = star_;
     star_ = false;
     const Keyword *k = lookupKeyword(t.name);
@@ -248,20 +234,11 @@ void Reader::handleWord(const Token &t)
     }
 
     switch (kw) {
-    case Kw::Rtf:
-        break;
-    case Kw::Ansi:
-        docCodepage_ = 1252;
-        break;
-    case Kw::Mac:
-        docCodepage_ = 10000;
-        break;
-    case Kw::Pc:
-        docCodepage_ = 437;
-        break;
-    case Kw::Pca:
-        docCodepage_ = 850;
-        break;
+    case Kw::Rtf: break;
+    case Kw::Ansi: docCodepage_ = 1252; break;
+    case Kw::Mac: docCodepage_ = 10000; break;
+    case Kw::Pc: docCodepage_ = 437; break;
+    case Kw::Pca: docCodepage_ = 850; break;
     case Kw::AnsiCpg:
         if (t.hasParam && t.param > 0 && t.param < 100000)
             docCodepage_ = t.param;
@@ -270,12 +247,8 @@ void Reader::handleWord(const Token &t)
         if (t.hasParam)
             defaultFont_ = t.param;
         break;
-    case Kw::Uc:
-        s.uc = t.hasParam ? std::max(0, t.param) : 1;
-        break;
-    case Kw::U:
-        handleUnicode(t.hasParam ? t.param : 0);
-        break;
+    case Kw::Uc: s.uc = t.hasParam ? std::max(0, t.param) : 1; break;
+    case Kw::U: handleUnicode(t.hasParam ? t.param : 0); break;
 
     case Kw::FontTbl:
         s.dest = Dest::FontTable;
@@ -319,11 +292,8 @@ void Reader::handleWord(const Token &t)
         if (s.resume != Dest::Discard)
             s.dest = s.resume;
         break;
-    case Kw::SkipDest:
-        skipGroup();
-        break;
-    case Kw::Transparent:
-        break;
+    case Kw::SkipDest: skipGroup(); break;
+    case Kw::Transparent: break;
 
     case Kw::FCharset:
         if (s.dest == Dest::FontTable)
@@ -370,25 +340,15 @@ void Reader::handleWord(const Token &t)
             restartNotes(RestartPage);
         }
         break;
-    case Kw::Line:
-        appendChar(QChar::LineSeparator);
-        break;
-    case Kw::Tab:
-        appendChar(U'\t');
-        break;
-    case Kw::Char:
-        appendChar(char32_t(k->value));
-        break;
+    case Kw::Line: appendChar(QChar::LineSeparator); break;
+    case Kw::Tab: appendChar(U'\t'); break;
+    case Kw::Char: appendChar(char32_t(k->value)); break;
     case Kw::Chftn:
         if (s.dest == Dest::Body)
             footnoteMark();
         break;
-    case Kw::NoteStyle:
-        notes_[(k->value & kEndnotes) ? 1 : 0].style = NoteStyle(k->value & 0xff);
-        break;
-    case Kw::NoteRestart:
-        notes_[(k->value & kEndnotes) ? 1 : 0].restart = k->value & 0xff;
-        break;
+    case Kw::NoteStyle: notes_[(k->value & kEndnotes) ? 1 : 0].style = NoteStyle(k->value & 0xff); break;
+    case Kw::NoteRestart: notes_[(k->value & kEndnotes) ? 1 : 0].restart = k->value & 0xff; break;
     case Kw::NoteStart:
         if (t.hasParam) {
             NoteNumbering &n = notes_[(k->value & kEndnotes) ? 1 : 0];
@@ -411,9 +371,7 @@ void Reader::handleWord(const Token &t)
         if (s.dest == Dest::Body)
             endRow(std::max(2, std::min(paraLevel(), int(tables_.size()))));
         break;
-    case Kw::Trowd:
-        cellx_.clear();
-        break;
+    case Kw::Trowd: cellx_.clear(); break;
     case Kw::Cellx:
         if (cellx_.size() < std::size_t(kMaxColumns))
             cellx_.push_back(clampTwips(t.param));
@@ -441,13 +399,11 @@ void Reader::handleWord(const Token &t)
             }
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
-bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
-{
+bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam) {
     CharProps &c = s.chr;
     ParaProps &p = s.para;
     switch (kw) {
@@ -541,22 +497,18 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
 }
 
 // Words that open a group whose content is not body text.
-bool Reader::isDestination(Kw kw)
-{
+bool Reader::isDestination(Kw kw) {
     switch (kw) {
     case Kw::FontTbl:
     case Kw::ColorTbl:
     case Kw::FldInst:
     case Kw::Pict:
-    case Kw::SkipDest:
-        return true;
-    default:
-        return false;
+    case Kw::SkipDest: return true;
+    default: return false;
     }
 }
 
-void Reader::handleSymbol(unsigned char c)
-{
+void Reader::handleSymbol(unsigned char c) {
     if (c == '*') {
         flushBytes();
         star_ = true;
@@ -571,8 +523,7 @@ void Reader::handleSymbol(unsigned char c)
         handleBytes(std::string_view(&b, 1), false);
         return;
     }
-    default:
-        break;
+    default: break;
     }
     flushBytes();
     switch (c) {
@@ -584,15 +535,13 @@ void Reader::handleSymbol(unsigned char c)
     }
 }
 
-void Reader::handleUnicode(int value)
-{
+void Reader::handleUnicode(int value) {
     const State &s = state();
     if (value < 0)
         value += 65536;
     skip_ = s.uc;
     if (s.dest == Dest::FontTable) {
-        if (fontId_ >= 0 && value > 0 && value <= 0xffff && (value < 0xd800 || value > 0xdfff) &&
-            fontNameHasRoom()) {
+        if (fontId_ >= 0 && value > 0 && value <= 0xffff && (value < 0xd800 || value > 0xdfff) && fontNameHasRoom()) {
             decodeFontNameBytes();
             fontNameText_ += QChar(char16_t(value));
         }
@@ -635,8 +584,7 @@ void Reader::handleUnicode(int value)
 // ---------------------------------------------------------------------------
 // Header tables
 
-void Reader::handleBytes(std::string_view bytes, bool fromHex)
-{
+void Reader::handleBytes(std::string_view bytes, bool fromHex) {
     star_ = false;
     switch (state().dest) {
     case Dest::Body:
@@ -652,9 +600,7 @@ void Reader::handleBytes(std::string_view bytes, bool fromHex)
             fontTableText(bytes);
         }
         break;
-    case Dest::ColorTable:
-        colorTableText(bytes);
-        break;
+    case Dest::ColorTable: colorTableText(bytes); break;
     case Dest::Pict:
         for (char ch : bytes) {
             int v;
@@ -672,13 +618,11 @@ void Reader::handleBytes(std::string_view bytes, bool fromHex)
             }
         }
         break;
-    case Dest::Discard:
-        break;
+    case Dest::Discard: break;
     }
 }
 
-void Reader::fontTableText(std::string_view bytes)
-{
+void Reader::fontTableText(std::string_view bytes) {
     for (char ch : bytes) {
         if (ch == ';') {
             if (fontId_ >= 0)
@@ -690,8 +634,7 @@ void Reader::fontTableText(std::string_view bytes)
     }
 }
 
-int Reader::fontNameCodepage() const
-{
+int Reader::fontNameCodepage() const {
     int cp = font_.cpg;
     if (cp == 0)
         cp = codepageForCharset(font_.charset);
@@ -703,8 +646,7 @@ int Reader::fontNameCodepage() const
 // Font names come in the font's own code page, and may mix in \u
 // characters where it has none for them: the bytes so far are decoded
 // before such a character is added.
-void Reader::decodeFontNameBytes()
-{
+void Reader::decodeFontNameBytes() {
     if (fontName_.empty())
         return;
     QString part;
@@ -713,8 +655,7 @@ void Reader::decodeFontNameBytes()
     fontName_.clear();
 }
 
-void Reader::finishFont()
-{
+void Reader::finishFont() {
     if (fonts_.size() < kMaxFonts || fonts_.count(fontId_)) {
         decodeFontNameBytes();
         Font f = font_;
@@ -732,8 +673,7 @@ void Reader::finishFont()
     fontId_ = -1;
 }
 
-void Reader::colorTableText(std::string_view bytes)
-{
+void Reader::colorTableText(std::string_view bytes) {
     for (char ch : bytes) {
         if (ch != ';')
             continue;
@@ -744,6 +684,5 @@ void Reader::colorTableText(std::string_view bytes)
     }
     formatCache_.clear();
 }
-
 
 }  // namespace pennaro::rtf

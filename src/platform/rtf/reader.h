@@ -30,14 +30,14 @@ namespace pennaro::rtf {
 // Limits that keep hostile input from costing more than it is worth. None of
 // them is anywhere near what a real document uses.
 namespace limits {
-constexpr int kMaxDepth = 512;          // nested groups with a state of their own; deeper ones share one
-constexpr int kMaxTableDepth = 16;      // tables inside tables
-constexpr int kMaxColumns = 63;         // what Word allows in a row
+constexpr int kMaxDepth = 512;      // nested groups with a state of their own; deeper ones share one
+constexpr int kMaxTableDepth = 16;  // tables inside tables
+constexpr int kMaxColumns = 63;     // what Word allows in a row
 constexpr std::size_t kMaxFonts = 16384;
 constexpr std::size_t kMaxColors = 16384;
-constexpr int kMaxTabStops = 32;        // per paragraph; Word stops at 64, few use 10
+constexpr int kMaxTabStops = 32;  // per paragraph; Word stops at 64, few use 10
 constexpr std::size_t kMaxFontName = 256;
-constexpr int kMaxTwips = 31680;        // 22 inches
+constexpr int kMaxTwips = 31680;  // 22 inches
 constexpr qint64 kMaxImagePixels = 40'000'000;
 // A Qt table costs about a kilobyte whatever it holds, and RTF can open one
 // in a couple of dozen bytes. Past one table per this many bytes of input
@@ -63,8 +63,8 @@ struct CharProps {
     int halfPoints = 24;  // \fs
     int color = -1;       // colour table index; -1: automatic
     int background = 0;
-    int link = -1;        // index of the field whose result this is
-    int charStyle = -1;   // \csN, kept for writing back
+    int link = -1;       // index of the field whose result this is
+    int charStyle = -1;  // \csN, kept for writing back
     std::uint8_t bold = 0, italic = 0, underline = 0, strike = 0;
     std::uint8_t vertical = 0;  // 0 normal, 1 super, 2 sub
     std::uint8_t caps = 0;      // 0 none, 1 all capitals, 2 small capitals
@@ -89,8 +89,8 @@ struct CharPropsHash {
 };
 
 struct ParaProps {
-    int style = -1;  // \sN, kept for writing back
-    int align = 0;   // 0: left, as Qt's default
+    int style = -1;                                             // \sN, kept for writing back
+    int align = 0;                                              // 0: left, as Qt's default
     int left = 0, right = 0, first = 0, before = 0, after = 0;  // twips
     int lineSpacing = 0;
     bool lineMultiple = false;
@@ -161,8 +161,7 @@ private:
         bool split = false;  // latin and eastAsian differ
     };
 
-    static bool hasUnicodeTable(const Font &f)
-    {
+    static bool hasUnicodeTable(const Font &f) {
         return f.symbolCp == kSymbolFontCodepage || f.symbolCp == kWingdingsCodepage;
     }
 
@@ -209,8 +208,7 @@ private:
     void decodeFontNameBytes();
     bool hasFontName() const { return !fontName_.empty() || !fontNameText_.isEmpty(); }
     bool fontNameHasRoom() const { return fontName_.size() + std::size_t(fontNameText_.size()) < limits::kMaxFontName; }
-    void clearFontName()
-    {
+    void clearFontName() {
         fontName_.clear();
         fontNameText_.clear();
     }
@@ -256,7 +254,7 @@ private:
     void finishFieldResult(int field, const CharProps &props);
     double symbolPoints(double points);
     char32_t symbolFieldCharacter(const QString &family, const CharProps &props, qint64 number, bool unicode,
-                             bool shiftJis);
+                                  bool shiftJis);
     void footnoteMark();
     bool endnoteAhead() const;
     bool markTextFollows() const;
@@ -287,10 +285,10 @@ private:
     // Font, colour and style entries being read
     int fontId_ = -1;
     Font font_;
-    qsizetype tablesLeft_;     // tables that may still be opened
+    qsizetype tablesLeft_;               // tables that may still be opened
     QTextBlockFormat insertTailFormat_;  // pasting: the format of the paragraph pasted into
-    std::string fontName_;     // bytes not decoded yet
-    QString fontNameText_;     // decoded, with any \u characters
+    std::string fontName_;               // bytes not decoded yet
+    QString fontNameText_;               // decoded, with any \u characters
     bool colorSet_ = false;
     int red_ = 0, green_ = 0, blue_ = 0;
 

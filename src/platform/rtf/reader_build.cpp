@@ -30,25 +30,23 @@ bool isHighSurrogate(char16_t c) { return c >= 0xd800 && c <= 0xdbff; }
 
 }  // namespace
 
-bool isEastAsian(char16_t c)
-{
+bool isEastAsian(char16_t c) {
     if (c < 0x1100)
         return false;
-    return c <= 0x11ff                      // Hangul Jamo
-        || (c >= 0x2e80 && c <= 0xa4cf)     // CJK radicals and punctuation, kana, bopomofo, ideographs, Yi
-        || (c >= 0xa960 && c <= 0xa97f)     // Hangul Jamo extended
-        || (c >= 0xac00 && c <= 0xd7ff)     // Hangul syllables
-        || (c >= 0xd840 && c <= 0xd8bf)     // planes 2 and 3: more ideographs
-        || (c >= 0xf900 && c <= 0xfaff)     // compatibility ideographs
-        || (c >= 0xfe30 && c <= 0xfe4f)     // compatibility forms
-        || (c >= 0xff00 && c <= 0xffef);    // half-width and full-width forms
+    return c <= 0x11ff                       // Hangul Jamo
+           || (c >= 0x2e80 && c <= 0xa4cf)   // CJK radicals and punctuation, kana, bopomofo, ideographs, Yi
+           || (c >= 0xa960 && c <= 0xa97f)   // Hangul Jamo extended
+           || (c >= 0xac00 && c <= 0xd7ff)   // Hangul syllables
+           || (c >= 0xd840 && c <= 0xd8bf)   // planes 2 and 3: more ideographs
+           || (c >= 0xf900 && c <= 0xfaff)   // compatibility ideographs
+           || (c >= 0xfe30 && c <= 0xfe4f)   // compatibility forms
+           || (c >= 0xff00 && c <= 0xffef);  // half-width and full-width forms
 }
 
 // ---------------------------------------------------------------------------
 // Text
 
-int Reader::codepageOf(int font) const
-{
+int Reader::codepageOf(int font) const {
     if (font < 0)
         font = defaultFont_;
     auto it = fonts_.find(font);
@@ -65,8 +63,7 @@ int Reader::codepageOf(int font) const
 
 // True when the undecoded text ends in the first byte of a two-byte
 // character that came as \'hh.
-bool Reader::endsWithLeadByte()
-{
+bool Reader::endsWithLeadByte() {
     if (!lastByteFromHex_ || pending_.empty())
         return false;
     const int cp = codepageOf(stack_.back().chr.decodingFont());
@@ -83,8 +80,7 @@ bool Reader::endsWithLeadByte()
     return pendingTrailNext_;
 }
 
-void Reader::flushBytes()
-{
+void Reader::flushBytes() {
     if (pending_.empty())
         return;
     const State &s = state();
@@ -102,8 +98,7 @@ void Reader::flushBytes()
     lastByteFromHex_ = false;
 }
 
-void Reader::appendChar(char32_t c, bool fromGlyphs)
-{
+void Reader::appendChar(char32_t c, bool fromGlyphs) {
     const char16_t units[2] = {char16_t(0xd7c0 + (c >> 10)), char16_t(0xdc00 | (c & 0x3ff))};
     if (c < 0x10000) {
         const char16_t u = char16_t(c);
@@ -113,8 +108,7 @@ void Reader::appendChar(char32_t c, bool fromGlyphs)
     }
 }
 
-void Reader::appendText(QStringView text, bool fromGlyphs)
-{
+void Reader::appendText(QStringView text, bool fromGlyphs) {
     State &s = state();
     if (s.dest == Dest::Body) {
         beginBodyText(fromGlyphs);
@@ -126,8 +120,7 @@ void Reader::appendText(QStringView text, bool fromGlyphs)
 
 // Called before text joins the current run: puts the cursor where the text
 // belongs and starts a new run when the character properties changed.
-void Reader::beginBodyText(bool fromGlyphs)
-{
+void Reader::beginBodyText(bool fromGlyphs) {
     if (highSurrogate_) {
         highSurrogate_ = 0;
         run_.append(QChar(0xfffd));
@@ -151,8 +144,7 @@ void Reader::beginBodyText(bool fromGlyphs)
     }
 }
 
-void Reader::flushRun()
-{
+void Reader::flushRun() {
     if (run_.isEmpty())
         return;
     // Characters that would confuse the document structure, or that have no
@@ -207,8 +199,7 @@ void Reader::flushRun()
 }
 
 // Hidden text is kept, not inserted.
-void Reader::emitText(const QString &text, const QTextCharFormat &format, bool hidden)
-{
+void Reader::emitText(const QString &text, const QTextCharFormat &format, bool hidden) {
     if (!hidden) {
         insertShown(text, format);
         return;
@@ -224,8 +215,7 @@ void Reader::emitText(const QString &text, const QTextCharFormat &format, bool h
         hiddenRuns_.push_back({text, kept});
 }
 
-void Reader::insertShown(const QString &text, const QTextCharFormat &format)
-{
+void Reader::insertShown(const QString &text, const QTextCharFormat &format) {
     closeKeptItem();
     if (pendingKept_.empty()) {
         cursor_.insertText(text, format);
@@ -242,8 +232,7 @@ void Reader::insertShown(const QString &text, const QTextCharFormat &format)
 // ---------------------------------------------------------------------------
 // Kept content
 
-void Reader::closeKeptItem()
-{
+void Reader::closeKeptItem() {
     if (hiddenRuns_.empty())
         return;
     auto item = std::make_shared<KeptItem>();
@@ -255,8 +244,7 @@ void Reader::closeKeptItem()
 
 // Hands out the items waiting, and hangs them after the shown character
 // before the cursor when there is one in this paragraph.
-KeptList Reader::takeKept()
-{
+KeptList Reader::takeKept() {
     closeKeptItem();
     if (pendingKept_.empty())
         return {};
@@ -278,15 +266,11 @@ KeptList Reader::takeKept()
 
 // The items waiting go before the shown character about to be inserted with
 // this format (and after the one before it).
-void Reader::attachKept(QTextCharFormat &firstShown)
-{
-    KeptList::append(firstShown, KeptBefore, takeKept());
-}
+void Reader::attachKept(QTextCharFormat &firstShown) { KeptList::append(firstShown, KeptBefore, takeKept()); }
 
 // At the end of a paragraph the items waiting stay after its last shown
 // character, or, with none, go with the paragraph mark.
-void Reader::settleKept()
-{
+void Reader::settleKept() {
     const bool shownBefore = cursor_.positionInBlock() > 0;
     const KeptList items = takeKept();
     if (items.isEmpty() || shownBefore)
@@ -296,8 +280,7 @@ void Reader::settleKept()
     cursor_.setBlockCharFormat(mark);
 }
 
-const Reader::RunFormats &Reader::runFormats(const CharProps &p)
-{
+const Reader::RunFormats &Reader::runFormats(const CharProps &p) {
     auto it = formatCache_.find(p);
     if (it != formatCache_.end())
         return it->second;
@@ -319,8 +302,7 @@ const Reader::RunFormats &Reader::runFormats(const CharProps &p)
     return formatCache_.emplace(p, std::move(formats)).first->second;
 }
 
-QTextCharFormat Reader::charFormat(const CharProps &p, bool eastAsian) const
-{
+QTextCharFormat Reader::charFormat(const CharProps &p, bool eastAsian) const {
     QTextCharFormat f;
     const int chosen = eastAsian && p.dbFont != -2 ? p.dbFont : p.font;
     const int font = chosen >= 0 ? chosen : defaultFont_;
@@ -333,8 +315,7 @@ QTextCharFormat Reader::charFormat(const CharProps &p, bool eastAsian) const
     f.setFontPointSize(halfPoints / 2.0);
     if (p.color >= 0 && std::size_t(p.color) < colors_.size() && colors_[std::size_t(p.color)].isValid())
         f.setForeground(colors_[std::size_t(p.color)]);
-    if (p.background > 0 && std::size_t(p.background) < colors_.size() &&
-        colors_[std::size_t(p.background)].isValid())
+    if (p.background > 0 && std::size_t(p.background) < colors_.size() && colors_[std::size_t(p.background)].isValid())
         f.setBackground(colors_[std::size_t(p.background)]);
     if (bold)
         f.setFontWeight(QFont::Bold);
@@ -345,8 +326,7 @@ QTextCharFormat Reader::charFormat(const CharProps &p, bool eastAsian) const
     if (p.strike)
         f.setFontStrikeOut(true);
     if (p.vertical)
-        f.setVerticalAlignment(p.vertical == 1 ? QTextCharFormat::AlignSuperScript
-                                               : QTextCharFormat::AlignSubScript);
+        f.setVerticalAlignment(p.vertical == 1 ? QTextCharFormat::AlignSuperScript : QTextCharFormat::AlignSubScript);
     if (p.caps)
         f.setFontCapitalization(p.caps == 1 ? QFont::AllUppercase : QFont::SmallCaps);
     if (p.hidden)
@@ -360,8 +340,7 @@ QTextCharFormat Reader::charFormat(const CharProps &p, bool eastAsian) const
     return f;
 }
 
-QTextBlockFormat Reader::blockFormat(const ParaProps &p)
-{
+QTextBlockFormat Reader::blockFormat(const ParaProps &p) {
     if (haveBlockFormat_ && p == lastPara_)
         return lastBlockFormat_;
     QTextBlockFormat f;
@@ -419,8 +398,7 @@ QTextBlockFormat Reader::blockFormat(const ParaProps &p)
 // ---------------------------------------------------------------------------
 // Paragraphs and tables
 
-void Reader::applyBlockFormat()
-{
+void Reader::applyBlockFormat() {
     if (blockBreaksPage_) {
         QTextBlockFormat f = blockFormat(state().para);
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
@@ -430,8 +408,7 @@ void Reader::applyBlockFormat()
     }
 }
 
-int Reader::paraLevel() const
-{
+int Reader::paraLevel() const {
     const ParaProps &p = stack_.back().para;
     const int level = p.inTable ? std::max(1, p.itap) : p.itap;
     return std::clamp(level, 0, kMaxTableDepth);
@@ -440,12 +417,10 @@ int Reader::paraLevel() const
 // Makes the cursor ready for content of a paragraph at the given table
 // level: leaves or opens tables, moves to the next cell or row, and starts
 // the paragraph a previous \par ended.
-void Reader::placeCursor(int level)
-{
+void Reader::placeCursor(int level) {
     bool moved = false;
     if (int(tables_.size()) > level || pendingBreak_ ||
-        (!tables_.empty() && (tables_.back().cellEnded || tables_.back().rowEnded)) ||
-        int(tables_.size()) < level) {
+        (!tables_.empty() && (tables_.back().cellEnded || tables_.back().rowEnded)) || int(tables_.size()) < level) {
         flushRun();
         settleKept();
     }
@@ -453,8 +428,7 @@ void Reader::placeCursor(int level)
         closeTable();
         moved = true;
     }
-    if (!tables_.empty() && int(tables_.size()) == level &&
-        (tables_.back().cellEnded || tables_.back().rowEnded)) {
+    if (!tables_.empty() && int(tables_.size()) == level && (tables_.back().cellEnded || tables_.back().rowEnded)) {
         advanceCell(tables_.back());
         moved = true;
     }
@@ -488,8 +462,7 @@ void Reader::placeCursor(int level)
     }
 }
 
-void Reader::openTable()
-{
+void Reader::openTable() {
     int columns = 1;
     QList<QTextLength> widths;
     if (tables_.empty() && !cellx_.empty()) {
@@ -512,8 +485,7 @@ void Reader::openTable()
     cursor_.setPosition(table->cellAt(0, 0).firstPosition());
 }
 
-int Reader::upcomingRowEnds(const TableLevel &t) const
-{
+int Reader::upcomingRowEnds(const TableLevel &t) const {
     // A quick look at the control words ahead: \row ends a row, and a \par
     // after a \pard with no \intbl is a paragraph after the table, where
     // the count stops. Only speed depends on the guess: rows not used are
@@ -547,23 +519,20 @@ int Reader::upcomingRowEnds(const TableLevel &t) const
     return rows;
 }
 
-void Reader::trimSpareRows(const TableLevel &t)
-{
+void Reader::trimSpareRows(const TableLevel &t) {
     const int spare = t.table->rows() - (t.row + 1);
     if (spare > 0)
         t.table->removeRows(t.row + 1, spare);
 }
 
-void Reader::closeTable()
-{
+void Reader::closeTable() {
     trimSpareRows(tables_.back());
     QTextTable *table = tables_.back().table;
     tables_.pop_back();
     cursor_.setPosition(table->lastPosition() + 1);
 }
 
-void Reader::advanceCell(TableLevel &t)
-{
+void Reader::advanceCell(TableLevel &t) {
     if (t.rowEnded) {
         ++t.row;
         t.col = 0;
@@ -587,8 +556,7 @@ void Reader::advanceCell(TableLevel &t)
     t.rowEnded = t.cellEnded = false;
 }
 
-void Reader::endParagraph(bool pageBreak)
-{
+void Reader::endParagraph(bool pageBreak) {
     placeCursor(paraLevel());
     flushRun();
     applyBlockFormat();
@@ -599,8 +567,7 @@ void Reader::endParagraph(bool pageBreak)
     pageBreakBefore_ = pageBreak;
 }
 
-void Reader::endCell(int level)
-{
+void Reader::endCell(int level) {
     level = std::min(level, kMaxTableDepth);
     if (int(tables_.size()) == level) {
         // An empty cell past both the row's \cellx list and the columns we
@@ -621,8 +588,7 @@ void Reader::endCell(int level)
     tables_[std::size_t(level - 1)].cellEnded = true;
 }
 
-void Reader::endRow(int level)
-{
+void Reader::endRow(int level) {
     if (int(tables_.size()) < level || level < 1)
         return;
     flushRun();
@@ -647,8 +613,7 @@ struct FieldArgument {
 // A field instruction's words after its name: quoted arguments unquoted
 // (a backslash in them escapes the next character), switches such as \l
 // as they stand.
-std::vector<FieldArgument> fieldArguments(QStringView rest)
-{
+std::vector<FieldArgument> fieldArguments(QStringView rest) {
     std::vector<FieldArgument> words;
     while (!(rest = rest.trimmed()).isEmpty()) {
         FieldArgument word;
@@ -673,14 +638,12 @@ std::vector<FieldArgument> fieldArguments(QStringView rest)
     return words;
 }
 
-bool isSwitch(const FieldArgument &word, const char *name)
-{
+bool isSwitch(const FieldArgument &word, const char *name) {
     return !word.quoted && word.text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
 }
 
 // HYPERLINK "target" [\l "bookmark"] [\o "tip"] ...
-QString hyperlinkTarget(QStringView rest)
-{
+QString hyperlinkTarget(QStringView rest) {
     QString target;
     QString bookmark;
     const std::vector<FieldArgument> words = fieldArguments(rest);
@@ -699,15 +662,13 @@ QString hyperlinkTarget(QStringView rest)
     return target;
 }
 
-bool startsWithName(QStringView inst, QLatin1String name)
-{
+bool startsWithName(QStringView inst, QLatin1String name) {
     return inst.startsWith(name, Qt::CaseInsensitive) && (inst.size() == name.size() || inst[name.size()].isSpace());
 }
 
 }  // namespace
 
-void Reader::finishField(int field)
-{
+void Reader::finishField(int field) {
     if (field < 0 || std::size_t(field) >= fields_.size())
         return;
     Field &f = fields_[std::size_t(field)];
@@ -725,8 +686,8 @@ void Reader::finishField(int field)
         return;
     bool ok = false;
     const QString &n = words[0].text;
-    const qint64 number = n.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? n.mid(2).toLongLong(&ok, 16)
-                                                                                 : n.toLongLong(&ok, 10);
+    const qint64 number =
+        n.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? n.mid(2).toLongLong(&ok, 16) : n.toLongLong(&ok, 10);
     if (!ok || number <= 0 || number > 0x10ffff)
         return;
     bool unicode = false;
@@ -745,8 +706,7 @@ void Reader::finishField(int field)
 }
 
 // A size in points, within the limits \fs has.
-double Reader::symbolPoints(double points)
-{
+double Reader::symbolPoints(double points) {
     if (!(points > 0))
         return 0;
     State probe;
@@ -758,8 +718,7 @@ double Reader::symbolPoints(double points)
 // Unicode character (or U+F0xx); otherwise the number read as a character
 // of the code page (\j: Shift-JIS; \u or past a byte: Unicode).
 char32_t Reader::symbolFieldCharacter(const QString &family, const CharProps &props, qint64 number, bool unicode,
-                                 bool shiftJis)
-{
+                                      bool shiftJis) {
     int cp = 0;
     if (family.isEmpty()) {
         cp = codepageOf(props.font);
@@ -788,8 +747,7 @@ char32_t Reader::symbolFieldCharacter(const QString &family, const CharProps &pr
 
 // A field whose result showed nothing shows its SYMBOL character, in the
 // field's own format with the font and size the instruction names.
-void Reader::finishFieldResult(int field, const CharProps &props)
-{
+void Reader::finishFieldResult(int field, const CharProps &props) {
     if (field < 0 || std::size_t(field) >= fields_.size())
         return;
     const Field &f = fields_[std::size_t(field)];
@@ -815,8 +773,7 @@ void Reader::finishFieldResult(int field, const CharProps &props)
 // ---------------------------------------------------------------------------
 // Footnote and endnote marks
 
-void Reader::footnoteMark()
-{
+void Reader::footnoteMark() {
     NoteNumbering &n = notes_[endnoteAhead() ? 1 : 0];
     const int number = n.next++;
     // A writer may give the mark itself right after \chftn; then it shows.
@@ -826,8 +783,7 @@ void Reader::footnoteMark()
 
 // Whether the note that follows the mark is an endnote: \ftnalt right
 // after its \footnote. The note follows within a few bytes.
-bool Reader::endnoteAhead() const
-{
+bool Reader::endnoteAhead() const {
     const char *p = tokenizer_.position();
     const char *end = bytes_.constData() + bytes_.size();
     const std::string_view ahead(p, size_t(std::min<qsizetype>(end - p, 256)));
@@ -841,8 +797,7 @@ bool Reader::endnoteAhead() const
 }
 
 // Whether text follows \chftn inside its group.
-bool Reader::markTextFollows() const
-{
+bool Reader::markTextFollows() const {
     const char *p = tokenizer_.position();
     const char *end = bytes_.constData() + bytes_.size();
     while (p < end && (*p == ' ' || *p == '\r' || *p == '\n' || *p == '\t'))
@@ -853,21 +808,20 @@ bool Reader::markTextFollows() const
         return true;
     if (end - p < 2)
         return false;
-    return p[1] == '\'' || (p[1] == 'u' && end - p > 2 && (std::isdigit(static_cast<unsigned char>(p[2])) || p[2] == '-'));
+    return p[1] == '\'' ||
+           (p[1] == 'u' && end - p > 2 && (std::isdigit(static_cast<unsigned char>(p[2])) || p[2] == '-'));
 }
 
 // A section break restarts the numbering of notes that restart per section
 // or per page, a page break that of notes that restart per page.
-void Reader::restartNotes(int at)
-{
+void Reader::restartNotes(int at) {
     for (NoteNumbering &n : notes_) {
         if (n.restart == at || (at == RestartSection && n.restart == RestartPage))
             n.next = n.start;
     }
 }
 
-void Reader::finishPicture()
-{
+void Reader::finishPicture() {
     Picture pic = std::move(picture_);
     picture_ = Picture{};
     if ((pic.kind != PicPng && pic.kind != PicJpeg) || pic.data.isEmpty())

@@ -8,8 +8,7 @@
 
 namespace pennaro::rtf {
 
-bool looksLikeRtf(const QByteArray &bytes)
-{
+bool looksLikeRtf(const QByteArray &bytes) {
     qsizetype i = 0;
     while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
         ++i;
@@ -18,8 +17,7 @@ bool looksLikeRtf(const QByteArray &bytes)
 
 namespace {
 
-ReadResult notRtf()
-{
+ReadResult notRtf() {
     ReadResult r;
     r.ok = false;
     r.error = QStringLiteral("The file is not in RTF format.");
@@ -28,8 +26,7 @@ ReadResult notRtf()
 
 }  // namespace
 
-ReadResult readDocument(const QByteArray &bytes, QTextDocument *doc)
-{
+ReadResult readDocument(const QByteArray &bytes, QTextDocument *doc) {
     if (!looksLikeRtf(bytes))
         return notRtf();
     // Turning undo off empties the undo stack, and the load itself records
@@ -49,8 +46,7 @@ ReadResult readDocument(const QByteArray &bytes, QTextDocument *doc)
     return r;
 }
 
-ReadResult insertRtf(const QByteArray &bytes, QTextCursor &cursor)
-{
+ReadResult insertRtf(const QByteArray &bytes, QTextCursor &cursor) {
     if (!looksLikeRtf(bytes))
         return notRtf();
     cursor.beginEditBlock();

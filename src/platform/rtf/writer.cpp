@@ -74,8 +74,7 @@ struct ImageData {
 // Room for the whole output in one allocation, most of the time: ASCII
 // text takes a byte, other characters \uN with two fallback bytes (about
 // fifteen), and each run or paragraph a few dozen bytes of control words.
-qsizetype estimateSize(const QString &text, int blocks)
-{
+qsizetype estimateSize(const QString &text, int blocks) {
     qsizetype wide = 0;
     for (QChar c : text)
         wide += c.unicode() >= 0x80;
@@ -141,9 +140,7 @@ private:
 };
 
 DocumentWriter::DocumentWriter(const QTextDocument *doc)
-    : doc_(doc), text_(doc->toRawText()),
-      out_(estimateSize(text_, doc->blockCount()))
-{
+    : doc_(doc), text_(doc->toRawText()), out_(estimateSize(text_, doc->blockCount())) {
     const QFont font = doc->defaultFont();
     defaultFamily_ = font.family();
     // Without a GUI application a default QFont has no family at all; a
@@ -162,20 +159,19 @@ DocumentWriter::DocumentWriter(const QTextDocument *doc)
     fontIndex(slot, cs >= 0 ? cs : charsetForText(defaultFamily_));
 }
 
-int DocumentWriter::familySlot(const QString &name)
-{
+int DocumentWriter::familySlot(const QString &name) {
     auto it = familyByName_.constFind(name);
     if (it != familyByName_.constEnd())
         return *it;
     const int slot = int(families_.size());
     const int symbol = symbolCodepageForFamily(name);
-    families_.push_back({name, charsetForFontName(name), symbol == kSymbolFontCodepage || symbol == kWingdingsCodepage});
+    families_.push_back(
+        {name, charsetForFontName(name), symbol == kSymbolFontCodepage || symbol == kWingdingsCodepage});
     familyByName_.insert(name, slot);
     return slot;
 }
 
-int DocumentWriter::fontIndex(int family, int charset)
-{
+int DocumentWriter::fontIndex(int family, int charset) {
     for (size_t i = 0; i < fonts_.size(); ++i) {
         if (fonts_[i].family == family && fonts_[i].charset == charset)
             return int(i);
@@ -184,8 +180,7 @@ int DocumentWriter::fontIndex(int family, int charset)
     return int(fonts_.size() - 1);
 }
 
-int DocumentWriter::colourIndex(const QColor &colour)
-{
+int DocumentWriter::colourIndex(const QColor &colour) {
     const QRgb rgb = colour.rgb() | 0xff000000u;
     auto it = colourByRgb_.constFind(rgb);
     if (it != colourByRgb_.constEnd())
@@ -196,8 +191,7 @@ int DocumentWriter::colourIndex(const QColor &colour)
     return index;
 }
 
-QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *family)
-{
+QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *family) {
     QString name;
     if (format.hasProperty(QTextFormat::FontFamilies)) {
         const QStringList names = format.property(QTextFormat::FontFamilies).toStringList();
@@ -258,8 +252,7 @@ QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *fa
     return b.take();
 }
 
-const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &format)
-{
+const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &format) {
     if (index < 0)
         index = 0;
     if (size_t(index) >= charEntries_.size())
@@ -275,16 +268,14 @@ const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &for
     return entry;
 }
 
-const CharEntry &DocumentWriter::charEntryFor(const QTextFragment &fragment)
-{
+const CharEntry &DocumentWriter::charEntryFor(const QTextFragment &fragment) {
     const int index = fragment.charFormatIndex();
     if (index >= 0 && size_t(index) < charEntries_.size() && charEntries_[size_t(index)].valid)
         return charEntries_[size_t(index)];
     return charEntry(index, fragment.charFormat());
 }
 
-QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
-{
+QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const {
     Buffer b(64);
     b.put("\\pard\\plain");
     if (format.layoutDirection() == Qt::RightToLeft)
@@ -343,16 +334,14 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
             b.put("\\slmult0");
         }
         break;
-    default:
-        break;
+    default: break;
     }
     if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
         b.put("\\pagebb");
     return b.take();
 }
 
-const QByteArray &DocumentWriter::paraProps(const QTextBlock &block)
-{
+const QByteArray &DocumentWriter::paraProps(const QTextBlock &block) {
     int index = block.blockFormatIndex();
     if (index < 0)
         index = 0;
@@ -367,8 +356,7 @@ const QByteArray &DocumentWriter::paraProps(const QTextBlock &block)
     return paraEntries_[size_t(index)];
 }
 
-void DocumentWriter::collectItems(QTextFrame::iterator it, std::vector<Item> *items) const
-{
+void DocumentWriter::collectItems(QTextFrame::iterator it, std::vector<Item> *items) const {
     for (; !it.atEnd(); ++it) {
         if (QTextFrame *frame = it.currentFrame()) {
             if (auto *table = qobject_cast<QTextTable *>(frame))
@@ -381,8 +369,7 @@ void DocumentWriter::collectItems(QTextFrame::iterator it, std::vector<Item> *it
     }
 }
 
-void DocumentWriter::writeItems(const std::vector<Item> &items, int itap, Terminator last, int widthTwips)
-{
+void DocumentWriter::writeItems(const std::vector<Item> &items, int itap, Terminator last, int widthTwips) {
     for (size_t i = 0; i < items.size(); ++i) {
         const bool isLast = i + 1 == items.size();
         if (items[i].table) {
@@ -409,8 +396,7 @@ void DocumentWriter::writeItems(const std::vector<Item> &items, int itap, Termin
     }
 }
 
-void DocumentWriter::writeTerminator(Terminator term)
-{
+void DocumentWriter::writeTerminator(Terminator term) {
     switch (term) {
     case Terminator::None: break;
     case Terminator::Par: out_.put("\\par"); break;
@@ -420,8 +406,7 @@ void DocumentWriter::writeTerminator(Terminator term)
     out_.newline();
 }
 
-void DocumentWriter::openLink(const QString &href)
-{
+void DocumentWriter::openLink(const QString &href) {
     out_.breakIfLong(kLineLimit);
     out_.put("{\\field{\\*\\fldinst{HYPERLINK \"");
     // Inside the quoted argument a field escapes '"' and '\' with a
@@ -447,8 +432,7 @@ void DocumentWriter::openLink(const QString &href)
     out_.put("\"}}{\\fldrslt");
 }
 
-void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator term)
-{
+void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator term) {
     out_.put(paraProps(block));
     if (itap > 0)
         out_.put("\\intbl");
@@ -526,14 +510,12 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
 
 // Kept content goes in front of the character it stands before, inside the
 // link the characters around it share.
-void DocumentWriter::writeKeptBefore(int position)
-{
+void DocumentWriter::writeKeptBefore(int position) {
     for (; nextKept_ < kept_.size() && kept_[nextKept_].position <= position; ++nextKept_)
         writeKeptItem(*kept_[nextKept_].item);
 }
 
-void DocumentWriter::writeKeptItem(const KeptItem &item)
-{
+void DocumentWriter::writeKeptItem(const KeptItem &item) {
     switch (item.kind) {
     case KeptItem::Kind::HiddenText:
         // Each run as a run of its own; its format says \v.
@@ -547,8 +529,7 @@ void DocumentWriter::writeKeptItem(const KeptItem &item)
     }
 }
 
-void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
-{
+void DocumentWriter::writeRun(const CharEntry &entry, QStringView text) {
     int charset = families_[size_t(entry.family)].fixedCharset;
     if (charset < 0)
         charset = charsetForText(text);
@@ -599,8 +580,7 @@ void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
     out_.put('}');
 }
 
-const ImageData *DocumentWriter::imageData(const QString &name)
-{
+const ImageData *DocumentWriter::imageData(const QString &name) {
     auto found = images_.constFind(name);
     if (found != images_.constEnd())
         return found->bytes.isEmpty() ? nullptr : &*found;
@@ -637,8 +617,7 @@ const ImageData *DocumentWriter::imageData(const QString &name)
     return it->bytes.isEmpty() ? nullptr : &*it;
 }
 
-void DocumentWriter::writeImage(const QTextImageFormat &format)
-{
+void DocumentWriter::writeImage(const QTextImageFormat &format) {
     const ImageData *data = imageData(format.name());
     if (!data)
         return;  // no picture behind the name: nothing a reader could show
@@ -674,8 +653,7 @@ void DocumentWriter::writeImage(const QTextImageFormat &format)
     out_.put('}');
 }
 
-std::vector<int> DocumentWriter::columnWidths(const QTextTable *table, int widthTwips) const
-{
+std::vector<int> DocumentWriter::columnWidths(const QTextTable *table, int widthTwips) const {
     const int columns = table->columns();
     const QList<QTextLength> constraints = table->format().columnWidthConstraints();
     std::vector<int> widths(size_t(columns), -1);
@@ -715,8 +693,7 @@ std::vector<int> DocumentWriter::columnWidths(const QTextTable *table, int width
     return widths;
 }
 
-void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips)
-{
+void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips) {
     const QTextTableFormat format = table->format();
     const int rows = table->rows();
     const int columns = table->columns();
@@ -727,7 +704,8 @@ void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips)
 
     QByteArray border;
     if (format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None) {
-        const QByteArray side = "\\brdrs" + QByteArray("\\brdrw") + QByteArray::number(std::clamp(unitsToTwips(format.border()), 1, 75));
+        const QByteArray side =
+            "\\brdrs" + QByteArray("\\brdrw") + QByteArray::number(std::clamp(unitsToTwips(format.border()), 1, 75));
         border = "\\clbrdrt" + side + "\\clbrdrl" + side + "\\clbrdrb" + side + "\\clbrdrr" + side;
     }
 
@@ -803,8 +781,7 @@ void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips)
     }
 }
 
-QByteArray DocumentWriter::header()
-{
+QByteArray DocumentWriter::header() {
     Buffer h(1024 + qsizetype(fonts_.size()) * 64 + qsizetype(colours_.size()) * 32);
     h.put("{\\rtf1\\ansi\\ansicpg936\\deff0\\uc1");
     h.newline();
@@ -860,8 +837,7 @@ QByteArray DocumentWriter::header()
     return h.take();
 }
 
-QByteArray DocumentWriter::write()
-{
+QByteArray DocumentWriter::write() {
     out_.skip(kHeaderRoom);
     kept_ = placeKeptContent(doc_);
     std::vector<Item> items;
@@ -883,8 +859,7 @@ QByteArray DocumentWriter::write()
 
 }  // namespace
 
-QByteArray write(const QTextDocument *doc)
-{
+QByteArray write(const QTextDocument *doc) {
     if (!doc)
         return QByteArray("{\\rtf1\\ansi\\ansicpg936\\deff0}");
     DocumentWriter writer(doc);
@@ -893,9 +868,6 @@ QByteArray write(const QTextDocument *doc)
 
 }  // namespace writer
 
-QByteArray writeDocument(const QTextDocument *doc)
-{
-    return writer::write(doc);
-}
+QByteArray writeDocument(const QTextDocument *doc) { return writer::write(doc); }
 
 }  // namespace pennaro::rtf
