@@ -42,6 +42,7 @@ ReadResult readDocument(const QByteArray &bytes, QTextDocument *doc)
     Reader reader(bytes, cursor, Reader::Mode::WholeDocument);
     const bool clean = reader.run();
     cursor.endEditBlock();
+    setKeptDocument(doc, reader.keptDocument());
     doc->setUndoRedoEnabled(undo);
     ReadResult r;
     r.ok = true;

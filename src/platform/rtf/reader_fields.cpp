@@ -1,0 +1,326 @@
+// The reader's fields, notes and pictures: what a field instruction means,
+// SYMBOL characters, footnote reference marks and their numbering, and the
+// pictures of the text.
+#include "platform/rtf/reader.h"
+
+#include "platform/rtf/docformat.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QUrl>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cmath>
+#include <string_view>
+
+namespace pennaro::rtf {
+
+using namespace limits;
+
+namespace {
+
+std::atomic<quint64> imageCounter{0};
+
+
+struct FieldArgument {
+    QString text;
+    bool quoted = false;
+};
+
+// A field instruction's words after its name: quoted arguments unquoted
+// (a backslash in them escapes the next character), switches such as \l
+// as they stand.
+std::vector<FieldArgument> fieldArguments(QStringView rest)
+{
+    std::vector<FieldArgument> words;
+    while (!(rest = rest.trimmed()).isEmpty()) {
+        FieldArgument word;
+        if (rest.front() == u'"') {
+            qsizetype i = 1;
+            for (; i < rest.size() && rest[i] != u'"'; ++i) {
+                if (rest[i] == u'\\' && i + 1 < rest.size())
+                    ++i;
+                word.text.append(rest[i]);
+            }
+            word.quoted = true;
+            rest = rest.mid(std::min(i + 1, rest.size()));
+        } else {
+            qsizetype i = 0;
+            while (i < rest.size() && !rest[i].isSpace())
+                ++i;
+            word.text = rest.left(i).toString();
+            rest = rest.mid(i);
+        }
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+bool isSwitch(const FieldArgument &word, const char *name)
+{
+    return !word.quoted && word.text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+// HYPERLINK "target" [\l "bookmark"] [\o "tip"] ...
+QString hyperlinkTarget(QStringView rest)
+{
+    QString target;
+    QString bookmark;
+    const std::vector<FieldArgument> words = fieldArguments(rest);
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (isSwitch(words[i], "\\l") && i + 1 < words.size())
+            bookmark = words[++i].text;
+        else if ((isSwitch(words[i], "\\o") || isSwitch(words[i], "\\t")) && i + 1 < words.size())
+            ++i;
+        else if (!words[i].quoted && words[i].text.startsWith(u'\\'))
+            continue;
+        else if (target.isEmpty())
+            target = words[i].text;
+    }
+    if (!bookmark.isEmpty())
+        target += u'#' + bookmark;
+    return target;
+}
+
+bool startsWithName(QStringView inst, QLatin1String name)
+{
+    return inst.startsWith(name, Qt::CaseInsensitive) && (inst.size() == name.size() || inst[name.size()].isSpace());
+}
+
+}  // namespace
+
+void Reader::beginField()
+{
+    startBody();
+    if (fields_.size() >= kMaxFields)
+        return;  // its result shows, its instruction does not
+    fields_.push_back(Field{});
+    auto item = newItem(KeptItem::Kind::Wrapper);
+    KeptRtf out(&item->rtf);
+    out.open();
+    out.word("field");
+    item->resultWord = "fldrslt";
+    beginWrapper(std::move(item), int(fields_.size()) - 1, false);
+}
+
+void Reader::finishFieldInstruction(int field, const QString &instruction)
+{
+    if (field < 0 || std::size_t(field) >= fields_.size())
+        return;
+    Field &f = fields_[std::size_t(field)];
+    const QString inst = instruction.trimmed();
+    if (startsWithName(inst, QLatin1String("HYPERLINK"))) {
+        f.href = hyperlinkTarget(QStringView(inst).mid(9));
+        return;
+    }
+    if (!startsWithName(inst, QLatin1String("SYMBOL")))
+        return;
+    // SYMBOL number [\f "font"] [\s points] [\u] [\a] [\j] [\h]
+    const std::vector<FieldArgument> words = fieldArguments(QStringView(inst).mid(6));
+    if (words.empty())
+        return;
+    bool ok = false;
+    const QString &n = words[0].text;
+    const qint64 number = n.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? n.mid(2).toLongLong(&ok, 16)
+                                                                                 : n.toLongLong(&ok, 10);
+    if (!ok || number <= 0 || number > 0x10ffff)
+        return;
+    bool unicode = false;
+    bool shiftJis = false;
+    for (size_t i = 1; i < words.size(); ++i) {
+        if (isSwitch(words[i], "\\f") && i + 1 < words.size())
+            f.symbol.family = words[++i].text.trimmed().left(qsizetype(kMaxFontName));
+        else if (isSwitch(words[i], "\\s") && i + 1 < words.size())
+            f.symbol.points = symbolPoints(words[++i].text.toDouble());
+        else if (isSwitch(words[i], "\\u"))
+            unicode = true;
+        else if (isSwitch(words[i], "\\j"))
+            shiftJis = true;
+    }
+    f.symbol.character = symbolFieldCharacter(f.symbol.family, state().chr, number, unicode, shiftJis);
+}
+
+// A size in points, within the limits \fs has.
+double Reader::symbolPoints(double points)
+{
+    if (!(points > 0))
+        return 0;
+    State probe;
+    applyProperty(probe, Kw::FontSize, 0, int(std::lround(std::min(points, 1e6) * 2)), true);
+    return probe.chr.halfPoints / 2.0;
+}
+
+// The character a SYMBOL field stands for: in a symbol font, the glyph's
+// Unicode character (or U+F0xx); otherwise the number read as a character
+// of the code page (\j: Shift-JIS; \u or past a byte: Unicode).
+char32_t Reader::symbolFieldCharacter(const QString &family, const CharProps &props, qint64 number, bool unicode,
+                                      bool shiftJis)
+{
+    int cp = 0;
+    if (family.isEmpty()) {
+        cp = tables_.codepageOf(props.font);
+    } else if (!(cp = symbolCodepageForFamily(family))) {
+        cp = tables_.docCodepage();
+        for (const auto &[id, font] : tables_.tables().fonts) {
+            if (font.family.compare(family, Qt::CaseInsensitive) == 0) {
+                cp = tables_.codepageOf(id);
+                break;
+            }
+        }
+    }
+    if (isSymbolCodepage(cp) && (number < 0x100 || (number >= 0xf000 && number <= 0xf0ff)))
+        return pennaro::rtf::symbolCharacter(cp, static_cast<unsigned char>(number & 0xff));
+    if (unicode || (number >= 0x100 && !shiftJis))
+        return char32_t(number);
+    char bytes[2];
+    qsizetype count = 0;
+    if (number >= 0x100)
+        bytes[count++] = char(number >> 8);
+    bytes[count++] = char(number & 0xff);
+    QString decoded;
+    tables_.decoders().decode(shiftJis ? 932 : cp, QByteArrayView(bytes, count), decoded);
+    return decoded.isEmpty() ? char32_t(0xfffd) : decoded.toUcs4().value(0, 0xfffd);
+}
+
+// A field whose result showed nothing shows its SYMBOL character, in the
+// field's own format with the font and size the instruction names, as the
+// field's result.
+void Reader::showSymbol(const Wrapper &w)
+{
+    const Field &f = fields_[std::size_t(w.field)];
+    if (f.shown || f.symbol.character == 0 || stack_.size() < 2 || stack_[stack_.size() - 2].dest != Dest::Body)
+        return;
+    CharProps props = state().chr;
+    if (w.kept)
+        props.owner = w.owner;
+    // A glyph code shows in its symbol font; a character, Unicode or of a
+    // code page, in the font named unless that is a symbol font it came from.
+    const bool glyph = f.symbol.character >= 0xf000 && f.symbol.character <= 0xf0ff;
+    const DocumentBuilder::RunFormats &formats = builder_.runFormats(props);
+    QTextCharFormat format = !glyph && formats.characters ? *formats.characters : formats.latin;
+    const int named = symbolCodepageForFamily(f.symbol.family);
+    if (!glyph && (named == kSymbolFontCodepage || named == kWingdingsCodepage))
+        format.clearProperty(QTextFormat::FontFamilies);
+    else if (!f.symbol.family.isEmpty())
+        format.setFontFamilies(QStringList{f.symbol.family});
+    if (f.symbol.points > 0)
+        format.setFontPointSize(f.symbol.points);
+    builder_.insertRun(QString::fromUcs4(&f.symbol.character, 1), format, props.hidden, state().para);
+}
+
+// ---------------------------------------------------------------------------
+// Footnote and endnote marks
+
+// An automatic reference mark shows its number and is kept as the note's
+// own, which the note that follows joins; a mark the file spells out
+// itself shows as it is, and \chftn stays in the text before it.
+void Reader::footnoteMark()
+{
+    NoteNumbering &n = notes_[endnoteAhead() ? 1 : 0];
+    const int number = n.next++;
+    if (markTextFollows() || state().chr.hidden) {
+        Token word;
+        word.kind = Token::Word;
+        word.name = "chftn";
+        keepGapWord(word);
+        return;
+    }
+    startBody();
+    auto note = newItem(KeptItem::Kind::Note);
+    CharProps props = state().chr;
+    props.owner = builder_.ownerList(props.owner, note);
+    lastGap_.reset();
+    builder_.text(noteMark(n.style, number), props, state().para);
+    openNote_ = std::move(note);
+}
+
+// Whether the note that follows the mark is an endnote: \ftnalt right
+// after its \footnote. The note follows within a few bytes.
+bool Reader::endnoteAhead() const
+{
+    const char *p = tokenizer_.position();
+    const char *end = bytes_.constData() + bytes_.size();
+    const std::string_view ahead(p, size_t(std::min<qsizetype>(end - p, 256)));
+    const size_t at = ahead.find("\\footnote");
+    if (at == std::string_view::npos)
+        return false;
+    std::string_view rest = ahead.substr(at + 9);
+    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\r' || rest.front() == '\n'))
+        rest.remove_prefix(1);
+    return rest.substr(0, 7) == "\\ftnalt" && (rest.size() == 7 || !std::isalpha(static_cast<unsigned char>(rest[7])));
+}
+
+// Whether text follows \chftn inside its group.
+bool Reader::markTextFollows() const
+{
+    const char *p = tokenizer_.position();
+    const char *end = bytes_.constData() + bytes_.size();
+    while (p < end && (*p == ' ' || *p == '\r' || *p == '\n' || *p == '\t'))
+        ++p;
+    if (p >= end || *p == '{' || *p == '}')
+        return false;
+    if (*p != '\\')
+        return true;
+    if (end - p < 2)
+        return false;
+    return p[1] == '\'' || (p[1] == 'u' && end - p > 2 && (std::isdigit(static_cast<unsigned char>(p[2])) || p[2] == '-'));
+}
+
+// A section break restarts the numbering of notes that restart per section
+// or per page, a page break that of notes that restart per page.
+void Reader::restartNotes(int at)
+{
+    for (NoteNumbering &n : notes_) {
+        if (n.restart == at || (at == RestartSection && n.restart == RestartPage))
+            n.next = n.start;
+    }
+}
+
+void Reader::finishPicture()
+{
+    Picture pic = std::move(picture_);
+    picture_ = Picture{};
+    if (pic.kind == PicOther && pic.start && state().dest == Dest::Body) {
+        keptPicture(pic);
+        return;
+    }
+    if ((pic.kind != PicPng && pic.kind != PicJpeg) || pic.data.isEmpty())
+        return;
+    QBuffer buffer(&pic.data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, pic.kind == PicPng ? "png" : "jpeg");
+    // A few bytes of PNG can claim a huge picture; allow what a real image
+    // of this many bytes could hold, and never more than a fixed ceiling.
+    const QSize size = reader.size();
+    const qint64 allowed = std::min(kMaxImagePixels, std::max<qint64>(kMinImagePixels, 64 * pic.data.size()));
+    if (!size.isValid() || qint64(size.width()) * size.height() > allowed)
+        return;
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return;
+
+    const quint64 n = ++imageCounter;
+    const QString name = QStringLiteral("rtfimage:%1").arg(n);
+    QTextDocument *doc = builder_.document();
+    doc->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    doc->addResource(QTextDocument::ImageResource, originalImageUrl(name), pic.data);
+    QTextImageFormat format;
+    format.setName(name);
+    const double w = pic.goalW > 0 ? twipsToUnits(pic.goalW * pic.scaleX / 100.0) : image.width();
+    const double h = pic.goalH > 0 ? twipsToUnits(pic.goalH * pic.scaleY / 100.0) : image.height();
+    if (w > 0 && h > 0) {
+        format.setWidth(w);
+        format.setHeight(h);
+    }
+    // A picture in an object's or a shape's result is part of it.
+    if (state().chr.owner >= 0)
+        format.setProperty(KeptOwner, builder_.ownerProperty(state().chr.owner));
+    builder_.insertImage(format, state().para);
+}
+
+}  // namespace pennaro::rtf
