@@ -371,6 +371,8 @@ QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps &p)
 
 void DocumentBuilder::keep(KeptItemPtr item)
 {
+    // After the text read so far, which may still wait in the run.
+    flushRun();
     closeHiddenItem();
     pendingKept_.push_back(std::move(item));
 }

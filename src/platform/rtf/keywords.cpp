@@ -21,6 +21,8 @@ const Entry kEntries[] = {
     {"rtf", {Kw::Rtf, 0}}, {"ansi", {Kw::Ansi, 0}}, {"mac", {Kw::Mac, 0}}, {"pc", {Kw::Pc, 0}},
     {"pca", {Kw::Pca, 0}}, {"ansicpg", {Kw::AnsiCpg, 0}}, {"deff", {Kw::Deff, 0}}, {"uc", {Kw::Uc, 0}},
     {"u", {Kw::U, 0}},
+    // Written anew by our writer, so not kept with the document's settings.
+    {"viewkind", {Kw::Rtf, 0}},
 
     {"fonttbl", {Kw::FontTbl, 0}}, {"colortbl", {Kw::ColorTbl, 0}},
     {"field", {Kw::Field, 0}}, {"fldinst", {Kw::FldInst, 0}}, {"fldrslt", {Kw::FldRslt, 0}},

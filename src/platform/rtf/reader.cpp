@@ -280,9 +280,9 @@ void Reader::unknownWord(const Token &t, bool starred)
     if (state().dest != Dest::Body || overflowDepth_ > 0) {
         skipGroup();
     } else if (mode_ == Mode::WholeDocument && (!bodyStarted_ || section_)) {
-        keepDocumentGroup(t.name, true);
+        keepDocumentGroup(t, true);
     } else {
-        keepGap(t.name, true);
+        keepGap(t, true);
     }
 }
 
@@ -366,17 +366,17 @@ void Reader::destinationWord(const Keyword &k, const Token &t, bool starred)
         if (!body || mode_ == Mode::Insert)
             skipGroup();
         else
-            keepDocumentGroup(t.name, starred);
+            keepDocumentGroup(t, starred);
         break;
     case Kw::TextDest:
         if (body)
-            keepGap(t.name, starred);
+            keepGap(t, starred);
         else
             skipGroup();
         break;
     case Kw::Footnote:
         if (body)
-            keepFootnote(starred);
+            keepFootnote(t, starred);
         else
             skipGroup();
         break;

@@ -145,11 +145,11 @@ private:
     void captureToken(const Token &t);
     void captureGroupClosed();
     void finishCapture();
-    void keepDocumentGroup(std::string_view word, bool starred);
-    void keepGap(std::string_view word, bool starred);
+    void keepDocumentGroup(const Token &t, bool starred);
+    void keepGap(const Token &t, bool starred);
     void keepGapWord(const Token &t);
     void keepSettingWord(const Token &t);
-    void keepFootnote(bool starred);
+    void keepFootnote(const Token &t, bool starred);
     void sectionBreak();
     void pageSetting(int which, const Token &t);
     std::shared_ptr<KeptItem> newItem(KeptItem::Kind kind);

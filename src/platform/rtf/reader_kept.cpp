@@ -220,18 +220,21 @@ void Reader::finishCapture()
 // ---------------------------------------------------------------------------
 // Document level
 
-void Reader::keepDocumentGroup(std::string_view word, bool starred)
+// Header tables (and unknown destinations among them) go before our
+// generator; from the first of the document's own groups (\info, headers,
+// properties) on, everything goes after it.
+void Reader::keepDocumentGroup(const Token &t, bool starred)
 {
     QByteArray *target;
     if (section_) {
         target = &section_->rtf;
-    } else if (!bodyStarted_ && !inSettings_ && (starred || isHeaderTable(word)) && word != "info") {
+    } else if (!bodyStarted_ && !inSettings_ && (starred || isHeaderTable(t.name)) && t.name != "info") {
         target = &keptDoc_->tables;
     } else {
         inSettings_ = true;
         target = &keptDoc_->settings;
     }
-    beginCapture(Capture::Document, target, word, starred);
+    beginCapture(Capture::Document, target, t.name, starred, t.hasParam, t.param);
 }
 
 // Words of the document's or a section's settings, before the body or
@@ -241,12 +244,10 @@ void Reader::keepSettingWord(const Token &t)
     const State &s = state();
     if (mode_ != Mode::WholeDocument || s.dest != Dest::Body || overflowDepth_ > 0 || s.wrapper >= 0 || s.field >= 0)
         return;
-    if (section_) {
+    if (section_)
         sectionOut_.word(t.name, t.hasParam, t.param);
-    } else if (!bodyStarted_) {
-        inSettings_ = true;
+    else if (!bodyStarted_)
         docSettings_.word(t.name, t.hasParam, t.param);
-    }
 }
 
 // \sect: the paragraph ends with a section break, which keeps the settings
@@ -286,7 +287,7 @@ void Reader::pageSetting(int which, const Token &t)
 
 // Consecutive kept groups in one gap (a comment's author, its text and its
 // mark) make one item.
-void Reader::keepGap(std::string_view word, bool starred)
+void Reader::keepGap(const Token &t, bool starred)
 {
     std::shared_ptr<KeptItem> item;
     if (lastGap_ && builder_.keptLast(lastGap_.get())) {
@@ -296,7 +297,7 @@ void Reader::keepGap(std::string_view word, bool starred)
         builder_.keep(item);
         lastGap_ = item;
     }
-    beginCapture(Capture::Gap, &item->rtf, word, starred);
+    beginCapture(Capture::Gap, &item->rtf, t.name, starred, t.hasParam, t.param);
     capture_.item = item;
 }
 
@@ -312,10 +313,10 @@ void Reader::keepGapWord(const Token &t)
 
 // A footnote right after its automatic reference mark belongs to the mark;
 // one after a mark of its own stands where it is.
-void Reader::keepFootnote(bool starred)
+void Reader::keepFootnote(const Token &t, bool starred)
 {
     if (!openNote_) {
-        keepGap("footnote", starred);
+        keepGap(t, starred);
         return;
     }
     auto note = openNote_;

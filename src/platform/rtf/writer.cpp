@@ -6,6 +6,7 @@
 #include "platform/rtf/rtf.h"
 #include "platform/rtf/writer_buffer.h"
 #include "platform/rtf/writer_codepage.h"
+#include "platform/rtf/writer_kept.h"
 #include "platform/units.h"
 
 #include <QBuffer>
@@ -23,6 +24,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace pennaro::rtf {
@@ -63,6 +66,7 @@ struct CharEntry {
     QByteArray props;  // control words after \fN, e.g. "\fs24\b\cf1"
     QString href;      // non-empty: the run is part of a hyperlink
     bool image = false;
+    bool owned = false;  // some kept item owns the run
 };
 
 struct ImageData {
@@ -82,10 +86,16 @@ qsizetype estimateSize(const QString &text, int blocks)
     return kHeaderRoom + text.size() * 4 + wide * 14 + qsizetype(blocks) * 48;
 }
 
-class DocumentWriter {
+class DocumentWriter : public KeptTargets {
 public:
     explicit DocumentWriter(const QTextDocument *doc);
     QByteArray write();
+
+    // KeptTargets
+    int keptFont(const FileTables::Font *font, int fileCodepage) override;
+    int keptColour(const QColor &colour) override { return colourIndex(colour); }
+    int charsetOfFont(int index) const override { return fonts_[size_t(index)].charset; }
+    FallbackTable &fallback(int charset) override { return fallback_.forCharset(charset); }
 
 private:
     struct Item {
@@ -101,8 +111,22 @@ private:
     void writeImage(const QTextImageFormat &format);
     void writeTerminator(Terminator term);
     void openLink(const QString &href);
+    void closeLink();
     void writeKeptBefore(int position);
     void writeKeptItem(const KeptItem &item);
+    void writeKept(QByteArrayView rtf, const KeptItem &item);
+    void writeKeptTo(Buffer &to, QByteArrayView rtf, const FileTablesPtr &source);
+    bool ownTables(const FileTablesPtr &source) const;
+
+    void flushPending();
+
+    // Owning items (kept.h) are open around the characters they own.
+    void ownersAt(const QTextCharFormat &format, int position, bool inList, std::vector<const KeptItem *> *owners,
+                  int *pieceEnd) const;
+    void closeOwnersNotIn(const std::vector<const KeptItem *> &owners);
+    void closeOwnersFrom(size_t first);
+    void openOwners(const std::vector<const KeptItem *> &owners, const CharEntry &first);
+    bool ownedContentReplaced() const;
 
     const CharEntry &charEntry(int index, const QTextCharFormat &format);
     const CharEntry &charEntryFor(const QTextFragment &fragment);
@@ -115,7 +139,7 @@ private:
     std::vector<int> columnWidths(const QTextTable *table, int widthTwips) const;
     const ImageData *imageData(const QString &name);
 
-    QByteArray header();
+    QByteArray header(const QByteArray &keptTables, const QByteArray &keptSettings);
 
     const QTextDocument *doc_;
     QString text_;  // the whole document text; fragments index into it
@@ -133,6 +157,26 @@ private:
 
     std::vector<PlacedItem> kept_;  // what the document keeps unseen, by position
     size_t nextKept_ = 0;
+    KeptDocumentPtr keptDocument_;
+    int deff_ = 0;  // the file's default font, for kept content that names none
+    std::unordered_map<const KeptItem *, OwnedSpan> spans_;
+    struct OpenOwner {
+        const KeptItem *item;
+        int block;  // the paragraph it was opened in
+    };
+    std::vector<OpenOwner> open_;
+    std::unordered_set<const KeptItem *> written_;
+    const KeptItem *sectionBreak_ = nullptr;  // the next paragraph mark is a \sect
+    QString link_;  // the hyperlink open now
+    bool blockWritten_ = false;  // something of the paragraph is written
+    QByteArray blockProps_;      // what the paragraph being written starts with
+    int blockSerial_ = 0;
+    // The run being gathered: characters of one format entry.
+    struct Pending {
+        int index = 0;
+        int start = 0;
+        int length = 0;
+    } pending_;
 
     std::vector<CharEntry> charEntries_;
     std::vector<QByteArray> paraEntries_;
@@ -156,10 +200,43 @@ DocumentWriter::DocumentWriter(const QTextDocument *doc)
         points = font.pixelSize() * 0.75;
     if (points > 0)
         defaultHalfPoints_ = std::max(1, int(std::lround(points * 2)));
-    // Font 0 is the document's default font, the \deff of the header.
+    // Font 0 is the editor's default font, which every run names anyway.
     const int slot = familySlot(defaultFamily_);
     const int cs = families_[slot].fixedCharset;
     fontIndex(slot, cs >= 0 ? cs : charsetForText(defaultFamily_));
+    // Content kept from a file may rely on the file's default font: it is
+    // the \deff of what we write.
+    keptDocument_ = keptDocument(doc);
+    if (keptDocument_ && keptDocument_->source) {
+        const FileTables &file = *keptDocument_->source;
+        const auto font = file.fonts.find(file.defaultFont);
+        if (font != file.fonts.end())
+            deff_ = keptFont(&font->second, file.codepage);
+    }
+}
+
+int DocumentWriter::keptFont(const FileTables::Font *font, int fileCodepage)
+{
+    if (!font)
+        return deff_;
+    const int slot = familySlot(font->family.isEmpty() ? defaultFamily_ : font->family);
+    return fontIndex(slot, charsetForFileFont(*font, fileCodepage));
+}
+
+bool DocumentWriter::ownTables(const FileTablesPtr &source) const
+{
+    return keptDocument_ && source && keptDocument_->source == source;
+}
+
+void DocumentWriter::writeKept(QByteArrayView rtf, const KeptItem &item)
+{
+    writeKeptTo(out_, rtf, item.source);
+}
+
+void DocumentWriter::writeKeptTo(Buffer &to, QByteArrayView rtf, const FileTablesPtr &source)
+{
+    static const FileTables none;
+    writer::writeKept(rtf, source ? *source : none, ownTables(source), *this, to);
 }
 
 int DocumentWriter::familySlot(const QString &name)
@@ -243,6 +320,8 @@ QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *fa
     case QFont::SmallCaps: b.put("\\scaps"); break;
     default: break;
     }
+    if (format.hasProperty(StyleNumber))
+        b.putWord("\\cs", format.intProperty(StyleNumber));
     if (format.boolProperty(HiddenText))
         b.put("\\v");
     if (format.hasProperty(QTextFormat::ForegroundBrush)) {
@@ -268,6 +347,7 @@ const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &for
     if (!entry.valid) {
         entry.valid = true;
         entry.image = format.isImageFormat();
+        entry.owned = format.hasProperty(KeptOwner);
         entry.props = buildCharProps(format, &entry.family);
         if (format.isAnchor())
             entry.href = format.anchorHref();
@@ -287,6 +367,12 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
 {
     Buffer b(64);
     b.put("\\pard\\plain");
+    if (format.hasProperty(StyleNumber))
+        b.putWord("\\s", format.intProperty(StyleNumber));
+    if (format.hasProperty(ListOverride)) {
+        b.putWord("\\ls", format.intProperty(ListOverride));
+        b.putWord("\\ilvl", format.intProperty(ListLevel));
+    }
     if (format.layoutDirection() == Qt::RightToLeft)
         b.put("\\rtlpar");
     const Qt::Alignment align = format.alignment() & Qt::AlignHorizontal_Mask;
@@ -413,7 +499,15 @@ void DocumentWriter::writeTerminator(Terminator term)
 {
     switch (term) {
     case Terminator::None: break;
-    case Terminator::Par: out_.put("\\par"); break;
+    case Terminator::Par:
+        if (sectionBreak_) {
+            out_.put("\\sect");
+            writeKept(sectionBreak_->rtf, *sectionBreak_);
+            sectionBreak_ = nullptr;
+        } else {
+            out_.put("\\par");
+        }
+        break;
     case Terminator::Cell: out_.put("\\cell"); break;
     case Terminator::NestCell: out_.put("\\nestcell"); break;
     }
@@ -447,71 +541,102 @@ void DocumentWriter::openLink(const QString &href)
     out_.put("\"}}{\\fldrslt");
 }
 
+void DocumentWriter::closeLink()
+{
+    if (!link_.isEmpty())
+        out_.put("}}");
+    link_.clear();
+}
+
+void DocumentWriter::flushPending()
+{
+    if (pending_.length > 0)
+        writeRun(charEntries_[size_t(pending_.index)], QStringView(text_).mid(pending_.start, pending_.length));
+    pending_.length = 0;
+}
+
 void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator term)
 {
-    out_.put(paraProps(block));
+    Buffer props(96);
+    props.put(paraProps(block));
     if (itap > 0)
-        out_.put("\\intbl");
+        props.put("\\intbl");
     if (itap > 1)
-        out_.putWord("\\itap", itap);
+        props.putWord("\\itap", itap);
+    blockProps_ = props.take();
+    out_.put(blockProps_);
+    ++blockSerial_;
+    const bool inList = block.blockFormat().hasProperty(ListOverride);
+    auto keptAt = [&](int position) { return nextKept_ < kept_.size() && kept_[nextKept_].position <= position; };
 
     // Neighbouring fragments that come out the same (their formats differ
     // only in what RTF does not say, such as the kept content they carry)
-    // are written as one run.
-    struct Pending {
-        int index = 0;
-        int start = 0;
-        int length = 0;
-    } run;
-    auto flushRun = [&] {
-        if (run.length > 0)
-            writeRun(charEntries_[size_t(run.index)], QStringView(text_).mid(run.start, run.length));
-        run.length = 0;
-    };
-    auto keptAt = [&](int position) { return nextKept_ < kept_.size() && kept_[nextKept_].position <= position; };
-
-    QString link;
+    // are written as one run. A fragment is written in pieces where owning
+    // items begin or end inside it.
     bool any = false;
+    std::vector<const KeptItem *> owners;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         if (!fragment.isValid() || fragment.length() <= 0)
             continue;
-        const int position = fragment.position();
-        if (keptAt(position)) {
-            flushRun();
-            writeKeptBefore(position);
-        }
         const CharEntry &entry = charEntryFor(fragment);
-        if (entry.href != link) {
-            flushRun();
-            if (!link.isEmpty())
-                out_.put("}}");
-            link = entry.href;
-            if (!link.isEmpty())
-                openLink(link);
-        }
-        any = true;
-        if (entry.image) {
-            flushRun();
-            const QTextImageFormat image = fragment.charFormat().toImageFormat();
-            for (int i = 0; i < fragment.length(); ++i)
-                writeImage(image);
-            continue;
-        }
-        const int index = std::max(0, fragment.charFormatIndex());
-        const CharEntry &last = charEntries_[size_t(run.index)];
-        if (run.length > 0 && run.start + run.length == position && last.family == entry.family &&
-            last.props == entry.props) {
-            run.length += fragment.length();
-        } else {
-            flushRun();
-            run = {index, position, fragment.length()};
+        const int end = fragment.position() + fragment.length();
+        const QTextCharFormat format = entry.owned || entry.image ? fragment.charFormat() : QTextCharFormat();
+        for (int position = fragment.position(); position < end;) {
+            int pieceEnd = end;
+            owners.clear();
+            if (entry.owned)
+                ownersAt(format, position, inList, &owners, &pieceEnd);
+            closeOwnersNotIn(owners);
+            if (keptAt(position)) {
+                flushPending();
+                writeKeptBefore(position);
+            }
+            openOwners(owners, entry);
+            any = true;
+            if (ownedContentReplaced()) {
+                position = pieceEnd;
+                continue;
+            }
+            if (entry.href != link_) {
+                flushPending();
+                closeLink();
+                link_ = entry.href;
+                if (!link_.isEmpty())
+                    openLink(link_);
+            }
+            if (entry.image) {
+                flushPending();
+                const QTextImageFormat image = format.toImageFormat();
+                for (; position < pieceEnd; ++position)
+                    writeImage(image);
+                continue;
+            }
+            const int index = std::max(0, fragment.charFormatIndex());
+            const CharEntry &last = charEntries_[size_t(pending_.index)];
+            if (pending_.length > 0 && pending_.start + pending_.length == position && last.family == entry.family &&
+                last.props == entry.props) {
+                pending_.length += pieceEnd - position;
+            } else {
+                flushPending();
+                pending_ = {index, position, pieceEnd - position};
+            }
+            blockWritten_ = true;
+            position = pieceEnd;
         }
     }
-    flushRun();
-    writeKeptBefore(block.position() + block.length() - 1);
-    if (!link.isEmpty())
-        out_.put("}}");
+    flushPending();
+    // Owners that end with the paragraph close before its mark; one whose
+    // result goes on into the next paragraph stays open.
+    const int blockEnd = block.position() + block.length() - 1;
+    for (size_t i = 0; i < open_.size(); ++i) {
+        if (spans_.at(open_[i].item).end <= blockEnd) {
+            closeOwnersFrom(i);
+            break;
+        }
+    }
+    writeKeptBefore(blockEnd);
+    closeLink();
 
     if (!any) {
         // An empty paragraph keeps the height of its mark's font.
@@ -521,7 +646,114 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
         out_.put(mark.props);
         out_.put(' ');
     }
+    if (term == Terminator::Cell || term == Terminator::NestCell)
+        closeOwnersFrom(0);  // a result does not go on into another cell
     writeTerminator(term);
+    blockWritten_ = false;
+}
+
+// The owning items of the characters from position on, outermost first,
+// and where the piece they own together ends. An item owns only its span
+// (ownedSpans), and a list label is one only in a list paragraph.
+void DocumentWriter::ownersAt(const QTextCharFormat &format, int position, bool inList,
+                              std::vector<const KeptItem *> *owners, int *pieceEnd) const
+{
+    for (const KeptItemPtr &item : KeptList::of(format, KeptOwner).items()) {
+        if (written_.count(item.get()) || (item->listLabel && !inList))
+            continue;
+        const auto span = spans_.find(item.get());
+        if (span == spans_.end() || position < span->second.start || position >= span->second.end)
+            continue;
+        owners->push_back(item.get());
+        *pieceEnd = std::min(*pieceEnd, span->second.end);
+    }
+}
+
+void DocumentWriter::closeOwnersNotIn(const std::vector<const KeptItem *> &owners)
+{
+    size_t same = 0;
+    while (same < open_.size() && same < owners.size() && open_[same].item == owners[same])
+        ++same;
+    closeOwnersFrom(same);
+}
+
+void DocumentWriter::closeOwnersFrom(size_t first)
+{
+    if (first >= open_.size())
+        return;
+    flushPending();
+    closeLink();
+    bool reopened = false;
+    while (open_.size() > first) {
+        const OpenOwner owner = open_.back();
+        open_.pop_back();
+        written_.insert(owner.item);
+        const KeptItem &item = *owner.item;
+        switch (item.kind) {
+        case KeptItem::Kind::Wrapper:
+            if (!item.resultWord.isEmpty())
+                out_.put('}');
+            writeKept(item.suffix, item);
+            break;
+        case KeptItem::Kind::Note:
+            writeKept(item.rtf, item);
+            break;
+        default:
+            break;
+        }
+        reopened = reopened || owner.block != blockSerial_;
+    }
+    // A result that began in an earlier paragraph held this paragraph's
+    // properties; they are said again for the rest of it.
+    if (reopened)
+        out_.put(blockProps_);
+}
+
+void DocumentWriter::openOwners(const std::vector<const KeptItem *> &owners, const CharEntry &first)
+{
+    if (open_.size() >= owners.size())
+        return;
+    flushPending();
+    closeLink();
+    for (size_t i = open_.size(); i < owners.size(); ++i) {
+        const KeptItem &item = *owners[i];
+        switch (item.kind) {
+        case KeptItem::Kind::Wrapper:
+            writeKept(item.rtf, item);
+            if (!item.resultWord.isEmpty()) {
+                out_.put("{\\");
+                out_.put(item.resultWord);
+                out_.put(' ');
+            }
+            break;
+        case KeptItem::Kind::Note: {
+            // The reference mark, numbered by the reader, in the format the
+            // mark shows in.
+            const int charset = families_[size_t(first.family)].fixedCharset;
+            out_.putWord("{\\f", fontIndex(first.family, charset >= 0 ? charset : kAnsi));
+            out_.put(first.props);
+            out_.put("\\chftn}");
+            break;
+        }
+        case KeptItem::Kind::Picture:
+            writeKept(item.rtf, item);
+            break;
+        default:
+            break;
+        }
+        open_.push_back({owners[i], blockSerial_});
+    }
+}
+
+// Whether what the characters show stands for something else that was
+// written in their place: a note's automatic mark, a picture's placeholder.
+bool DocumentWriter::ownedContentReplaced() const
+{
+    for (const OpenOwner &owner : open_) {
+        if (owner.item->kind == KeptItem::Kind::Note || owner.item->kind == KeptItem::Kind::Picture)
+            return true;
+    }
+    return false;
 }
 
 // Kept content goes in front of the character it stands before, inside the
@@ -543,6 +775,26 @@ void DocumentWriter::writeKeptItem(const KeptItem &item)
             entry.props = buildCharProps(run.format, &entry.family);
             writeRun(entry, run.text);
         }
+        break;
+    case KeptItem::Kind::Markup:
+    case KeptItem::Kind::Picture:
+        writeKept(item.rtf, item);
+        break;
+    case KeptItem::Kind::SectionBreak:
+        sectionBreak_ = &item;  // the paragraph mark it stands at becomes \sect
+        break;
+    case KeptItem::Kind::Note:
+        out_.put("{\\super\\chftn}");
+        writeKept(item.rtf, item);
+        break;
+    case KeptItem::Kind::Wrapper:
+        writeKept(item.rtf, item);
+        if (!item.resultWord.isEmpty()) {
+            out_.put("{\\");
+            out_.put(item.resultWord);
+            out_.put(" }");
+        }
+        writeKept(item.suffix, item);
         break;
     }
 }
@@ -803,10 +1055,13 @@ void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips)
     }
 }
 
-QByteArray DocumentWriter::header()
+QByteArray DocumentWriter::header(const QByteArray &keptTables, const QByteArray &keptSettings)
 {
-    Buffer h(1024 + qsizetype(fonts_.size()) * 64 + qsizetype(colours_.size()) * 32);
-    h.put("{\\rtf1\\ansi\\ansicpg936\\deff0\\uc1");
+    Buffer h(1024 + qsizetype(fonts_.size()) * 64 + qsizetype(colours_.size()) * 32 + keptTables.size() +
+             keptSettings.size());
+    h.put("{\\rtf1\\ansi\\ansicpg936");
+    h.putWord("\\deff", deff_);
+    h.put("\\uc1");
     h.newline();
     h.put("{\\fonttbl");
     for (size_t i = 0; i < fonts_.size(); ++i) {
@@ -855,7 +1110,15 @@ QByteArray DocumentWriter::header()
     }
     h.put('}');
     h.newline();
-    h.put("{\\*\\generator Pennaro;}\\viewkind4");
+    // What the document keeps of its own header: the stylesheet and list
+    // tables before the generator, its properties and settings after it.
+    if (!keptTables.isEmpty()) {
+        h.put(keptTables);
+        h.newline();
+    }
+    h.put("{\\*\\generator Pennaro;}");
+    h.put(keptSettings);
+    h.put("\\viewkind4");
     h.newline();
     return h.take();
 }
@@ -864,6 +1127,7 @@ QByteArray DocumentWriter::write()
 {
     out_.skip(kHeaderRoom);
     kept_ = placeKeptContent(doc_);
+    spans_ = ownedSpans(doc_);
     std::vector<Item> items;
     collectItems(doc_->rootFrame()->begin(), &items);
     int width = kDefaultTextWidthTwips;
@@ -872,12 +1136,22 @@ QByteArray DocumentWriter::write()
     // Every paragraph ends with \par, the last one too: readers take the
     // final \par as the mark of the last paragraph, not as a new empty one.
     writeItems(items, 0, Terminator::Par, width);
-    writeKeptBefore(INT_MAX);  // nothing should be left; if it is, it is not lost
+    // Nothing should be left; if it is, it is not lost.
+    closeOwnersFrom(0);
+    writeKeptBefore(INT_MAX);
+    if (sectionBreak_)
+        writeTerminator(Terminator::Par);
     out_.put('}');
     out_.newline();
 
-    // The tables are only known once the body is written.
-    const QByteArray head = header();
+    // The tables are only known once the body and what the document keeps
+    // of its header are written.
+    Buffer keptTables(1024), keptSettings(1024);
+    if (keptDocument_) {
+        writeKeptTo(keptTables, keptDocument_->tables, keptDocument_->source);
+        writeKeptTo(keptSettings, keptDocument_->settings, keptDocument_->source);
+    }
+    const QByteArray head = header(keptTables.take(), keptSettings.take());
     return out_.takeWithPrefix(head, kHeaderRoom);
 }
 
