@@ -33,6 +33,9 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    // Shows the notes and comments a document keeps at the character under
+    // the mouse (footnotes, comments) as a tooltip.
+    bool viewportEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;

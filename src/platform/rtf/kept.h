@@ -135,9 +135,10 @@ struct PageSetup {
 
 struct KeptDocument {
     FileTablesPtr source;
-    QByteArray tables;    // header tables: stylesheet, list tables, revision tables, ...
-    QByteArray settings;  // the rest before the body: properties, document and first
-                          // section settings, headers and footers, other destinations
+    // All the file has before its body but its font and colour tables, in
+    // the order it came: stylesheet, list tables, properties, document and
+    // first section settings, headers and footers, other destinations.
+    QByteArray prologue;
     PageSetup page;
 };
 using KeptDocumentPtr = std::shared_ptr<const KeptDocument>;

@@ -28,8 +28,7 @@ Reader::Reader(const QByteArray &bytes, QTextCursor &cursor, Mode mode)
     if (mode_ == Mode::WholeDocument) {
         keptDoc_ = std::make_shared<KeptDocument>();
         keptDoc_->source = tables_.shared();
-        docTables_ = KeptRtf(&keptDoc_->tables);
-        docSettings_ = KeptRtf(&keptDoc_->settings);
+        prologueOut_ = KeptRtf(&keptDoc_->prologue);
     }
 }
 
@@ -931,7 +930,7 @@ KeptDocumentPtr Reader::keptDocument() const
     if (sectionPage_.bottom > 0) page.bottom = sectionPage_.bottom;
     page.landscape = page.landscape || sectionPage_.landscape;
     keptDoc_->page = page;
-    if (keptDoc_->tables.isEmpty() && keptDoc_->settings.isEmpty() && page.isEmpty())
+    if (keptDoc_->prologue.isEmpty() && page.isEmpty())
         return nullptr;
     return keptDoc_;
 }

@@ -208,9 +208,7 @@ private:
     Capture capture_;
     KeptRtf captureOut_{nullptr};
     std::shared_ptr<KeptDocument> keptDoc_;
-    KeptRtf docTables_{nullptr};
-    KeptRtf docSettings_{nullptr};
-    bool inSettings_ = false;  // the header tables are behind: what is kept goes to the settings
+    KeptRtf prologueOut_{nullptr};
     bool bodyStarted_ = false;
     std::shared_ptr<KeptItem> section_;  // the section break whose settings are being read
     KeptRtf sectionOut_{nullptr};

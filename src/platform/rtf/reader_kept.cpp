@@ -20,15 +20,6 @@ namespace {
 
 std::atomic<quint64> placeholderCounter{0};
 
-// Header tables that come before the document's own settings.
-bool isHeaderTable(std::string_view word)
-{
-    static const std::string_view kTables[] = {"stylesheet", "listtable", "listoverridetable", "revtbl",
-                                               "rsidtbl",    "filetbl",   "pgptbl",            "defchp",
-                                               "defpap",     "mmathPr",   "protusertbl",       "listpicture"};
-    return std::find(std::begin(kTables), std::end(kTables), word) != std::end(kTables);
-}
-
 // A box with a cross, the usual stand-in for a picture that cannot be
 // shown, drawn pixel by pixel so that no paint device or font is needed.
 QImage placeholderImage(int width, int height)
@@ -220,20 +211,11 @@ void Reader::finishCapture()
 // ---------------------------------------------------------------------------
 // Document level
 
-// Header tables (and unknown destinations among them) go before our
-// generator; from the first of the document's own groups (\info, headers,
-// properties) on, everything goes after it.
+// What comes after the body (Word ends its files with a few such groups)
+// joins the rest before it.
 void Reader::keepDocumentGroup(const Token &t, bool starred)
 {
-    QByteArray *target;
-    if (section_) {
-        target = &section_->rtf;
-    } else if (!bodyStarted_ && !inSettings_ && (starred || isHeaderTable(t.name)) && t.name != "info") {
-        target = &keptDoc_->tables;
-    } else {
-        inSettings_ = true;
-        target = &keptDoc_->settings;
-    }
+    QByteArray *target = section_ ? &section_->rtf : &keptDoc_->prologue;
     beginCapture(Capture::Document, target, t.name, starred, t.hasParam, t.param);
 }
 
@@ -247,7 +229,7 @@ void Reader::keepSettingWord(const Token &t)
     if (section_)
         sectionOut_.word(t.name, t.hasParam, t.param);
     else if (!bodyStarted_)
-        docSettings_.word(t.name, t.hasParam, t.param);
+        prologueOut_.word(t.name, t.hasParam, t.param);
 }
 
 // \sect: the paragraph ends with a section break, which keeps the settings

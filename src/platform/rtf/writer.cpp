@@ -139,7 +139,7 @@ private:
     std::vector<int> columnWidths(const QTextTable *table, int widthTwips) const;
     const ImageData *imageData(const QString &name);
 
-    QByteArray header(const QByteArray &keptTables, const QByteArray &keptSettings);
+    QByteArray header(const QByteArray &prologue);
 
     const QTextDocument *doc_;
     QString text_;  // the whole document text; fragments index into it
@@ -1055,10 +1055,9 @@ void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips)
     }
 }
 
-QByteArray DocumentWriter::header(const QByteArray &keptTables, const QByteArray &keptSettings)
+QByteArray DocumentWriter::header(const QByteArray &prologue)
 {
-    Buffer h(1024 + qsizetype(fonts_.size()) * 64 + qsizetype(colours_.size()) * 32 + keptTables.size() +
-             keptSettings.size());
+    Buffer h(1024 + qsizetype(fonts_.size()) * 64 + qsizetype(colours_.size()) * 32 + prologue.size());
     h.put("{\\rtf1\\ansi\\ansicpg936");
     h.putWord("\\deff", deff_);
     h.put("\\uc1");
@@ -1110,14 +1109,10 @@ QByteArray DocumentWriter::header(const QByteArray &keptTables, const QByteArray
     }
     h.put('}');
     h.newline();
-    // What the document keeps of its own header: the stylesheet and list
-    // tables before the generator, its properties and settings after it.
-    if (!keptTables.isEmpty()) {
-        h.put(keptTables);
-        h.newline();
-    }
     h.put("{\\*\\generator Pennaro;}");
-    h.put(keptSettings);
+    // What the document keeps of its own header: its stylesheet and list
+    // tables, properties, settings, headers and footers.
+    h.put(prologue);
     h.put("\\viewkind4");
     h.newline();
     return h.take();
@@ -1146,12 +1141,10 @@ QByteArray DocumentWriter::write()
 
     // The tables are only known once the body and what the document keeps
     // of its header are written.
-    Buffer keptTables(1024), keptSettings(1024);
-    if (keptDocument_) {
-        writeKeptTo(keptTables, keptDocument_->tables, keptDocument_->source);
-        writeKeptTo(keptSettings, keptDocument_->settings, keptDocument_->source);
-    }
-    const QByteArray head = header(keptTables.take(), keptSettings.take());
+    Buffer prologue(1024);
+    if (keptDocument_)
+        writeKeptTo(prologue, keptDocument_->prologue, keptDocument_->source);
+    const QByteArray head = header(prologue.take());
     return out_.takeWithPrefix(head, kHeaderRoom);
 }
 
