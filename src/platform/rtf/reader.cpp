@@ -834,7 +834,7 @@ bool Reader::endsWithLeadByte()
 {
     if (!lastByteFromHex_ || pending_.empty())
         return false;
-    const int cp = tables_.codepageOf(stack_.back().chr.decodingFont());
+    const int cp = decodingCodepage();
     if (!isDoubleByteCodepage(cp))
         return false;
     // Resume where the last call stopped, so that a long chain of such
@@ -853,7 +853,7 @@ void Reader::flushBytes()
     if (pending_.empty())
         return;
     const State &s = state();
-    const int cp = tables_.codepageOf(s.chr.decodingFont());
+    const int cp = decodingCodepage();
     const QByteArrayView bytes(pending_.data(), qsizetype(pending_.size()));
     if (s.dest == Dest::Body) {
         QString text;
@@ -861,11 +861,22 @@ void Reader::flushBytes()
         appendText(text, isSymbolCodepage(cp) && cp != kSymbolCodepage);
     } else if (s.dest == Dest::Capture) {
         // A symbol font's bytes name glyphs: they are kept as they came.
-        if (isSymbolCodepage(cp)) {
-            captureOut_.glyphBytes(std::string_view(pending_));
-        } else {
-            QString text;
+        // So are bytes the code page leaves undefined (they decode to C1
+        // controls, or not at all): other readers have their own idea of
+        // them.
+        QString text;
+        if (!isSymbolCodepage(cp))
             tables_.decoders().decode(cp, bytes, text);
+        if (isSymbolCodepage(cp) || text.contains(QChar(0xfffd))) {
+            captureOut_.glyphBytes(std::string_view(pending_));
+        } else if (!isDoubleByteCodepage(cp) && text.size() == bytes.size()) {
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                if (text[i].unicode() >= 0x80 && text[i].unicode() < 0xa0)
+                    captureOut_.glyphBytes(std::string_view(&pending_[size_t(i)], 1));
+                else
+                    captureOut_.text(QStringView(text).sliced(i, 1));
+            }
+        } else {
             captureOut_.text(text);
         }
     }
@@ -873,6 +884,15 @@ void Reader::flushBytes()
     pendingScanned_ = 0;
     pendingTrailNext_ = false;
     lastByteFromHex_ = false;
+}
+
+// Bytes are read in the code page of the font in force; the document's
+// properties, which no font governs, in the document's.
+int Reader::decodingCodepage() const
+{
+    if (capture_.depth > 0 && capture_.documentCodepage)
+        return tables_.docCodepage();
+    return tables_.codepageOf(stack_.back().chr.decodingFont());
 }
 
 void Reader::appendChar(char32_t c, bool fromGlyphs)

@@ -91,6 +91,7 @@ private:
         Purpose purpose = Document;
         std::string name;     // the destination's word
         std::shared_ptr<KeptItem> item;  // Gap, Note: the item it goes into
+        bool documentCodepage = false;   // its text is in the document's code page
     };
 
     struct NoteNumbering {
@@ -134,6 +135,7 @@ private:
 
     // Text (reader.cpp)
     bool endsWithLeadByte();
+    int decodingCodepage() const;
     void flushBytes();
     void appendChar(char32_t c, bool fromGlyphs = false);
     void appendText(QStringView text, bool fromGlyphs = false);

@@ -217,6 +217,12 @@ void Reader::keepDocumentGroup(const Token &t, bool starred)
 {
     QByteArray *target = section_ ? &section_->rtf : &keptDoc_->prologue;
     beginCapture(Capture::Document, target, t.name, starred, t.hasParam, t.param);
+    // No font governs the document's properties and list labels; their
+    // text is in the document's code page.
+    static const std::string_view kDocumentText[] = {"info", "userprops", "docvar", "listtable",
+                                                     "listoverridetable", "list", "listlevel", "leveltext"};
+    capture_.documentCodepage =
+        std::find(std::begin(kDocumentText), std::end(kDocumentText), t.name) != std::end(kDocumentText);
 }
 
 // Words of the document's or a section's settings, before the body or

@@ -1,0 +1,430 @@
+// Nothing in the file is lost: LibreOffice reads from our saved copy what
+// it reads from the original file (headers, footers, notes, comments,
+// document properties, page size and orientation, bookmarks, fields, and
+// every paragraph with its style and list), for files written by
+// LibreOffice, AbiWord, pandoc and by hand in Word's dialect, saved as they
+// were opened and after an edit that deletes one paragraph and types into
+// another. Both are converted to flat ODF (soffice --convert-to fodt) and
+// the facts compared.
+#include "platform/rtf/docformat.h"
+#include "platform/rtf/rtf.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QXmlStreamReader>
+
+#include <map>
+#include <vector>
+
+namespace {
+
+const QString kFixtures = QStringLiteral(PENNARO_SOURCE_DIR "/tests/rtf/fixtures/");
+
+// The paragraph each edit deletes and the one it types into, by a piece of
+// their text; and what it types.
+// pandoc writes notes and paragraphs only; the others have headers,
+// comments, properties, bookmarks and pages besides (and all but AbiWord's
+// fields in the text).
+struct Fixture {
+    const char *name;
+    const char *deleted;
+    const char *typedInto;
+    bool notesOnly = false;
+};
+const Fixture kFixturesUnderTest[] = {
+    {"libreoffice_kept", "将被删除", "报告完"},
+    {"abiword_kept", "将被删除", "报告完"},
+    {"pandoc_kept", "将被删除", "报告完", true},
+    {"word_report", "will be deleted", "Appendix: method"},
+    {"word_chinese", "将被删除", "报告完"},
+};
+
+const Fixture &fixtureNamed(const QString &name)
+{
+    for (const Fixture &f : kFixturesUnderTest) {
+        if (name == QLatin1String(f.name))
+            return f;
+    }
+    return kFixturesUnderTest[0];
+}
+const QString kTyped = QStringLiteral("（已修订）");
+
+// A flat ODF file as a tree; enough of XML for what we look at.
+struct Node {
+    QString name;  // local name with a prefix of our own ("text:p"); empty for text
+    QXmlStreamAttributes attributes;
+    QString text;
+    std::vector<Node> children;
+
+    QString attribute(const QString &qualified) const
+    {
+        for (const QXmlStreamAttribute &a : attributes) {
+            if (a.qualifiedName() == qualified)
+                return a.value().toString();
+        }
+        return {};
+    }
+};
+
+Node parse(const QByteArray &xml)
+{
+    QXmlStreamReader reader(xml);
+    Node root;
+    std::vector<Node *> open{&root};
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            Node node;
+            node.name = reader.qualifiedName().toString();
+            node.attributes = reader.attributes();
+            open.back()->children.push_back(std::move(node));
+            open.push_back(&open.back()->children.back());
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            open.pop_back();
+            break;
+        case QXmlStreamReader::Characters: {
+            Node text;
+            text.text = reader.text().toString();
+            open.back()->children.push_back(std::move(text));
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return root;
+}
+
+template <typename Visit>
+void forEach(const Node &node, const QString &name, Visit visit)
+{
+    for (const Node &child : node.children) {
+        if (child.name == name)
+            visit(child);
+        else
+            forEach(child, name, visit);
+    }
+}
+
+// The text a reader sees in an element: notes and comments left out, white
+// space at the ends too (LibreOffice keeps a note's leading space from
+// some files and not from others).
+QString textOf(const Node &node)
+{
+    QString text;
+    std::function<void(const Node &)> walk = [&](const Node &n) {
+        for (const Node &c : n.children) {
+            if (c.name.isEmpty())
+                text += c.text;
+            else if (c.name == u"text:tab")
+                text += u'\t';
+            else if (c.name == u"text:s")
+                text += QString(std::max(1, c.attribute(QStringLiteral("text:c")).toInt()), u' ');
+            else if (c.name == u"text:line-break")
+                text += u'\n';
+            else if (c.name != u"text:note" && c.name != u"office:annotation")
+                walk(c);
+        }
+    };
+    walk(node);
+    return text.trimmed();
+}
+
+struct Facts {
+    QStringList meta, headers, pages, notes, comments, bookmarks, fields, paragraphs;
+};
+
+Facts factsOf(const QByteArray &fodt)
+{
+    const Node root = parse(fodt);
+    Facts f;
+    // Properties: everything but what a save changes by itself.
+    forEach(root, QStringLiteral("office:meta"), [&](const Node &meta) {
+        for (const Node &m : meta.children) {
+            if (m.name.isEmpty() || m.name == u"meta:generator" || m.name == u"dc:date" ||
+                m.name == u"meta:editing-cycles" || m.name == u"meta:editing-duration" ||
+                m.name == u"meta:document-statistic")
+                continue;
+            f.meta << m.name + u' ' + m.attribute(QStringLiteral("meta:name")) + u'=' + textOf(m);
+        }
+    });
+    f.meta.sort();
+    forEach(root, QStringLiteral("style:master-page"), [&](const Node &page) {
+        for (const Node &part : page.children) {
+            if (!part.name.isEmpty())
+                f.headers << part.name + QStringLiteral(": ") + textOf(part);
+        }
+    });
+    f.headers.sort();
+    forEach(root, QStringLiteral("style:page-layout-properties"), [&](const Node &p) {
+        f.pages << QStringList{p.attribute(QStringLiteral("fo:page-width")), p.attribute(QStringLiteral("fo:page-height")),
+                               p.attribute(QStringLiteral("style:print-orientation")),
+                               p.attribute(QStringLiteral("fo:margin-left")), p.attribute(QStringLiteral("fo:margin-right")),
+                               p.attribute(QStringLiteral("fo:margin-top")), p.attribute(QStringLiteral("fo:margin-bottom"))}
+                       .join(u' ');
+    });
+    f.pages.sort();
+    f.pages.removeDuplicates();
+
+    // Paragraph styles by name: automatic ones stand for their parent.
+    std::map<QString, QString> styleNames;
+    std::map<QString, QString> parents;
+    std::map<QString, const Node *> listStyles;
+    forEach(root, QStringLiteral("style:style"), [&](const Node &s) {
+        const QString name = s.attribute(QStringLiteral("style:name"));
+        const QString display = s.attribute(QStringLiteral("style:display-name"));
+        styleNames[name] = display.isEmpty() ? name : display;
+        parents[name] = s.attribute(QStringLiteral("style:parent-style-name"));
+    });
+    forEach(root, QStringLiteral("text:list-style"), [&](const Node &s) {
+        listStyles[s.attribute(QStringLiteral("style:name"))] = &s;
+    });
+    auto styleOf = [&](QString name) {
+        for (int i = 0; i < 4 && styleNames[name].startsWith(u'P') && !parents[name].isEmpty(); ++i)
+            name = parents[name];
+        return styleNames.count(name) ? styleNames[name] : name;
+    };
+    // The label a list level gives: its bullet or its number format.
+    auto labelOf = [&](const QString &style, int level) -> QString {
+        const auto found = listStyles.find(style);
+        if (found == listStyles.end())
+            return QStringLiteral("?");
+        for (const Node &l : found->second->children) {
+            if (l.attribute(QStringLiteral("text:level")).toInt() != level)
+                continue;
+            if (l.name == u"text:list-level-style-bullet")
+                return QStringLiteral("bullet");
+            return QStringLiteral("number %1%2").arg(l.attribute(QStringLiteral("style:num-format")),
+                                                      l.attribute(QStringLiteral("style:num-suffix")));
+        }
+        return QStringLiteral("?");
+    };
+    forEach(root, QStringLiteral("office:text"), [&](const Node &body) {
+        std::function<void(const Node &, int, const QString &)> walk = [&](const Node &n, int depth,
+                                                                           const QString &list) {
+            for (const Node &c : n.children) {
+                if (c.name == u"text:p" || c.name == u"text:h") {
+                    QString line = styleOf(c.attribute(QStringLiteral("text:style-name")));
+                    if (depth > 0)
+                        line += QStringLiteral(" [list %1: %2]").arg(depth).arg(labelOf(list, depth));
+                    f.paragraphs << line + u' ' + textOf(c);
+                    walk(c, depth, list);  // notes and comments inside
+                } else if (c.name == u"text:list") {
+                    const QString style = c.attribute(QStringLiteral("text:style-name"));
+                    walk(c, depth + 1, style.isEmpty() ? list : style);
+                } else if (c.name == u"text:note") {
+                    forEach(c, QStringLiteral("text:note-body"), [&](const Node &b) {
+                        f.notes << c.attribute(QStringLiteral("text:note-class")) + QStringLiteral(": ") + textOf(b);
+                    });
+                } else if (c.name == u"office:annotation") {
+                    QString who;
+                    QString text;
+                    for (const Node &a : c.children) {
+                        if (a.name == u"dc:creator" || a.name == u"dc:date")
+                            who += textOf(a) + u'|';
+                        else if (a.name == u"text:p")
+                            text += textOf(a);
+                    }
+                    f.comments << who + text;
+                } else if (c.name == u"text:bookmark-start" || c.name == u"text:bookmark") {
+                    f.bookmarks << c.attribute(QStringLiteral("text:name"));
+                } else if (c.name == u"text:page-number" || c.name == u"text:date" || c.name == u"text:bookmark-ref" ||
+                           c.name == u"text:table-of-content" || c.name == u"text:user-defined" ||
+                           c.name == u"text:a") {
+                    f.fields << c.name + u' ' + c.attribute(QStringLiteral("xlink:href"));
+                    walk(c, depth, list);
+                } else if (!c.name.isEmpty()) {
+                    walk(c, depth, list);
+                }
+            }
+        };
+        walk(body, 0, QString());
+    });
+    return f;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// The edit: the paragraph holding `deleted` goes, mark and all; `typed`
+// is typed at the end of the paragraph holding `typedInto`, taking the
+// format there as typing does.
+void edit(QTextDocument *doc, const QString &deleted, const QString &typedInto)
+{
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (b.text().contains(deleted)) {
+            QTextCursor c(b);
+            c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+            c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            c.removeSelectedText();
+            break;
+        }
+    }
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (b.text().contains(typedInto)) {
+            QTextCursor c(b);
+            c.movePosition(QTextCursor::EndOfBlock);
+            c.insertText(kTyped);
+            break;
+        }
+    }
+}
+
+// Whether the lines appear in the list in this order, others between them.
+bool inOrder(const QStringList &needles, const QStringList &haystack)
+{
+    qsizetype at = 0;
+    for (const QString &n : needles) {
+        at = haystack.indexOf(n, at);
+        if (at < 0)
+            return false;
+        ++at;
+    }
+    return true;
+}
+
+}  // namespace
+
+class TestRtfLibreOffice : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    std::map<QString, Facts> facts_;  // by file name without extension
+
+private slots:
+    // One run of LibreOffice for every file: the originals, our copies as
+    // saved right after opening, and our copies after the edit.
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        QStringList files;
+        for (const Fixture &fixture : kFixturesUnderTest) {
+            const QString name = QString::fromLatin1(fixture.name);
+            const QByteArray original = readAll(kFixtures + name + QStringLiteral(".rtf"));
+            QVERIFY2(!original.isEmpty(), fixture.name);
+            QTextDocument doc;
+            doc.setDefaultFont(pennaro::rtf::editorFont());
+            QVERIFY(pennaro::rtf::readDocument(original, &doc).ok);
+            const QString base = dir_.filePath(name);
+            QVERIFY(write(base + QStringLiteral(".rtf"), original));
+            QVERIFY(write(base + QStringLiteral("_saved.rtf"), pennaro::rtf::writeDocument(&doc)));
+            edit(&doc, QString::fromUtf8(fixture.deleted), QString::fromUtf8(fixture.typedInto));
+            QVERIFY(write(base + QStringLiteral("_edited.rtf"), pennaro::rtf::writeDocument(&doc)));
+            files << base + QStringLiteral(".rtf") << base + QStringLiteral("_saved.rtf")
+                  << base + QStringLiteral("_edited.rtf");
+        }
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        QVERIFY2(!soffice.isEmpty(), "LibreOffice (soffice) is not installed; the test set-up installs it");
+        const QString out = dir_.filePath(QStringLiteral("fodt"));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), dir_.path());
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(soffice, QStringList{QStringLiteral("-env:UserInstallation=") +
+                                         QUrl::fromLocalFile(dir_.filePath(QStringLiteral("profile"))).toString(),
+                                     QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                                     QStringLiteral("fodt"), QStringLiteral("--outdir"), out} +
+                         files);
+        QVERIFY(p.waitForFinished(300000));
+        for (const QString &file : files) {
+            const QString name = QFileInfo(file).completeBaseName();
+            const QByteArray fodt = readAll(out + u'/' + name + QStringLiteral(".fodt"));
+            QVERIFY2(!fodt.isEmpty(), qPrintable(name + u' ' + QString::fromLocal8Bit(p.readAll())));
+            facts_[name] = factsOf(fodt);
+        }
+    }
+
+    void sameAfterSaving_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const Fixture &fixture : kFixturesUnderTest)
+            QTest::newRow(fixture.name) << QString::fromLatin1(fixture.name);
+    }
+
+    // Everything LibreOffice reads from the file it reads the same from our
+    // copy. Paragraphs may be more: LibreOffice loses AbiWord's list items,
+    // which AbiWord writes inside their labels; we keep them, and our copy
+    // has them where LibreOffice sees them.
+    void sameAfterSaving()
+    {
+        QFETCH(QString, name);
+        const Facts &original = facts_[name];
+        const Facts &saved = facts_[name + QStringLiteral("_saved")];
+        // The file holds what is compared.
+        QVERIFY(!original.paragraphs.isEmpty());
+        QVERIFY(!original.notes.isEmpty());
+        if (!fixtureNamed(name).notesOnly) {
+            for (const QStringList *facts : {&original.meta, &original.headers, &original.pages, &original.comments,
+                                             &original.bookmarks})
+                QVERIFY(!facts->isEmpty());
+        }
+        QCOMPARE(saved.meta, original.meta);
+        QCOMPARE(saved.headers, original.headers);
+        QCOMPARE(saved.pages, original.pages);
+        QCOMPARE(saved.notes, original.notes);
+        QCOMPARE(saved.comments, original.comments);
+        QCOMPARE(saved.bookmarks, original.bookmarks);
+        QCOMPARE(saved.fields, original.fields);
+        if (name == u"abiword_kept")
+            QVERIFY2(inOrder(original.paragraphs, saved.paragraphs), qPrintable(saved.paragraphs.join(u'\n')));
+        else
+            QCOMPARE(saved.paragraphs, original.paragraphs);
+    }
+
+    void sameAfterAnEdit_data() { sameAfterSaving_data(); }
+
+    // After the edit, the same but for the paragraph deleted and the text
+    // typed.
+    void sameAfterAnEdit()
+    {
+        QFETCH(QString, name);
+        const Fixture *fixture = &fixtureNamed(name);
+        const Facts &saved = facts_[name + QStringLiteral("_saved")];
+        const Facts &edited = facts_[name + QStringLiteral("_edited")];
+        QCOMPARE(edited.meta, saved.meta);
+        QCOMPARE(edited.headers, saved.headers);
+        QCOMPARE(edited.pages, saved.pages);
+        QCOMPARE(edited.notes, saved.notes);
+        QCOMPARE(edited.comments, saved.comments);
+        QCOMPARE(edited.bookmarks, saved.bookmarks);
+        QCOMPARE(edited.fields, saved.fields);
+        QStringList expected = saved.paragraphs;
+        const QString deleted = QString::fromUtf8(fixture->deleted);
+        const QString typedInto = QString::fromUtf8(fixture->typedInto);
+        bool gone = false, typed = false;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            if (!gone && expected[i].contains(deleted)) {
+                expected.removeAt(i--);
+                gone = true;
+            } else if (!typed && expected[i].contains(typedInto)) {
+                expected[i] += kTyped;
+                typed = true;
+            }
+        }
+        QVERIFY(gone && typed);
+        QCOMPARE(edited.paragraphs, expected);
+    }
+};
+
+QTEST_MAIN(TestRtfLibreOffice)
+#include "test_rtf_libreoffice.moc"
