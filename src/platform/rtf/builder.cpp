@@ -634,9 +634,11 @@ void DocumentBuilder::endParagraph(bool pageBreak, const CharProps &chr, const P
 void DocumentBuilder::endCell(int level, const CharProps &chr, const ParaProps &para)
 {
     level = std::min(level, kMaxTableDepth);
-    if (int(tables_.size()) == level) {
+    if (level == 1 && int(tables_.size()) == level) {
         // An empty cell past both the row's \cellx list and the columns we
-        // have: some writers end a row with one; it holds nothing.
+        // have: some writers end a row with one; it holds nothing. (A
+        // nested row's \cellx list comes after its cells, in
+        // \nesttableprops: the list at hand is the outer row's.)
         const TableLevel &t = tables_.back();
         const int defined = int(cellx_.size());
         if (t.cellEnded && !t.rowEnded && defined > 0 && t.col + 1 >= defined && t.col + 1 >= t.table->columns())
