@@ -215,14 +215,22 @@ private slots:
         QCOMPARE(rtf::notesAt(doc.get(), 19), QStringLiteral("Jane: Check it."));
         QCOMPARE(rtf::notesAt(doc.get(), 0), QString());
         const QByteArray out = saved(*doc);
-        QVERIFY2(out.contains("\\super\\chftn}{\\footnote\\pard{\\super\\chftn} The note.}"), out.constData());
-        QVERIFY(out.contains("\\chftn}{\\footnote\\ftnalt\\pard The endnote.}"));
+        QVERIFY2(out.contains("\\super\\chftn }{\\footnote\\pard{\\super\\chftn} The note.}"), out.constData());
+        QVERIFY(out.contains("\\chftn }{\\footnote\\ftnalt\\pard The endnote.}"));
         QVERIFY(out.contains("*}{\\footnote\\pard Own mark.}"));
         QVERIFY(out.contains("{\\*\\atnid J}{\\*\\atnauthor Jane}\\chatn{\\*\\annotation\\pard Check it.}{"));
         QVERIFY(!out.contains(" 1}"));  // the mark is \chftn, not text
         auto back = load(rtf::writeDocument(doc.get()));
         QCOMPARE(back->toPlainText(), doc->toPlainText());
         QCOMPARE(rtf::notesAt(back.get(), 4), QStringLiteral("The note."));
+
+        // A mark spelled out after \chftn is the note's, and goes back
+        // after it, in its group.
+        auto given = load("{\\rtf1 a{\\super\\chftn *}{\\footnote y} b\\chftn{\\footnote z}\\par}");
+        QCOMPARE(given->toPlainText(), QStringLiteral("a* b2"));
+        QCOMPARE(rtf::notesAt(given.get(), 1), QStringLiteral("y"));
+        QVERIFY2(saved(*given).contains("\\super\\chftn *}{\\footnote y}"), saved(*given).constData());
+        QCOMPARE(load(rtf::writeDocument(given.get()))->toPlainText(), QStringLiteral("a* b2"));
     }
 
     // Fields other than hyperlinks show their result and keep their
@@ -402,7 +410,7 @@ private slots:
                                        "{\\*\\bkmkstart p}B}"));
         QCOMPARE(box_->Text(), QStringLiteral("xA1 4By"));
         const QByteArray out = flat(rtf::writeDocument(box_->document()));
-        QVERIFY2(out.contains("\\chftn}{\\footnote\\pard Pasted note.}"), out.constData());
+        QVERIFY2(out.contains("\\chftn }{\\footnote\\pard Pasted note.}"), out.constData());
         QVERIFY(out.contains("{\\field{\\*\\fldinst PAGE}{\\fldrslt {"));
         QVERIFY(out.contains("{\\*\\bkmkstart p}"));
         QVERIFY(!out.contains("\\s3"));

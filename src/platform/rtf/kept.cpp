@@ -210,10 +210,13 @@ std::unordered_map<const KeptItem *, OwnedSpan> ownedSpans(const QTextDocument *
         return doc->frameAt(end) == doc->frameAt(start);
     };
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        const bool inList = block.blockFormat().hasProperty(ListOverride);
         forEachCarrier(block, carries, [&](const QTextFragment &fragment, const QTextCharFormat &format) {
             const int start = fragment.position();
             const int end = start + fragment.length();
             for (const KeptItemPtr &item : KeptList::of(format, KeptOwner).items()) {
+                if (item->listLabel && !inList)
+                    continue;
                 auto [it, added] = spans.try_emplace(item.get(), Span{{start, end}, false, item.get()});
                 if (added || it->second.closed)
                     continue;

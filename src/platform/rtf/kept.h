@@ -77,8 +77,8 @@ struct KeptItem {
         HiddenText,    // \v text: runs, each with its format (HiddenText set)
         Markup,        // in a gap: RTF kept whole (bookmarks, comments, notes with a mark of their
                        // own, fields and objects that showed nothing, unknown destinations)
-        Note,          // owns its automatic reference mark; rtf is the \footnote group, written
-                       // after a \chftn in place of the mark
+        Note,          // owns its reference mark; rtf is the \footnote group, written after a
+                       // \chftn in place of the mark (or before the mark the file spelled out)
         Wrapper,       // owns the result it shows: rtf opens it (a field, object or shape with
                        // all but its result, or a list label), resultWord opens the result,
                        // suffix closes both
@@ -95,6 +95,7 @@ struct KeptItem {
     QByteArray resultWord;  // Wrapper: "fldrslt", "result", "shprslt", or empty
     QByteArray suffix;      // Wrapper
     bool listLabel = false; // Wrapper: a \listtext, written as one only in a list paragraph
+    bool markGiven = false; // Note: the file spelled the mark out after \chftn
     QString shown;          // owning kinds: the text owned when read
     QString note;           // the text of the notes and comments in it, for a tooltip
     FileTablesPtr source;   // what the numbers in rtf refer to
@@ -162,7 +163,8 @@ std::vector<PlacedItem> placeKeptContent(const QTextDocument *doc);
 // The characters an owning item is written around: its first unbroken
 // stretch of owners (paragraph marks in between do not break it, another
 // frame does), cut short after the text it owned when read, so that text
-// typed right after a field or note mark is not taken into it.
+// typed right after a field or note mark is not taken into it. A list label
+// owns nothing in a paragraph that is not in a list: it is plain text.
 struct OwnedSpan {
     int start;
     int end;

@@ -58,6 +58,13 @@ bool Reader::run()
             captureToken(t);
             continue;
         }
+        if (givenMark_.depth && t.kind != Token::Text && t.kind != Token::Hex &&
+            !(t.kind == Token::Word && t.name == "u")) {
+            flushBytes();
+            if (stack_.size() == givenMark_.depth)
+                state().chr.owner = givenMark_.owner;
+            givenMark_ = GivenMark{};
+        }
         const bool groupStart = groupStart_;
         groupStart_ = false;
         if (groupStart && state().dest == Dest::Wrapper && t.kind != Token::GroupClose &&

@@ -203,6 +203,12 @@ private:
     // Footnotes and endnotes; Word numbers endnotes i, ii, iii unless told.
     NoteNumbering notes_[2] = {{}, {NoteStyle::LowerRoman}};
     std::shared_ptr<KeptItem> openNote_;  // a reference mark waiting for its note
+    // A mark spelled out after \chftn: the text up to the next control word
+    // or brace is the note's, in the group at this depth.
+    struct GivenMark {
+        std::size_t depth = 0;  // 0: none
+        int owner = -1;         // the group's owners before it
+    } givenMark_;
     Picture picture_;
     std::map<std::pair<int, int>, QImage> placeholders_;
 

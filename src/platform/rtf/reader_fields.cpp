@@ -217,13 +217,14 @@ void Reader::showSymbol(const Wrapper &w)
 // Footnote and endnote marks
 
 // An automatic reference mark shows its number and is kept as the note's
-// own, which the note that follows joins; a mark the file spells out
-// itself shows as it is, and \chftn stays in the text before it.
+// own, which the note that follows joins. A mark the file spells out
+// itself, in the text right after \chftn, shows as it is and is the note's
+// own likewise.
 void Reader::footnoteMark()
 {
     NoteNumbering &n = notes_[endnoteAhead() ? 1 : 0];
     const int number = n.next++;
-    if (markTextFollows() || state().chr.hidden) {
+    if (state().chr.hidden) {
         Token word;
         word.kind = Token::Word;
         word.name = "chftn";
@@ -232,10 +233,18 @@ void Reader::footnoteMark()
     }
     startBody();
     auto note = newItem(KeptItem::Kind::Note);
-    CharProps props = state().chr;
-    props.owner = builder_.ownerList(props.owner, note);
+    State &s = state();
+    const int owner = builder_.ownerList(s.chr.owner, note);
     lastGap_.reset();
-    builder_.text(noteMark(n.style, number), props, state().para);
+    if (markTextFollows()) {
+        note->markGiven = true;
+        givenMark_ = {stack_.size(), s.chr.owner};
+        s.chr.owner = owner;
+    } else {
+        CharProps props = s.chr;
+        props.owner = owner;
+        builder_.text(noteMark(n.style, number), props, s.para);
+    }
     openNote_ = std::move(note);
 }
 

@@ -388,7 +388,9 @@ void Reader::finishWrapper()
     builder_.flushRun();
     Wrapper w = std::move(wrappers_.back());
     wrappers_.pop_back();
-    if (!w.kept)
+    // A hyperlink shows as a link; one that shows nothing is kept whole,
+    // as any other field.
+    if (!w.kept && fields_[std::size_t(w.field)].shown)
         return;
     KeptItem &item = *w.item;
     if (!item.shown.isEmpty()) {

@@ -107,7 +107,9 @@ private:
     void writeItems(const std::vector<Item> &items, int itap, Terminator last, int widthTwips);
     void writeBlock(const QTextBlock &block, int itap, Terminator term);
     void writeTable(QTextTable *table, int depth, int widthTwips);
-    void writeRun(const CharEntry &entry, QStringView text);
+    // A run in its own group; `before` goes between its properties and its
+    // text (a note's \chftn).
+    void writeRun(const CharEntry &entry, QStringView text, QByteArrayView before = {});
     void writeImage(const QTextImageFormat &format);
     void writeTerminator(Terminator term);
     void openLink(const QString &href);
@@ -121,7 +123,7 @@ private:
     void flushPending();
 
     // Owning items (kept.h) are open around the characters they own.
-    void ownersAt(const QTextCharFormat &format, int position, bool inList, std::vector<const KeptItem *> *owners,
+    void ownersAt(const QTextCharFormat &format, int position, std::vector<const KeptItem *> *owners,
                   int *pieceEnd) const;
     void closeOwnersNotIn(const std::vector<const KeptItem *> &owners);
     void closeOwnersFrom(size_t first);
@@ -566,7 +568,6 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
     blockProps_ = props.take();
     out_.put(blockProps_);
     ++blockSerial_;
-    const bool inList = block.blockFormat().hasProperty(ListOverride);
     auto keptAt = [&](int position) { return nextKept_ < kept_.size() && kept_[nextKept_].position <= position; };
 
     // Neighbouring fragments that come out the same (their formats differ
@@ -586,7 +587,7 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
             int pieceEnd = end;
             owners.clear();
             if (entry.owned)
-                ownersAt(format, position, inList, &owners, &pieceEnd);
+                ownersAt(format, position, &owners, &pieceEnd);
             closeOwnersNotIn(owners);
             if (keptAt(position)) {
                 flushPending();
@@ -654,12 +655,12 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
 
 // The owning items of the characters from position on, outermost first,
 // and where the piece they own together ends. An item owns only its span
-// (ownedSpans), and a list label is one only in a list paragraph.
-void DocumentWriter::ownersAt(const QTextCharFormat &format, int position, bool inList,
-                              std::vector<const KeptItem *> *owners, int *pieceEnd) const
+// (ownedSpans).
+void DocumentWriter::ownersAt(const QTextCharFormat &format, int position, std::vector<const KeptItem *> *owners,
+                              int *pieceEnd) const
 {
     for (const KeptItemPtr &item : KeptList::of(format, KeptOwner).items()) {
-        if (written_.count(item.get()) || (item->listLabel && !inList))
+        if (written_.count(item.get()))
             continue;
         const auto span = spans_.find(item.get());
         if (span == spans_.end() || position < span->second.start || position >= span->second.end)
@@ -727,12 +728,12 @@ void DocumentWriter::openOwners(const std::vector<const KeptItem *> &owners, con
             }
             break;
         case KeptItem::Kind::Note: {
-            // The reference mark, numbered by the reader, in the format the
-            // mark shows in.
-            const int charset = families_[size_t(first.family)].fixedCharset;
-            out_.putWord("{\\f", fontIndex(first.family, charset >= 0 ? charset : kAnsi));
-            out_.put(first.props);
-            out_.put("\\chftn}");
+            // The automatic reference mark in place of the number the reader
+            // showed, in the format the mark shows in; a mark the file spelled
+            // out after the \chftn goes with it.
+            const OwnedSpan span = spans_.at(&item);
+            writeRun(first, item.markGiven ? QStringView(text_).mid(span.start, span.end - span.start) : QStringView(),
+                     "\\chftn");
             break;
         }
         case KeptItem::Kind::Picture:
@@ -799,7 +800,7 @@ void DocumentWriter::writeKeptItem(const KeptItem &item)
     }
 }
 
-void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
+void DocumentWriter::writeRun(const CharEntry &entry, QStringView text, QByteArrayView before)
 {
     int charset = families_[size_t(entry.family)].fixedCharset;
     if (charset < 0)
@@ -818,6 +819,7 @@ void DocumentWriter::writeRun(const CharEntry &entry, QStringView text)
         out_.putWord("\\af", font);
     }
     out_.put(entry.props);
+    out_.put(before);
     out_.put(' ');
 
     int uc = 1;  // the header's \uc1; \ucN is group-scoped, so it resets with '}'

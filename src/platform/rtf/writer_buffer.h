@@ -37,6 +37,8 @@ public:
 
     void put(QByteArrayView s)
     {
+        if (s.isEmpty())
+            return;  // memcpy may not be given the null pointer of an empty view
         ensure(s.size());
         std::memcpy(p_, s.data(), size_t(s.size()));
         p_ += s.size();
