@@ -215,7 +215,7 @@ std::unordered_map<const KeptItem *, OwnedSpan> ownedSpans(const QTextDocument *
             const int start = fragment.position();
             const int end = start + fragment.length();
             for (const KeptItemPtr &item : KeptList::of(format, KeptOwner).items()) {
-                if (item->listLabel && !inList)
+                if ((item->listLabel && !inList) || (item->kind == KeptItem::Kind::Note && item->rtf.isEmpty()))
                     continue;
                 auto [it, added] = spans.try_emplace(item.get(), Span{{start, end}, false, item.get()});
                 if (added || it->second.closed)

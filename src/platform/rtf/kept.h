@@ -164,7 +164,8 @@ std::vector<PlacedItem> placeKeptContent(const QTextDocument *doc);
 // stretch of owners (paragraph marks in between do not break it, another
 // frame does), cut short after the text it owned when read, so that text
 // typed right after a field or note mark is not taken into it. A list label
-// owns nothing in a paragraph that is not in a list: it is plain text.
+// owns nothing in a paragraph that is not in a list, nor a reference mark
+// without its note: they are plain text.
 struct OwnedSpan {
     int start;
     int end;

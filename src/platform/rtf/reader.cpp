@@ -923,7 +923,8 @@ void Reader::appendText(QStringView text, bool fromGlyphs)
     if (s.dest != Dest::Body || text.isEmpty())
         return;
     startBody();
-    openNote_.reset();
+    if (!givenMark_.depth)
+        openNote_.reset();  // text between a mark and its note parts them
     lastGap_.reset();
     if (s.field >= 0)
         fields_[std::size_t(s.field)].shown = true;

@@ -168,7 +168,7 @@ private:
                                   bool shiftJis);
     void showSymbol(const Wrapper &w);
     void footnoteMark();
-    bool endnoteAhead() const;
+    bool noteAhead(bool *endnote) const;
     bool markTextFollows() const;
     void restartNotes(int at);
     void finishPicture();

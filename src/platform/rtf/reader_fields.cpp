@@ -222,22 +222,37 @@ void Reader::showSymbol(const Wrapper &w)
 // own likewise.
 void Reader::footnoteMark()
 {
-    NoteNumbering &n = notes_[endnoteAhead() ? 1 : 0];
-    const int number = n.next++;
-    if (state().chr.hidden) {
+    bool endnote = false;
+    const bool note = noteAhead(&endnote);
+    const bool given = !note && markTextFollows();
+    if (!note && !given && !state().chr.hidden) {
+        // A mark without a note shows nothing and counts for no number;
+        // it stays where it is.
         Token word;
         word.kind = Token::Word;
         word.name = "chftn";
         keepGapWord(word);
         return;
     }
+    NoteNumbering &n = notes_[endnote ? 1 : 0];
+    const int number = n.next++;
+    if (state().chr.hidden) {
+        // Hidden, as it came.
+        flushBytes();
+        if (!(lastGap_ && builder_.keptLast(lastGap_.get()))) {
+            lastGap_ = newItem(KeptItem::Kind::Markup);
+            builder_.keep(lastGap_);
+        }
+        lastGap_->rtf += "{\\v\\chftn}";
+        return;
+    }
     startBody();
-    auto note = newItem(KeptItem::Kind::Note);
+    auto mark = newItem(KeptItem::Kind::Note);
     State &s = state();
-    const int owner = builder_.ownerList(s.chr.owner, note);
+    const int owner = builder_.ownerList(s.chr.owner, mark);
     lastGap_.reset();
-    if (markTextFollows()) {
-        note->markGiven = true;
+    if (given) {
+        mark->markGiven = true;
         givenMark_ = {stack_.size(), s.chr.owner};
         s.chr.owner = owner;
     } else {
@@ -245,23 +260,43 @@ void Reader::footnoteMark()
         props.owner = owner;
         builder_.text(noteMark(n.style, number), props, s.para);
     }
-    openNote_ = std::move(note);
+    openNote_ = std::move(mark);
 }
 
-// Whether the note that follows the mark is an endnote: \ftnalt right
-// after its \footnote. The note follows within a few bytes.
-bool Reader::endnoteAhead() const
+// Whether a note follows the mark, with nothing but braces and control
+// words between them, and whether it is an endnote (\ftnalt right after
+// its \footnote). The note follows within a few bytes.
+bool Reader::noteAhead(bool *endnote) const
 {
     const char *p = tokenizer_.position();
-    const char *end = bytes_.constData() + bytes_.size();
-    const std::string_view ahead(p, size_t(std::min<qsizetype>(end - p, 256)));
-    const size_t at = ahead.find("\\footnote");
-    if (at == std::string_view::npos)
-        return false;
-    std::string_view rest = ahead.substr(at + 9);
-    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\r' || rest.front() == '\n'))
-        rest.remove_prefix(1);
-    return rest.substr(0, 7) == "\\ftnalt" && (rest.size() == 7 || !std::isalpha(static_cast<unsigned char>(rest[7])));
+    const char *end = p + std::min<qsizetype>(bytes_.constData() + bytes_.size() - p, 256);
+    auto word = [&](std::string_view name) {
+        return std::string_view(p, size_t(end - p)).substr(0, name.size()) == name &&
+               (p + name.size() >= end || !std::isalpha(static_cast<unsigned char>(p[name.size()])));
+    };
+    *endnote = false;
+    while (p < end) {
+        const char c = *p;
+        if (c == ' ' || c == '\r' || c == '\n' || c == '{' || c == '}') {
+            ++p;
+        } else if (c == '\\' && p + 1 < end && p[1] == '*') {
+            p += 2;
+        } else if (c == '\\' && p + 1 < end && std::isalpha(static_cast<unsigned char>(p[1]))) {
+            ++p;
+            if (word("footnote")) {
+                p += 8;
+                while (p < end && (*p == ' ' || *p == '\r' || *p == '\n'))
+                    ++p;
+                *endnote = word("\\ftnalt");
+                return true;
+            }
+            while (p < end && (std::isalnum(static_cast<unsigned char>(*p)) || *p == '-'))
+                ++p;
+        } else {
+            return false;
+        }
+    }
+    return false;
 }
 
 // Whether text follows \chftn inside its group.
