@@ -618,9 +618,11 @@ void DocumentBuilder::advanceCell(TableLevel &t)
     t.rowEnded = t.cellEnded = false;
 }
 
-void DocumentBuilder::endParagraph(bool pageBreak, const CharProps &chr, const ParaProps &para)
+void DocumentBuilder::endParagraph(bool pageBreak, const CharProps &chr, const ParaProps &para, KeptItemPtr atEnd)
 {
     placeCursor(para);
+    if (atEnd)
+        keep(std::move(atEnd));  // where the paragraph is, once the cursor is in it
     flushRun();
     applyBlockFormat(para);
     if (cursor_.block().length() == 1)

@@ -58,7 +58,8 @@ public:
     const RunFormats &runFormats(const CharProps &p);
 
     // Structure
-    void endParagraph(bool pageBreak, const CharProps &chr, const ParaProps &para);
+    // atEnd: kept at the paragraph's end (a section break).
+    void endParagraph(bool pageBreak, const CharProps &chr, const ParaProps &para, KeptItemPtr atEnd = nullptr);
     void endCell(int level, const CharProps &chr, const ParaProps &para);
     void endRow(int level);
     void clearCellBoundaries() { cellx_.clear(); }

@@ -279,7 +279,7 @@ void Reader::handleWord(const Token &t)
 void Reader::unknownWord(const Token &t, bool starred)
 {
     if (!starred) {
-        keepSettingWord(t);
+        keepSettingWord(t, false);
         return;
     }
     flushBytes();
@@ -581,7 +581,6 @@ void Reader::textWord(const Keyword &k, const Token &t)
         if (paragraphs) {
             startBody();
             sectionBreak();
-            builder_.endParagraph(false, state().chr, state().para);
             restartNotes(RestartSection);
         }
         break;
@@ -647,6 +646,9 @@ void Reader::tableWord(const Keyword &k, const Token &t)
 
 void Reader::noteWord(const Keyword &k, const Token &t)
 {
+    // Settings inside a table or picture of the header are nobody's.
+    if (state().dest != Dest::Body)
+        return;
     NoteNumbering &n = notes_[(k.value & kEndnotes) ? 1 : 0];
     switch (k.kw) {
     case Kw::NoteStyle:
@@ -664,7 +666,7 @@ void Reader::noteWord(const Keyword &k, const Token &t)
     }
     // The numbering is the document's or the section's setting, written
     // back with the rest of them.
-    keepSettingWord(t);
+    keepSettingWord(t, true);
 }
 
 void Reader::pictureWord(const Keyword &k, const Token &t)
@@ -692,7 +694,7 @@ void Reader::keptWord(const Keyword &k, const Token &t)
     switch (k.kw) {
     case Kw::PageSetting:
         pageSetting(k.value, t);
-        keepSettingWord(t);
+        keepSettingWord(t, true);
         break;
     case Kw::TextMark:
         if (state().dest == Dest::Body)
@@ -868,23 +870,27 @@ void Reader::flushBytes()
         appendText(text, isSymbolCodepage(cp) && cp != kSymbolCodepage);
     } else if (s.dest == Dest::Capture) {
         // A symbol font's bytes name glyphs: they are kept as they came.
-        // So are bytes the code page leaves undefined (they decode to C1
-        // controls, or not at all): other readers have their own idea of
-        // them.
+        // Bytes the code page leaves undefined (they decode to C1 controls,
+        // or not at all) become private-use characters, U+F100 + the byte
+        // as LibreOffice reads them, whatever code page they are written
+        // in next.
         QString text;
-        if (!isSymbolCodepage(cp))
-            tables_.decoders().decode(cp, bytes, text);
-        if (isSymbolCodepage(cp) || text.contains(QChar(0xfffd))) {
+        if (isSymbolCodepage(cp)) {
             captureOut_.glyphBytes(std::string_view(pending_));
-        } else if (!isDoubleByteCodepage(cp) && text.size() == bytes.size()) {
-            for (qsizetype i = 0; i < text.size(); ++i) {
-                if (text[i].unicode() >= 0x80 && text[i].unicode() < 0xa0)
-                    captureOut_.glyphBytes(std::string_view(&pending_[size_t(i)], 1));
-                else
-                    captureOut_.text(QStringView(text).sliced(i, 1));
-            }
         } else {
-            captureOut_.text(text);
+            tables_.decoders().decode(cp, bytes, text);
+            const bool oneByOne = !isDoubleByteCodepage(cp) && text.size() == bytes.size();
+            if (oneByOne || text.contains(QChar(0xfffd))) {
+                for (qsizetype i = 0; i < bytes.size(); ++i) {
+                    const auto b = static_cast<unsigned char>(bytes[i]);
+                    const char16_t c = oneByOne ? text[i].unicode() : (b < 0x80 ? b : 0xfffd);
+                    const bool undefined = c == 0xfffd || (c >= 0x80 && c < 0xa0);
+                    const char16_t kept = undefined ? char16_t(0xf100 + b) : c;
+                    captureOut_.text(QStringView(&kept, 1));
+                }
+            } else {
+                captureOut_.text(text);
+            }
         }
     }
     pending_.clear();

@@ -150,7 +150,7 @@ private:
     void keepDocumentGroup(const Token &t, bool starred);
     void keepGap(const Token &t, bool starred);
     void keepGapWord(const Token &t);
-    void keepSettingWord(const Token &t);
+    void keepSettingWord(const Token &t, bool known);
     void keepFootnote(const Token &t, bool starred);
     void sectionBreak();
     void pageSetting(int which, const Token &t);

@@ -193,7 +193,8 @@ char32_t Reader::symbolFieldCharacter(const QString &family, const CharProps &pr
 void Reader::showSymbol(const Wrapper &w)
 {
     const Field &f = fields_[std::size_t(w.field)];
-    if (f.shown || f.symbol.character == 0 || stack_.size() < 2 || stack_[stack_.size() - 2].dest != Dest::Body)
+    if (f.shown || f.symbol.character == 0 || state().chr.hidden || stack_.size() < 2 ||
+        stack_[stack_.size() - 2].dest != Dest::Body)
         return;
     CharProps props = state().chr;
     if (w.kept)
@@ -290,7 +291,14 @@ bool Reader::noteAhead(bool *endnote) const
                 *endnote = word("\\ftnalt");
                 return true;
             }
-            while (p < end && (std::isalnum(static_cast<unsigned char>(*p)) || *p == '-'))
+            const char *name = p;
+            while (p < end && std::isalpha(static_cast<unsigned char>(*p)))
+                ++p;
+            // Words that stand for characters are text.
+            const Keyword *k = lookupKeyword(std::string_view(name, size_t(p - name)));
+            if (k && (k->kw == Kw::U || groupOf(k->kw) == KwGroup::Text))
+                return false;
+            while (p < end && (std::isdigit(static_cast<unsigned char>(*p)) || *p == '-'))
                 ++p;
         } else {
             return false;

@@ -226,28 +226,37 @@ void Reader::keepDocumentGroup(const Token &t, bool starred)
 }
 
 // Words of the document's or a section's settings, before the body or
-// right after a section break.
-void Reader::keepSettingWord(const Token &t)
+// right after a section break. One we know (note numbering, the page) that
+// turns up in the text stays where it is, for a reader to meet it there
+// again; other words in the text are paragraph and character properties
+// we do not keep.
+void Reader::keepSettingWord(const Token &t, bool known)
 {
     const State &s = state();
-    if (mode_ != Mode::WholeDocument || s.dest != Dest::Body || overflowDepth_ > 0 || s.wrapper >= 0 || s.field >= 0)
+    if (mode_ != Mode::WholeDocument || s.dest != Dest::Body || overflowDepth_ > 0)
         return;
-    if (section_)
+    const bool documentLevel = s.wrapper < 0 && s.field < 0;
+    if (section_ && documentLevel)
         sectionOut_.word(t.name, t.hasParam, t.param);
-    else if (!bodyStarted_)
+    else if (!bodyStarted_ && documentLevel)
         prologueOut_.word(t.name, t.hasParam, t.param);
+    else if (known)
+        keepGapWord(t);
 }
 
 // \sect: the paragraph ends with a section break, which keeps the settings
-// and headers of the section that follows it.
+// and headers of the section that follows it. A section ends at a paragraph
+// of the body, not inside a table.
 void Reader::sectionBreak()
 {
-    if (mode_ != Mode::WholeDocument)
-        return;
-    auto item = newItem(KeptItem::Kind::SectionBreak);
-    builder_.keep(item);
-    section_ = item;
-    sectionOut_ = KeptRtf(&item->rtf);
+    State &s = state();
+    std::shared_ptr<KeptItem> item;
+    if (mode_ == Mode::WholeDocument && s.para.tableLevel() == 0) {
+        item = newItem(KeptItem::Kind::SectionBreak);
+        section_ = item;
+        sectionOut_ = KeptRtf(&item->rtf);
+    }
+    builder_.endParagraph(false, s.chr, s.para, item);
 }
 
 void Reader::pageSetting(int which, const Token &t)
@@ -401,6 +410,9 @@ void Reader::finishWrapper()
     if (!item.resultWord.isEmpty())
         item.rtf += "{\\" + item.resultWord + " }";
     item.rtf += item.suffix + '}';
+    // Hidden where it stood, it stays hidden: a SYMBOL field would show.
+    if (state().chr.hidden)
+        item.rtf = "{\\v" + item.rtf + '}';
     item.suffix.clear();
     item.resultWord.clear();
     item.listLabel = false;
