@@ -121,6 +121,7 @@ private:
     bool ownTables(const FileTablesPtr &source) const;
 
     void flushPending();
+    void writeBlockProps();
 
     // Owning items (kept.h) are open around the characters they own.
     void ownersAt(const QTextCharFormat &format, int position, std::vector<const KeptItem *> *owners,
@@ -171,7 +172,8 @@ private:
     const KeptItem *sectionBreak_ = nullptr;  // the next paragraph mark is a \sect
     QString link_;  // the hyperlink open now
     bool blockWritten_ = false;  // something of the paragraph is written
-    QByteArray blockProps_;      // what the paragraph being written starts with
+    const QByteArray *blockProps_ = nullptr;  // what the paragraph being written starts with
+    int blockItap_ = 0;
     int blockSerial_ = 0;
     // The run being gathered: characters of one format entry.
     struct Pending {
@@ -559,14 +561,9 @@ void DocumentWriter::flushPending()
 
 void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator term)
 {
-    Buffer props(96);
-    props.put(paraProps(block));
-    if (itap > 0)
-        props.put("\\intbl");
-    if (itap > 1)
-        props.putWord("\\itap", itap);
-    blockProps_ = props.take();
-    out_.put(blockProps_);
+    blockProps_ = &paraProps(block);
+    blockItap_ = itap;
+    writeBlockProps();
     ++blockSerial_;
     auto keptAt = [&](int position) { return nextKept_ < kept_.size() && kept_[nextKept_].position <= position; };
 
@@ -581,9 +578,10 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
         if (!fragment.isValid() || fragment.length() <= 0)
             continue;
         const CharEntry &entry = charEntryFor(fragment);
-        const int end = fragment.position() + fragment.length();
+        const int start = fragment.position();
+        const int end = start + fragment.length();
         const QTextCharFormat format = entry.owned || entry.image ? fragment.charFormat() : QTextCharFormat();
-        for (int position = fragment.position(); position < end;) {
+        for (int position = start; position < end;) {
             int pieceEnd = end;
             owners.clear();
             if (entry.owned)
@@ -707,7 +705,16 @@ void DocumentWriter::closeOwnersFrom(size_t first)
     // A result that began in an earlier paragraph held this paragraph's
     // properties; they are said again for the rest of it.
     if (reopened)
-        out_.put(blockProps_);
+        writeBlockProps();
+}
+
+void DocumentWriter::writeBlockProps()
+{
+    out_.put(*blockProps_);
+    if (blockItap_ > 0)
+        out_.put("\\intbl");
+    if (blockItap_ > 1)
+        out_.putWord("\\itap", blockItap_);
 }
 
 void DocumentWriter::openOwners(const std::vector<const KeptItem *> &owners, const CharEntry &first)
@@ -1123,8 +1130,17 @@ QByteArray DocumentWriter::header(const QByteArray &prologue)
 QByteArray DocumentWriter::write()
 {
     out_.skip(kHeaderRoom);
-    kept_ = placeKeptContent(doc_);
-    spans_ = ownedSpans(doc_);
+    // Most documents keep nothing; a look at their few distinct formats
+    // spares them the walks over every fragment.
+    bool gaps = false, owners = false;
+    for (const QTextFormat &format : doc_->allFormats()) {
+        gaps = gaps || format.hasProperty(KeptBefore) || format.hasProperty(KeptAfter);
+        owners = owners || format.hasProperty(KeptOwner);
+    }
+    if (gaps)
+        kept_ = placeKeptContent(doc_);
+    if (owners)
+        spans_ = ownedSpans(doc_);
     std::vector<Item> items;
     collectItems(doc_->rootFrame()->begin(), &items);
     int width = kDefaultTextWidthTwips;
