@@ -85,11 +85,11 @@ int DocumentBuilder::ownerList(int outer, const std::shared_ptr<KeptItem> &item)
     return int(owners_.size()) - 1;
 }
 
-QVariant DocumentBuilder::ownerProperty(int list) const
+KeptList DocumentBuilder::owners(int list) const
 {
     if (list < 0 || std::size_t(list) >= owners_.size())
         return {};
-    return QVariant::fromValue(owners_[std::size_t(list)]);
+    return owners_[std::size_t(list)];
 }
 
 // ---------------------------------------------------------------------------
@@ -190,7 +190,7 @@ void DocumentBuilder::emitText(const QString &text, const QTextCharFormat &forma
     QTextCharFormat kept = format;
     kept.clearProperty(QTextFormat::IsAnchor);
     kept.clearProperty(QTextFormat::AnchorHref);
-    kept.clearProperty(KeptOwner);
+    KeptList::set(kept, KeptOwner, {});
     if (!hiddenRuns_.empty() && hiddenRuns_.back().format == kept)
         hiddenRuns_.back().text += text;
     else
@@ -304,7 +304,7 @@ QTextCharFormat DocumentBuilder::charFormat(const CharProps &p, bool eastAsian) 
         f.setAnchorHref(links_[std::size_t(p.link)]);
     }
     if (p.owner >= 0)
-        f.setProperty(KeptOwner, ownerProperty(p.owner));
+        KeptList::set(f, KeptOwner, owners(p.owner));
     if (p.charStyle >= 0)
         f.setProperty(StyleNumber, p.charStyle);
     return f;
@@ -406,12 +406,11 @@ KeptList DocumentBuilder::takeKept()
     if (cursor_.positionInBlock() > 0) {
         QTextCursor previous(cursor_.document());
         previous.setPosition(position);  // a caret's format is the character's before it
-        QTextCharFormat after;
-        after.setProperty(KeptAfter, previous.charFormat().property(KeptAfter));
+        QTextCharFormat after = previous.charFormat();
         KeptList::append(after, KeptAfter, items);
         // The whole character, both halves of a surrogate pair.
         previous.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
-        previous.mergeCharFormat(after);
+        previous.setCharFormat(after);
     }
     return items;
 }
@@ -494,12 +493,11 @@ void DocumentBuilder::placeCursor(const ParaProps &para, int level)
             // not the kept content the character there carries; it carries
             // what was kept at the end of the paragraph before it.
             QTextCharFormat mark = cursor_.charFormat();
-            mark.clearProperty(KeptBefore);
-            mark.clearProperty(KeptAfter);
-            mark.clearProperty(KeptOwner);
+            KeptList::set(mark, KeptBefore, {});
+            KeptList::set(mark, KeptOwner, {});
+            KeptList::set(mark, KeptAfter, markKept_);
+            markKept_ = {};
             mark.clearProperty(QTextFormat::ObjectType);
-            if (!markKept_.isEmpty())
-                mark.setProperty(KeptAfter, QVariant::fromValue(markKept_));
             cursor_.insertBlock(cursor_.blockFormat(), mark);
             // Pasted: the new paragraph carries on with the text that
             // followed the insertion point, and keeps that paragraph's

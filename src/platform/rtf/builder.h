@@ -37,7 +37,7 @@ public:
     // CharProps::owner; -1 when there is no room for another.
     int addLink(const QString &href);
     int ownerList(int outer, const std::shared_ptr<KeptItem> &item);
-    QVariant ownerProperty(int list) const;  // the KeptOwner property for the list
+    KeptList owners(int list) const;
 
     // Text joins the run being built; a run goes in when its properties
     // change or the structure around it does. fromGlyphs: the text was read

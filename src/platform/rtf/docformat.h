@@ -48,6 +48,7 @@ enum DocProperty {
     ListOverride = QTextFormat::UserProperty + 6,
     ListLevel = QTextFormat::UserProperty + 7,
     KeptDocumentProperty = QTextFormat::UserProperty + 8,  // a KeptDocumentPtr
+    KeptHash = QTextFormat::UserProperty + 9,  // a number for the format's kept content (KeptList::set)
 };
 
 constexpr double kTwipsPerDocUnit = 15.0;  // 1440 twips per inch, 96 units per inch

@@ -47,13 +47,35 @@ KeptList KeptList::of(const QTextFormat &format, int property)
     return format.property(property).value<KeptList>();
 }
 
+// Qt keeps one copy of each distinct format, found by a hash of its
+// properties; a property of a type of its own counts only by its type's
+// name. Formats that differ only in the kept content they carry would all
+// share one hash, and each new one be compared with all the others: a
+// number that differs with the content keeps them apart.
+void KeptList::set(QTextFormat &format, int property, const KeptList &items)
+{
+    if (items.isEmpty())
+        format.clearProperty(property);
+    else
+        format.setProperty(property, QVariant::fromValue(items));
+    size_t h = 0;
+    for (int p : {int(KeptBefore), int(KeptAfter), int(KeptOwner)}) {
+        for (const KeptItemPtr &item : of(format, p).items())
+            h = h * 31 + std::hash<const KeptItem *>()(item.get()) + size_t(p);
+    }
+    if (carriedBy(format))
+        format.setProperty(KeptHash, int(h ^ (h >> 32)));
+    else
+        format.clearProperty(KeptHash);
+}
+
 void KeptList::append(QTextFormat &format, int property, const KeptList &items)
 {
     if (items.isEmpty())
         return;
     std::vector<KeptItemPtr> all = of(format, property).items();
     all.insert(all.end(), items.items().begin(), items.items().end());
-    format.setProperty(property, QVariant::fromValue(KeptList(std::move(all))));
+    set(format, property, KeptList(std::move(all)));
 }
 
 bool KeptList::carriedBy(const QTextFormat &format)
@@ -143,15 +165,20 @@ private:
     std::unordered_map<const KeptItem *, Placement> items_;
 };
 
-// Calls visit(fragment, format) for every fragment whose format carries kept
-// content, looking at each distinct format once.
+// Calls visit(start, length, format) for every fragment whose format
+// carries kept content, looking at each distinct format once. Fragments
+// follow one another from the block's start: adding up their lengths is
+// much cheaper than asking each for its position.
 template <typename Visit>
 void forEachCarrier(const QTextBlock &block, std::vector<signed char> &carries, Visit visit)
 {
+    int end = block.position();
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         if (!fragment.isValid())
             continue;
+        const int start = end;
+        end += fragment.length();
         const int index = fragment.charFormatIndex();
         if (index >= 0 && size_t(index) >= carries.size())
             carries.resize(size_t(index) + 1, -1);
@@ -162,7 +189,7 @@ void forEachCarrier(const QTextBlock &block, std::vector<signed char> &carries, 
         if (index >= 0)
             carries[size_t(index)] = any ? 1 : 0;
         if (any)
-            visit(fragment, format);
+            visit(start, fragment.length(), format);
     }
 }
 
@@ -179,9 +206,9 @@ std::vector<PlacedItem> placeKeptContent(const QTextDocument *doc)
         // The mark before this paragraph ends the one before it.
         if (block.position() > 0)
             placer.after(KeptList::of(mark, KeptAfter), block.position() - 1, block.position() - 1);
-        forEachCarrier(block, carries, [&](const QTextFragment &fragment, const QTextCharFormat &format) {
-            placer.before(KeptList::of(format, KeptBefore), fragment.position());
-            placer.after(KeptList::of(format, KeptAfter), fragment.position(), fragment.position() + fragment.length());
+        forEachCarrier(block, carries, [&](int start, int length, const QTextCharFormat &format) {
+            placer.before(KeptList::of(format, KeptBefore), start);
+            placer.after(KeptList::of(format, KeptAfter), start, start + length);
         });
     }
     return placer.result();
@@ -211,9 +238,8 @@ std::unordered_map<const KeptItem *, OwnedSpan> ownedSpans(const QTextDocument *
     };
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         const bool inList = block.blockFormat().hasProperty(ListOverride);
-        forEachCarrier(block, carries, [&](const QTextFragment &fragment, const QTextCharFormat &format) {
-            const int start = fragment.position();
-            const int end = start + fragment.length();
+        forEachCarrier(block, carries, [&](int start, int length, const QTextCharFormat &format) {
+            const int end = start + length;
             for (const KeptItemPtr &item : KeptList::of(format, KeptOwner).items()) {
                 if ((item->listLabel && !inList) || (item->kind == KeptItem::Kind::Note && item->rtf.isEmpty()))
                     continue;

@@ -117,6 +117,9 @@ public:
 
     // The list in the property of the format (empty when it has none).
     static KeptList of(const QTextFormat &format, int property);
+    // Sets (or, with an empty list, clears) the property. Every change of
+    // kept content in a format goes through here: see KeptHash.
+    static void set(QTextFormat &format, int property, const KeptList &items);
     // The format with these items added after those it carries already.
     static void append(QTextFormat &format, int property, const KeptList &items);
     // Whether the format carries kept content in any of the properties.

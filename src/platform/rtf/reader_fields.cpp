@@ -371,7 +371,7 @@ void Reader::finishPicture()
     }
     // A picture in an object's or a shape's result is part of it.
     if (state().chr.owner >= 0)
-        format.setProperty(KeptOwner, builder_.ownerProperty(state().chr.owner));
+        KeptList::set(format, KeptOwner, builder_.owners(state().chr.owner));
     builder_.insertImage(format, state().para);
 }
 

@@ -455,7 +455,7 @@ void Reader::keptPicture(const Picture &pic)
     format.setHeight(h);
     const int owner = builder_.ownerList(state().chr.owner, item);
     if (owner >= 0)
-        format.setProperty(KeptOwner, builder_.ownerProperty(owner));
+        KeptList::set(format, KeptOwner, builder_.owners(owner));
     builder_.insertImage(format, state().para);
 }
 

@@ -573,13 +573,14 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
     // items begin or end inside it.
     bool any = false;
     std::vector<const KeptItem *> owners;
+    int end = block.position();  // fragments follow one another from there
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         if (!fragment.isValid() || fragment.length() <= 0)
             continue;
         const CharEntry &entry = charEntryFor(fragment);
-        const int start = fragment.position();
-        const int end = start + fragment.length();
+        const int start = end;
+        end += fragment.length();
         const QTextCharFormat format = entry.owned || entry.image ? fragment.charFormat() : QTextCharFormat();
         for (int position = start; position < end;) {
             int pieceEnd = end;
