@@ -2,6 +2,8 @@
 // what the editor shows of it, what the writer writes back, and how it
 // moves and goes with the text around it. (What another word processor
 // reads from our output is test_rtf_libreoffice's business.)
+#include "box_fixture.h"
+
 #include "platform/richtextbox.h"
 #include "platform/rtf/docformat.h"
 #include "platform/rtf/kept.h"
@@ -88,6 +90,8 @@ int number(const QByteArray &rtf, const QByteArray &before, const QByteArray &wo
     return rtf.mid(at + word.size(), end - at - word.size()).toInt();
 }
 
+int find(const RichTextBox *box, const QString &text) { return int(box->Text().indexOf(text)); }
+
 // A Word-style document with a bit of everything that is kept.
 const QByteArray kReport =
     "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}"
@@ -112,41 +116,7 @@ const QByteArray kReport =
 class TestRtfKept : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    std::unique_ptr<QWidget> window_;
-    RichTextBox *box_ = nullptr;
-
-    void loadIntoBox(const QByteArray &rtf)
-    {
-        QFile f(dir_.filePath(QStringLiteral("in.rtf")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(rtf);
-        f.close();
-        box_->LoadFile(f.fileName(), 0);
-    }
-
-    void select(int start, int length)
-    {
-        box_->setSelStart(start);
-        box_->setSelLength(length);
-    }
-
-    int find(const QString &text) const { return int(box_->Text().indexOf(text)); }
-
 private slots:
-    void init()
-    {
-        QVERIFY(dir_.isValid());
-        window_ = std::make_unique<QWidget>();
-        box_ = new RichTextBox(window_.get());
-    }
-
-    void cleanup()
-    {
-        box_ = nullptr;
-        window_.reset();
-    }
-
     // The header tables and the document's settings are not shown; they go
     // back in their place in the header, the first section's with them, and
     // a second save writes the same file.
@@ -343,24 +313,26 @@ private slots:
     // break then ends the paragraph it is left in), both together take it.
     void sectionBreaks()
     {
-        loadIntoBox(kReport);
+        rtf::test::BoxFixture f;
+        RichTextBox *box = f.box();
+        QVERIFY(f.load(kReport));
         const QString first = QStringLiteral("Last of the first section.");
         const QByteArray sect = "\\sect\\sectd\\pgwsxn11906\\pghsxn16838{\\header Appendix head\\par}";
-        auto out = [&] { return flat(rtf::writeDocument(box_->document())); };
+        auto out = [&] { return flat(rtf::writeDocument(box->document())); };
         QVERIFY(out().contains(".}" + sect));
-        select(find(first) + int(first.size()) - 1, 1);
-        box_->setSelText(QString());
+        f.select(find(box, first) + int(first.size()) - 1, 1);
+        box->setSelText(QString());
         QVERIFY(out().contains("section}" + sect));
-        box_->Undo();
-        select(find(first) + int(first.size()), 1);
-        box_->setSelText(QString());
+        box->Undo();
+        f.select(find(box, first) + int(first.size()), 1);
+        box->setSelText(QString());
         QVERIFY2(out().contains("Appendix.}" + sect), out().constData());
-        box_->Undo();
-        select(find(first) + int(first.size()) - 1, 2);
-        box_->setSelText(QString());
+        box->Undo();
+        f.select(find(box, first) + int(first.size()) - 1, 2);
+        box->setSelText(QString());
         QVERIFY(!out().contains(sect));
         QVERIFY(out().contains("sectionAppendix.}\\par"));
-        box_->Undo();
+        box->Undo();
         QVERIFY(out().contains(".}" + sect));
     }
 
@@ -370,26 +342,28 @@ private slots:
     // every note, field, comment and bookmark.
     void editingKeepsOrDeletesObjects()
     {
-        loadIntoBox(kReport);
-        const QByteArray before = flat(rtf::writeDocument(box_->document()));
-        const int mark = find(QStringLiteral("rose1")) + 4;
-        select(mark, 1);
-        QCOMPARE(box_->SelText(), QStringLiteral("1"));
-        box_->setSelText(QString());
-        QByteArray out = flat(rtf::writeDocument(box_->document()));
+        rtf::test::BoxFixture f;
+        RichTextBox *box = f.box();
+        QVERIFY(f.load(kReport));
+        const QByteArray before = flat(rtf::writeDocument(box->document()));
+        const int mark = find(box, QStringLiteral("rose1")) + 4;
+        f.select(mark, 1);
+        QCOMPARE(box->SelText(), QStringLiteral("1"));
+        box->setSelText(QString());
+        QByteArray out = flat(rtf::writeDocument(box->document()));
         QVERIFY(!out.contains("{\\footnote"));
         QVERIFY(!out.contains("Up on 2023"));
-        box_->Undo();
-        QCOMPARE(flat(rtf::writeDocument(box_->document())), before);
+        box->Undo();
+        QCOMPARE(flat(rtf::writeDocument(box->document())), before);
 
         // Deleting a whole paragraph without objects and typing into another.
-        const int north = find(QStringLiteral("North"));
-        select(find(QStringLiteral("Last of")), int(QStringLiteral("Last of the first section.").size()));
-        box_->setSelText(QString());
-        box_->widget()->setFocus();
-        select(north + 5, 0);
-        QTest::keyClicks(box_->widget(), QStringLiteral(" region"));
-        out = flat(rtf::writeDocument(box_->document()));
+        const int north = find(box, QStringLiteral("North"));
+        f.select(find(box, QStringLiteral("Last of")), int(QStringLiteral("Last of the first section.").size()));
+        box->setSelText(QString());
+        box->widget()->setFocus();
+        f.select(north + 5, 0);
+        QTest::keyClicks(box->widget(), QStringLiteral(" region"));
+        out = flat(rtf::writeDocument(box->document()));
         for (const QByteArray &kept : {QByteArray("{\\footnote\\pard\\plain{\\super\\chftn} Up on 2023.}"),
                                        QByteArray("{\\*\\fldinst  DATE }"), QByteArray("{\\*\\annotation Check this.}"),
                                        QByteArray("{\\*\\bkmkstart intro}"), QByteArray("{\\*\\acmeextension secret}"),
@@ -403,39 +377,44 @@ private slots:
     // belong to another file's tables, stay behind.
     void pastingKeepsObjects()
     {
-        box_->setText(QStringLiteral("xy"));
-        select(1, 0);
-        box_->setSelRTF(QStringLiteral("{\\rtf1{\\stylesheet{\\s3 Quote;}}\\pard\\s3 A{\\super\\chftn}{\\footnote "
+        rtf::test::BoxFixture f;
+        RichTextBox *box = f.box();
+        box->setText(QStringLiteral("xy"));
+        f.select(1, 0);
+        box->setSelRTF(QStringLiteral("{\\rtf1{\\stylesheet{\\s3 Quote;}}\\pard\\s3 A{\\super\\chftn}{\\footnote "
                                        "\\pard Pasted note.} {\\field{\\*\\fldinst PAGE}{\\fldrslt 4}}"
                                        "{\\*\\bkmkstart p}B}"));
-        QCOMPARE(box_->Text(), QStringLiteral("xA1 4By"));
-        const QByteArray out = flat(rtf::writeDocument(box_->document()));
+        QCOMPARE(box->Text(), QStringLiteral("xA1 4By"));
+        const QByteArray out = flat(rtf::writeDocument(box->document()));
         QVERIFY2(out.contains("\\chftn }{\\footnote\\pard Pasted note.}"), out.constData());
         QVERIFY(out.contains("{\\field{\\*\\fldinst PAGE}{\\fldrslt {"));
         QVERIFY(out.contains("{\\*\\bkmkstart p}"));
         QVERIFY(!out.contains("\\s3"));
         QVERIFY(!out.contains("{\\stylesheet"));
-        QCOMPARE(rtf::notesAt(box_->document(), 2), QStringLiteral("Pasted note."));
-        box_->Undo();
-        QCOMPARE(box_->Text(), QStringLiteral("xy"));
-        QVERIFY(!flat(rtf::writeDocument(box_->document())).contains("footnote"));
+        QCOMPARE(rtf::notesAt(box->document(), 2), QStringLiteral("Pasted note."));
+        box->Undo();
+        QCOMPARE(box->Text(), QStringLiteral("xy"));
+        QVERIFY(!flat(rtf::writeDocument(box->document())).contains("footnote"));
     }
 
     // The note shows as a tooltip over its mark in the editing area.
     void tooltipOverTheMark()
     {
-        window_->resize(600, 400);
-        box_->Move(0, 0, 600 * 15, 400 * 15);
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        loadIntoBox(kReport);
-        QTextCursor c(box_->document());
-        c.setPosition(find(QStringLiteral("rose1")) + 4);
-        const QRect left = box_->widget()->cursorRect(c);
+        rtf::test::BoxFixture f;
+        RichTextBox *box = f.box();
+        QWidget *window = f.window();
+        window->resize(600, 400);
+        box->Move(0, 0, 600 * 15, 400 * 15);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(f.load(kReport));
+        QTextCursor c(box->document());
+        c.setPosition(find(box, QStringLiteral("rose1")) + 4);
+        const QRect left = box->widget()->cursorRect(c);
         c.movePosition(QTextCursor::NextCharacter);
-        const QRect right = box_->widget()->cursorRect(c);
+        const QRect right = box->widget()->cursorRect(c);
         const QPoint over((left.left() + right.left()) / 2, left.center().y());
-        QWidget *viewport = box_->widget()->viewport();
+        QWidget *viewport = box->widget()->viewport();
         QHelpEvent help(QEvent::ToolTip, over, viewport->mapToGlobal(over));
         QCoreApplication::sendEvent(viewport, &help);
         QTRY_VERIFY(QToolTip::isVisible());

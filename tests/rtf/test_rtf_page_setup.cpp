@@ -3,12 +3,11 @@
 // the chosen printer writes, with pdfinfo and pdftotext from poppler-utils).
 #include "platform/richtextbox.h"
 #include "shell/form1.h"
+#include "support/external_tools.h"
 #include "support/form_fixture.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTest>
 
 using namespace pennaro;
@@ -16,22 +15,11 @@ using namespace pennaro::testing;
 
 namespace {
 
-QString run(const QString &tool, const QStringList &arguments)
-{
-    if (QStandardPaths::findExecutable(tool).isEmpty())
-        qFatal("%s is missing: install poppler-utils", qPrintable(tool));
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 // "841.89 x 595.276" as a size in whole points.
 QSize pageSize(const QString &pdf)
 {
     const QRegularExpression re(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"));
-    const QRegularExpressionMatch m = re.match(run(QStringLiteral("pdfinfo"), {pdf}));
+    const QRegularExpressionMatch m = re.match(toolOutput(QStringLiteral("pdfinfo"), {pdf}));
     return m.hasMatch() ? QSize(qRound(m.captured(1).toDouble()), qRound(m.captured(2).toDouble())) : QSize();
 }
 
@@ -39,7 +27,7 @@ QSize pageSize(const QString &pdf)
 // left corner.
 QPointF firstWord(const QString &pdf)
 {
-    const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"),
+    const QString html = toolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"),
                                                            QStringLiteral("1"), QStringLiteral("-l"),
                                                            QStringLiteral("1"), pdf, QStringLiteral("-")});
     const QRegularExpression re(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\""));

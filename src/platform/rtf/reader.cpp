@@ -90,22 +90,16 @@ bool Reader::run()
         }
         switch (t.kind) {
         case Token::GroupOpen:
-            // After a lead byte written as \'hh, some writers put the trail
-            // byte as a bare brace.
-            if (endsWithLeadByte()) {
-                handleBytes("{", false);
+            if (braceIsTrailByte(t))
                 break;
-            }
             star_ = false;
             lastOpen_ = tokenizer_.position() - 1;
             openGroup();
             groupStart_ = true;
             break;
         case Token::GroupClose:
-            if (endsWithLeadByte()) {
-                handleBytes("}", false);
+            if (braceIsTrailByte(t))
                 break;
-            }
             star_ = false;
             closeGroup(true);
             break;
@@ -836,6 +830,16 @@ void Reader::handleBytes(std::string_view bytes, bool fromHex)
 
 // ---------------------------------------------------------------------------
 // Text
+
+// After a lead byte written as \'hh, some writers put the trail byte as a
+// bare brace: then the brace is text.
+bool Reader::braceIsTrailByte(const Token &t)
+{
+    if (!endsWithLeadByte())
+        return false;
+    handleBytes(t.kind == Token::GroupOpen ? "{" : "}", false);
+    return true;
+}
 
 // True when the undecoded text ends in the first byte of a two-byte
 // character that came as \'hh.

@@ -135,6 +135,7 @@ private:
 
     // Text (reader.cpp)
     bool endsWithLeadByte();
+    bool braceIsTrailByte(const Token &t);
     int decodingCodepage() const;
     void flushBytes();
     void appendChar(char32_t c, bool fromGlyphs = false);

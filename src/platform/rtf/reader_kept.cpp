@@ -79,10 +79,8 @@ void Reader::captureToken(const Token &t)
 {
     switch (t.kind) {
     case Token::GroupOpen:
-        if (endsWithLeadByte()) {
-            handleBytes("{", false);
+        if (braceIsTrailByte(t))
             return;
-        }
         flushBytes();
         lastOpen_ = tokenizer_.position() - 1;
         openGroup();
@@ -91,10 +89,8 @@ void Reader::captureToken(const Token &t)
         captureOut_.open();
         return;
     case Token::GroupClose:
-        if (endsWithLeadByte()) {
-            handleBytes("}", false);
+        if (braceIsTrailByte(t))
             return;
-        }
         captureGroupClosed();
         return;
     case Token::Word: {

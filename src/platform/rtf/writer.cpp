@@ -129,6 +129,8 @@ private:
     void closeOwnersNotIn(const std::vector<const KeptItem *> &owners);
     void closeOwnersFrom(size_t first);
     void openOwners(const std::vector<const KeptItem *> &owners, const CharEntry &first);
+    void openWrapper(const KeptItem &item);
+    void closeWrapper(const KeptItem &item);
     bool ownedContentReplaced() const;
 
     const CharEntry &charEntry(int index, const QTextCharFormat &format);
@@ -691,9 +693,7 @@ void DocumentWriter::closeOwnersFrom(size_t first)
         const KeptItem &item = *owner.item;
         switch (item.kind) {
         case KeptItem::Kind::Wrapper:
-            if (!item.resultWord.isEmpty())
-                out_.put('}');
-            writeKept(item.suffix, item);
+            closeWrapper(item);
             break;
         case KeptItem::Kind::Note:
             writeKept(item.rtf, item);
@@ -707,6 +707,24 @@ void DocumentWriter::closeOwnersFrom(size_t first)
     // properties; they are said again for the rest of it.
     if (reopened)
         writeBlockProps();
+}
+
+// A field, object or shape: all but its result, and the result's group.
+void DocumentWriter::openWrapper(const KeptItem &item)
+{
+    writeKept(item.rtf, item);
+    if (!item.resultWord.isEmpty()) {
+        out_.put("{\\");
+        out_.put(item.resultWord);
+        out_.put(' ');
+    }
+}
+
+void DocumentWriter::closeWrapper(const KeptItem &item)
+{
+    if (!item.resultWord.isEmpty())
+        out_.put('}');
+    writeKept(item.suffix, item);
 }
 
 void DocumentWriter::writeBlockProps()
@@ -728,12 +746,7 @@ void DocumentWriter::openOwners(const std::vector<const KeptItem *> &owners, con
         const KeptItem &item = *owners[i];
         switch (item.kind) {
         case KeptItem::Kind::Wrapper:
-            writeKept(item.rtf, item);
-            if (!item.resultWord.isEmpty()) {
-                out_.put("{\\");
-                out_.put(item.resultWord);
-                out_.put(' ');
-            }
+            openWrapper(item);
             break;
         case KeptItem::Kind::Note: {
             // The automatic reference mark in place of the number the reader
@@ -797,13 +810,8 @@ void DocumentWriter::writeKeptItem(const KeptItem &item)
         writeKept(item.rtf, item);
         break;
     case KeptItem::Kind::Wrapper:
-        writeKept(item.rtf, item);
-        if (!item.resultWord.isEmpty()) {
-            out_.put("{\\");
-            out_.put(item.resultWord);
-            out_.put(" }");
-        }
-        writeKept(item.suffix, item);
+        openWrapper(item);
+        closeWrapper(item);
         break;
     }
 }
