@@ -9,10 +9,8 @@
 #include "platform/rtf/kept.h"
 #include "platform/rtf/rtf.h"
 
-#include <QFile>
 #include <QHelpEvent>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
