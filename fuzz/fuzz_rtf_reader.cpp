@@ -4,6 +4,8 @@
 // read again: its text, paragraphs, table shapes and kept objects must come
 // back the same. QTextDocument needs no application object as long as
 // nothing asks it for a layout.
+#include "reread.h"
+
 #include "platform/rtf/kept.h"
 #include "platform/rtf/rtf.h"
 
@@ -11,49 +13,10 @@
 #include <QStringList>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextFrame>
-#include <QTextTable>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-
-namespace {
-
-void tableShapes(QTextFrame *frame, int depth, QStringList *shapes)
-{
-    for (QTextFrame *child : frame->childFrames()) {
-        if (auto *table = qobject_cast<QTextTable *>(child))
-            *shapes << QStringLiteral("%1:%2x%3").arg(depth).arg(table->rows()).arg(table->columns());
-        tableShapes(child, depth + 1, shapes);
-    }
-}
-
-// What a reader finds in the document: its text, paragraphs, tables and
-// kept objects (kinds and places; what they hold is written as it was read,
-// with its numbers mapped, so it is not compared byte for byte).
-QStringList summary(const QTextDocument &doc)
-{
-    QStringList lines{doc.toRawText(), QString::number(doc.blockCount())};
-    tableShapes(doc.rootFrame(), 0, &lines);
-    // Items of one kind in one gap may come back as one.
-    QString last;
-    for (const pennaro::rtf::PlacedItem &placed : pennaro::rtf::placeKeptContent(&doc)) {
-        const QString line = QStringLiteral("gap %1 %2").arg(placed.position).arg(int(placed.item->kind));
-        if (line == last)
-            lines.last() += placed.item->text();
-        else
-            lines << line + u' ' + placed.item->text();
-        last = line;
-    }
-    QStringList owned;
-    for (const auto &[item, span] : pennaro::rtf::ownedSpans(&doc))
-        owned << QStringLiteral("owned %1-%2 %3").arg(span.start).arg(span.end).arg(int(item->kind));
-    owned.sort();
-    return lines + owned;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -74,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QTextDocument back;
     if (!pennaro::rtf::readDocument(saved, &back).ok)
         __builtin_trap();
-    const QStringList before = summary(doc);
-    const QStringList after = summary(back);
+    const QStringList before = pennaro::rtf::reread::summary(doc);
+    const QStringList after = pennaro::rtf::reread::summary(back);
     if (before != after) {
         for (qsizetype i = 0; i < std::max(before.size(), after.size()); ++i) {
             if (before.value(i) != after.value(i))

@@ -77,15 +77,7 @@ bool Reader::run()
             }
         }
         if (!groupStart && state().dest == Dest::Wrapper && t.kind == Token::Word) {
-            // A word of the field, object or shape itself (\fldlock, \objw).
-            if (!wrappers_.empty() && wrappers_.back().depth == stack_.size()) {
-                Wrapper &w = wrappers_.back();
-                KeptRtf out(w.resultDone ? &w.item->suffix : &w.item->rtf);
-                if (star_)
-                    out.symbol('*');
-                out.word(t.name, t.hasParam, t.param);
-            }
-            star_ = false;
+            wrapperWord(t);
             continue;
         }
         switch (t.kind) {
@@ -344,7 +336,7 @@ void Reader::destinationWord(const Keyword &k, const Token &t, bool starred)
             startBody();
             s.dest = Dest::Pict;
             picture_ = Picture{};
-            picture_.start = s.start;
+            picture_.start = opensGroup(t) ? s.start : t.name.data() - 1;
         } else {
             skipGroup();
         }
@@ -697,6 +689,23 @@ void Reader::keptWord(const Keyword &k, const Token &t)
     default:
         break;
     }
+}
+
+// Whether the word is the first of its group (after \* at most): a \pict
+// that comes after other content in its group begins the picture there.
+bool Reader::opensGroup(const Token &t) const
+{
+    const char *word = t.name.data() - 1;
+    const char *p = stack_.back().start;
+    if (!p || p < bytes_.constData() || p >= word)
+        return false;
+    for (++p; p < word; ++p) {
+        if (*p == '\\' && p + 1 < word && p[1] == '*')
+            ++p;
+        else if (*p != ' ' && *p != '\r' && *p != '\n')
+            return false;
+    }
+    return true;
 }
 
 // Words that open a group whose content is not body text.

@@ -106,7 +106,8 @@ private:
         int picW = 0, picH = 0, goalW = 0, goalH = 0, scaleX = 100, scaleY = 100;
         QByteArray data;
         int nibble = -1;
-        const char *start = nullptr;  // the group's opening brace in the file
+        const char *start = nullptr;  // its opening brace in the file, or its \\pict when that is not
+                                      // the first word of its group
     };
 
     State &state() { return stack_.back(); }
@@ -132,6 +133,7 @@ private:
     void pictureWord(const Keyword &k, const Token &t);
     void keptWord(const Keyword &k, const Token &t);
     static bool isDestination(Kw kw);
+    bool opensGroup(const Token &t) const;
 
     // Text (reader.cpp)
     bool endsWithLeadByte();
@@ -158,6 +160,8 @@ private:
     std::shared_ptr<KeptItem> newItem(KeptItem::Kind kind);
     void beginWrapper(std::shared_ptr<KeptItem> item, int field, bool wholeGroupShown);
     void wrapperChild(const Token &t, bool starred);
+    void wrapperWord(const Token &t);
+    void keepUnicode(KeptRtf &out, const Token &t);
     void finishWrapper();
     void keptPicture(const Picture &pic);
 

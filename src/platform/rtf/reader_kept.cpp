@@ -97,14 +97,7 @@ void Reader::captureToken(const Token &t)
         flushBytes();
         const Keyword *k = lookupKeyword(t.name);
         if (k && k->kw == Kw::U) {
-            int value = t.hasParam ? t.param : 0;
-            skip_ = state().uc;
-            if (value < 0)
-                value += 65536;
-            if (value > 0 && value <= 0xffff) {
-                const char16_t c = char16_t(value);
-                captureOut_.text(QStringView(&c, 1));
-            }
+            keepUnicode(captureOut_, t);
             return;
         }
         if (k && k->kw == Kw::Uc) {
@@ -377,9 +370,55 @@ void Reader::wrapperChild(const Token &t, bool starred)
             s.chr.owner = w.owner;
         return;
     }
-    const bool instruction = kw == Kw::FldInst && w.field >= 0;
-    beginCapture(instruction ? Capture::FieldInstruction : Capture::WrapperPart, target, t.name, starred,
-                 t.hasParam, t.param);
+    if (kw == Kw::FldInst && w.field >= 0) {
+        beginCapture(Capture::FieldInstruction, target, t.name, starred, t.hasParam, t.param);
+        return;
+    }
+    // Any other group is kept as it stands; its first word may be one that
+    // acts (\u, \uc, \f), so it is read as the group's other words are.
+    beginCapture(Capture::WrapperPart, target, {}, starred);
+    captureToken(t);
+}
+
+// A word of the field, object or shape itself (\fldlock, \objw), kept.
+// \u and \uc act as they do anywhere: the fallback after a \u is skipped.
+void Reader::wrapperWord(const Token &t)
+{
+    const bool starred = star_;
+    star_ = false;
+    const Keyword *k = lookupKeyword(t.name);
+    if (k && k->kw == Kw::Uc) {
+        state().uc = t.hasParam ? std::max(0, t.param) : 1;
+        return;
+    }
+    if (wrappers_.empty() || wrappers_.back().depth != stack_.size()) {
+        if (k && k->kw == Kw::U)
+            skip_ = state().uc;
+        return;
+    }
+    Wrapper &w = wrappers_.back();
+    KeptRtf out(w.resultDone ? &w.item->suffix : &w.item->rtf);
+    if (k && k->kw == Kw::U) {
+        keepUnicode(out, t);
+        return;
+    }
+    if (starred)
+        out.symbol('*');
+    out.word(t.name, t.hasParam, t.param);
+}
+
+// \uN in kept content: the character, in canonical form; its fallback is
+// skipped.
+void Reader::keepUnicode(KeptRtf &out, const Token &t)
+{
+    int value = t.hasParam ? t.param : 0;
+    skip_ = state().uc;
+    if (value < 0)
+        value += 65536;
+    if (value > 0 && value <= 0xffff) {
+        const char16_t c = char16_t(value);
+        out.text(QStringView(&c, 1));
+    }
 }
 
 // At the close of a field's, object's or shape's group: what showed of it
@@ -422,11 +461,20 @@ void Reader::keptPicture(const Picture &pic)
     auto item = newItem(KeptItem::Kind::Picture);
     KeptRtf out(&item->rtf);
     const char *end = tokenizer_.position();
+    // The copy is one group whatever the file gave: a \pict in the middle of
+    // its group starts one of its own, which the group's end closes, and a
+    // picture cut off by the end of the file is closed here.
+    int depth = 0;
+    if (*pic.start != '{') {
+        out.open();
+        depth = 1;
+    }
     Tokenizer copy(pic.start, std::size_t(end - pic.start));
-    for (Token t = copy.next(); t.kind != Token::End; t = copy.next()) {
+    for (Token t = copy.next(); t.kind != Token::End && !(depth == 0 && t.kind == Token::GroupClose);
+         t = copy.next()) {
         switch (t.kind) {
-        case Token::GroupOpen: out.open(); break;
-        case Token::GroupClose: out.close(); break;
+        case Token::GroupOpen: out.open(); ++depth; break;
+        case Token::GroupClose: out.close(); --depth; break;
         case Token::Word: out.word(t.name, t.hasParam, t.param); break;
         case Token::Symbol: out.symbol(char(t.byte)); break;
         case Token::Text: out.glyphBytes(t.text); break;
@@ -435,6 +483,8 @@ void Reader::keptPicture(const Picture &pic)
         default: break;
         }
     }
+    for (; depth > 0; --depth)
+        out.close();
     double w = pic.goalW > 0 ? twipsToUnits(pic.goalW * pic.scaleX / 100.0) : pic.picW;
     double h = pic.goalH > 0 ? twipsToUnits(pic.goalH * pic.scaleY / 100.0) : pic.picH;
     w = std::clamp(w, 8.0, 2000.0);
