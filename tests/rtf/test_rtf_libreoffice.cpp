@@ -5,7 +5,10 @@
 // LibreOffice, AbiWord, pandoc and by hand in Word's dialect, saved as they
 // were opened and after an edit that deletes one paragraph and types into
 // another. Both are converted to flat ODF (soffice --convert-to fodt) and
-// the facts compared.
+// the facts compared; for the files whose formatting LibreOffice reads as
+// Word does, the formatting of every paragraph and run too, with what the
+// paragraph's style gives it (a style's bold, turned off in a run, stays
+// off).
 #include "platform/rtf/docformat.h"
 #include "platform/rtf/rtf.h"
 #include "support/external_tools.h"
@@ -13,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -32,18 +36,24 @@ const QString kFixtures = QStringLiteral(PENNARO_SOURCE_DIR "/tests/rtf/fixtures
 // pandoc writes notes and paragraphs only; the others have headers,
 // comments, properties, bookmarks and pages besides (and all but AbiWord's
 // fields in the text).
+// Formatting is compared where LibreOffice reads the file as Word does:
+// it takes AbiWord's list items for labels, and pandoc's \sa before a
+// \par for the next paragraph's.
+enum Holds { Everything, NotesOnly, StylesOnly };
 struct Fixture {
     const char *name;
     const char *deleted;
     const char *typedInto;
-    bool notesOnly = false;
+    Holds holds = Everything;
+    bool formats = true;
 };
 const Fixture kFixturesUnderTest[] = {
     {"libreoffice_kept", "将被删除", "报告完"},
-    {"abiword_kept", "将被删除", "报告完"},
-    {"pandoc_kept", "将被删除", "报告完", true},
+    {"abiword_kept", "将被删除", "报告完", Everything, false},
+    {"pandoc_kept", "将被删除", "报告完", NotesOnly, false},
     {"word_report", "will be deleted", "Appendix: method"},
     {"word_chinese", "将被删除", "报告完"},
+    {"word_styles", "will be deleted", "End of the minutes", StylesOnly},
 };
 
 const Fixture &fixtureNamed(const QString &name)
@@ -141,11 +151,131 @@ QString textOf(const Node &node)
 
 struct Facts {
     QStringList meta, headers, pages, notes, comments, bookmarks, fields, paragraphs;
+    QStringList formats;  // per paragraph: its own, then each run's with its text
 };
+
+// The formatting a paragraph or run has from its styles, automatic ones
+// included, parents first.
+class StyleSheet {
+public:
+    explicit StyleSheet(const Node &root)
+    {
+        forEach(root, QStringLiteral("style:style"), [&](const Node &s) {
+            Style &style = styles_[s.attribute(QStringLiteral("style:family")) + u'/' +
+                                   s.attribute(QStringLiteral("style:name"))];
+            style.parent = s.attribute(QStringLiteral("style:parent-style-name"));
+            for (const Node &part : s.children) {
+                if (part.name == u"style:text-properties" || part.name == u"style:paragraph-properties") {
+                    for (const QXmlStreamAttribute &a : part.attributes)
+                        style.properties.emplace(a.qualifiedName().toString(), a.value().toString());
+                }
+            }
+        });
+    }
+
+    // The properties of the style, added to those given (which win).
+    void addTo(std::map<QString, QString> *properties, const QString &family, QString name) const
+    {
+        for (int depth = 0; depth < 10 && !name.isEmpty(); ++depth) {
+            const auto found = styles_.find(family + u'/' + name);
+            if (found == styles_.end())
+                return;
+            for (const auto &[key, value] : found->second.properties)
+                properties->emplace(key, value);
+            name = found->second.parent;
+        }
+    }
+
+private:
+    struct Style {
+        QString parent;
+        std::map<QString, QString> properties;
+    };
+    std::map<QString, Style> styles_;
+};
+
+// The properties that differ from what a paragraph or run has by default,
+// as "name=value" words.
+QString formatting(const std::map<QString, QString> &properties, const std::map<QString, QString> &defaults)
+{
+    QStringList words;
+    for (const auto &[name, fallback] : defaults) {
+        const auto found = properties.find(name);
+        QString value = found == properties.end() ? fallback : found->second;
+        if (value == u"left")
+            value = QStringLiteral("start");
+        // A length of 0 in any unit.
+        if (value.front().isDigit() && value.section(QRegularExpression(QStringLiteral("[a-z%]")), 0, 0).toDouble() == 0)
+            value = fallback;
+        if (value != fallback)
+            words << name + u'=' + value;
+    }
+    return words.join(u' ');
+}
+
+const std::map<QString, QString> kParagraphDefaults = {
+    {QStringLiteral("fo:text-align"), QStringLiteral("start")}, {QStringLiteral("fo:margin-left"), QStringLiteral("0")},
+    {QStringLiteral("fo:margin-right"), QStringLiteral("0")},  {QStringLiteral("fo:text-indent"), QStringLiteral("0")},
+    {QStringLiteral("fo:margin-top"), QStringLiteral("0")},    {QStringLiteral("fo:margin-bottom"), QStringLiteral("0")},
+    {QStringLiteral("fo:line-height"), QStringLiteral("100%")},
+};
+// LibreOffice reads the \plain our paragraphs start with as black where
+// the file had the automatic colour: they look the same.
+const std::map<QString, QString> kRunDefaults = {
+    {QStringLiteral("fo:font-weight"), QStringLiteral("normal")},
+    {QStringLiteral("fo:font-style"), QStringLiteral("normal")},
+    {QStringLiteral("style:text-underline-style"), QStringLiteral("none")},
+    {QStringLiteral("style:text-line-through-style"), QStringLiteral("none")},
+    {QStringLiteral("fo:text-transform"), QStringLiteral("none")},
+    {QStringLiteral("fo:font-variant"), QStringLiteral("normal")},
+    {QStringLiteral("text:display"), QStringLiteral("true")},
+    {QStringLiteral("fo:background-color"), QStringLiteral("transparent")},
+    {QStringLiteral("fo:color"), QStringLiteral("#000000")},
+};
+
+// A paragraph's formatting and its runs', runs of one formatting joined:
+// "paragraph | text{run} | text{run}".
+QString formatsOf(const Node &paragraph, const StyleSheet &styles)
+{
+    std::map<QString, QString> own;
+    styles.addTo(&own, QStringLiteral("paragraph"), paragraph.attribute(QStringLiteral("text:style-name")));
+    QStringList runs;
+    QString last;
+    std::function<void(const Node &, const std::map<QString, QString> &)> walk =
+        [&](const Node &n, const std::map<QString, QString> &properties) {
+            for (const Node &c : n.children) {
+                QString text;
+                if (c.name.isEmpty())
+                    text = c.text;
+                else if (c.name == u"text:tab")
+                    text = QStringLiteral("\t");
+                else if (c.name == u"text:s")
+                    text = QString(std::max(1, c.attribute(QStringLiteral("text:c")).toInt()), u' ');
+                if (!text.isEmpty()) {
+                    const QString format = formatting(properties, kRunDefaults);
+                    if (!runs.isEmpty() && format == last)
+                        runs.last().insert(runs.last().size() - format.size() - 2, text);
+                    else
+                        runs << text + u'{' + format + u'}';
+                    last = format;
+                } else if (c.name == u"text:span" || c.name == u"text:a") {
+                    std::map<QString, QString> inner;
+                    styles.addTo(&inner, QStringLiteral("text"), c.attribute(QStringLiteral("text:style-name")));
+                    inner.insert(properties.begin(), properties.end());
+                    walk(c, inner);
+                } else if (c.name != u"text:note" && c.name != u"office:annotation" && !c.name.isEmpty()) {
+                    walk(c, properties);
+                }
+            }
+        };
+    walk(paragraph, own);
+    return (QStringList{formatting(own, kParagraphDefaults)} + runs).join(QStringLiteral(" | "));
+}
 
 Facts factsOf(const QByteArray &fodt)
 {
     const Node root = parse(fodt);
+    const StyleSheet styles(root);
     Facts f;
     // Properties: everything but what a save changes by itself.
     forEach(root, QStringLiteral("office:meta"), [&](const Node &meta) {
@@ -217,6 +347,7 @@ Facts factsOf(const QByteArray &fodt)
                     if (depth > 0)
                         line += QStringLiteral(" [list %1: %2]").arg(depth).arg(labelOf(list, depth));
                     f.paragraphs << line + u' ' + textOf(c);
+                    f.formats << formatsOf(c, styles);
                     walk(c, depth, list);  // notes and comments inside
                 } else if (c.name == u"text:list") {
                     const QString style = c.attribute(QStringLiteral("text:style-name"));
@@ -371,10 +502,12 @@ private slots:
         QFETCH(QString, name);
         const Facts &original = facts_[name];
         const Facts &saved = facts_[name + QStringLiteral("_saved")];
+        const Fixture &fixture = fixtureNamed(name);
         // The file holds what is compared.
         QVERIFY(!original.paragraphs.isEmpty());
-        QVERIFY(!original.notes.isEmpty());
-        if (!fixtureNamed(name).notesOnly) {
+        if (fixture.holds != StylesOnly)
+            QVERIFY(!original.notes.isEmpty());
+        if (fixture.holds == Everything) {
             for (const QStringList *facts : {&original.meta, &original.headers, &original.pages, &original.comments,
                                              &original.bookmarks})
                 QVERIFY(!facts->isEmpty());
@@ -386,6 +519,8 @@ private slots:
             QVERIFY2(inOrder(original.paragraphs, saved.paragraphs), qPrintable(saved.paragraphs.join(u'\n')));
         else
             QCOMPARE(saved.paragraphs, original.paragraphs);
+        if (fixture.formats)
+            QCOMPARE(saved.formats, original.formats);
     }
 
     void sameAfterAnEdit_data() { sameAfterSaving_data(); }
@@ -401,21 +536,27 @@ private slots:
         compareAllButParagraphs(edited, saved);
         if (QTest::currentTestFailed())
             return;
+        // The text typed joins the last run of its paragraph, in its format.
         QStringList expected = saved.paragraphs;
+        QStringList formats = saved.formats;
         const QString deleted = QString::fromUtf8(fixture->deleted);
         const QString typedInto = QString::fromUtf8(fixture->typedInto);
         bool gone = false, typed = false;
         for (qsizetype i = 0; i < expected.size(); ++i) {
             if (!gone && expected[i].contains(deleted)) {
-                expected.removeAt(i--);
+                expected.removeAt(i);
+                formats.removeAt(i--);
                 gone = true;
             } else if (!typed && expected[i].contains(typedInto)) {
                 expected[i] += kTyped;
+                formats[i].insert(formats[i].lastIndexOf(u'{'), kTyped);
                 typed = true;
             }
         }
         QVERIFY(gone && typed);
         QCOMPARE(edited.paragraphs, expected);
+        if (fixture->formats)
+            QCOMPARE(edited.formats, formats);
     }
 };
 

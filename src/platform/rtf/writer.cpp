@@ -64,6 +64,11 @@ struct CharEntry {
     bool valid = false;
     int family = 0;
     QByteArray props;  // control words after \fN, e.g. "\fs24\b\cf1"
+    // The properties the run does not have, said outright ("\b0\i0 ..."):
+    // in a paragraph or run that names a style, other readers would take
+    // the style's value for what the run leaves unsaid.
+    QByteArray offs;
+    bool styled = false;  // the run names a character style
     QString href;      // non-empty: the run is part of a hyperlink
     bool image = false;
     bool owned = false;  // some kept item owns the run
@@ -98,6 +103,11 @@ public:
     FallbackTable &fallback(int charset) override { return fallback_.forCharset(charset); }
 
 private:
+    struct ParaEntry {
+        bool valid = false;
+        bool styled = false;  // names a style
+        QByteArray props;
+    };
     struct Item {
         QTextBlock block;
         QTextTable *table = nullptr;
@@ -110,6 +120,7 @@ private:
     // A run in its own group; `before` goes between its properties and its
     // text (a note's \chftn).
     void writeRun(const CharEntry &entry, QStringView text, QByteArrayView before = {});
+    void writeCharProps(const CharEntry &entry);
     void writeImage(const QTextImageFormat &format);
     void writeTerminator(Terminator term);
     void openLink(const QString &href);
@@ -135,8 +146,8 @@ private:
 
     const CharEntry &charEntry(int index, const QTextCharFormat &format);
     const CharEntry &charEntryFor(const QTextFragment &fragment);
-    const QByteArray &paraProps(const QTextBlock &block);
-    QByteArray buildCharProps(const QTextCharFormat &format, int *family);
+    const ParaEntry &paraEntry(const QTextBlock &block);
+    void buildCharEntry(const QTextCharFormat &format, CharEntry *entry);
     QByteArray buildParaProps(const QTextBlockFormat &format) const;
     int familySlot(const QString &name);
     int fontIndex(int family, int charset);
@@ -175,6 +186,7 @@ private:
     QString link_;  // the hyperlink open now
     bool blockWritten_ = false;  // something of the paragraph is written
     const QByteArray *blockProps_ = nullptr;  // what the paragraph being written starts with
+    bool blockStyled_ = false;  // and whether it names a style
     int blockItap_ = 0;
     int blockSerial_ = 0;
     // The run being gathered: characters of one format entry.
@@ -185,8 +197,7 @@ private:
     } pending_;
 
     std::vector<CharEntry> charEntries_;
-    std::vector<QByteArray> paraEntries_;
-    std::vector<bool> paraValid_;
+    std::vector<ParaEntry> paraEntries_;
     QHash<QString, ImageData> images_;
 };
 
@@ -279,7 +290,7 @@ int DocumentWriter::colourIndex(const QColor &colour)
     return index;
 }
 
-QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *family)
+void DocumentWriter::buildCharEntry(const QTextCharFormat &format, CharEntry *entry)
 {
     QString name;
     if (format.hasProperty(QTextFormat::FontFamilies)) {
@@ -291,9 +302,10 @@ QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *fa
         name = format.stringProperty(QTextFormat::FontFamily);
     if (name.isEmpty())
         name = defaultFamily_;
-    *family = familySlot(name);
+    entry->family = familySlot(name);
 
     Buffer b(64);
+    Buffer offs(64);
     int halfPoints = defaultHalfPoints_;
     if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
         halfPoints = int(std::lround(format.fontPointSize() * 2));
@@ -301,12 +313,11 @@ QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *fa
         halfPoints = int(std::lround(format.intProperty(QTextFormat::FontPixelSize) * 1.5));
     b.putWord("\\fs", std::clamp(halfPoints, kMinHalfPoints, kMaxHalfPoints));
 
-    if (format.fontWeight() >= QFont::DemiBold)
-        b.put("\\b");
-    if (format.fontItalic())
-        b.put("\\i");
+    auto onOrOff = [&](bool on, const char *word, const char *off) { on ? b.put(word) : offs.put(off); };
+    onOrOff(format.fontWeight() >= QFont::DemiBold, "\\b", "\\b0");
+    onOrOff(format.fontItalic(), "\\i", "\\i0");
     switch (format.underlineStyle()) {
-    case QTextCharFormat::NoUnderline: break;
+    case QTextCharFormat::NoUnderline: offs.put("\\ulnone"); break;
     case QTextCharFormat::DashUnderline: b.put("\\uldash"); break;
     case QTextCharFormat::DotLine: b.put("\\uld"); break;
     case QTextCharFormat::DashDotLine: b.put("\\uldashd"); break;
@@ -314,33 +325,37 @@ QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *fa
     case QTextCharFormat::WaveUnderline: b.put("\\ulwave"); break;
     default: b.put("\\ul"); break;
     }
-    if (format.fontStrikeOut())
-        b.put("\\strike");
+    onOrOff(format.fontStrikeOut(), "\\strike", "\\strike0");
     switch (format.verticalAlignment()) {
     case QTextCharFormat::AlignSuperScript: b.put("\\super"); break;
     case QTextCharFormat::AlignSubScript: b.put("\\sub"); break;
-    default: break;
+    default: offs.put("\\nosupersub"); break;
     }
+    // Capitals are one property in our reader and in LibreOffice, where
+    // \scaps0 (or \caps0) can turn off \caps (or \scaps) even given after
+    // it: the offs only where neither is on.
     switch (format.fontCapitalization()) {
     case QFont::AllUppercase: b.put("\\caps"); break;
     case QFont::SmallCaps: b.put("\\scaps"); break;
-    default: break;
+    default: offs.put("\\caps0\\scaps0"); break;
     }
-    if (format.hasProperty(StyleNumber))
+    entry->styled = format.hasProperty(StyleNumber);
+    if (entry->styled)
         b.putWord("\\cs", format.intProperty(StyleNumber));
-    if (format.boolProperty(HiddenText))
-        b.put("\\v");
-    if (format.hasProperty(QTextFormat::ForegroundBrush)) {
-        const QBrush brush = format.foreground();
-        if (brush.style() != Qt::NoBrush)
-            b.putWord("\\cf", colourIndex(brush.color()));
-    }
-    if (format.hasProperty(QTextFormat::BackgroundBrush)) {
-        const QBrush brush = format.background();
-        if (brush.style() != Qt::NoBrush)
-            b.putWord("\\highlight", colourIndex(brush.color()));
-    }
-    return b.take();
+    onOrOff(format.boolProperty(HiddenText), "\\v", "\\v0");
+    // No \cf0 for the automatic colour: the paragraph's \plain gives it,
+    // and LibreOffice takes \cf0 for the style's colour.
+    if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush)
+        b.putWord("\\cf", colourIndex(format.foreground().color()));
+    // Word turns a style's highlight off with \highlight0, LibreOffice with
+    // \chcbpat0.
+    const QBrush background = format.hasProperty(QTextFormat::BackgroundBrush) ? format.background() : QBrush();
+    if (background.style() != Qt::NoBrush)
+        b.putWord("\\highlight", colourIndex(background.color()));
+    else
+        offs.put("\\highlight0\\chcbpat0");
+    entry->props = b.take();
+    entry->offs = offs.take();
 }
 
 const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &format)
@@ -354,7 +369,7 @@ const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &for
         entry.valid = true;
         entry.image = format.isImageFormat();
         entry.owned = format.hasProperty(KeptOwner);
-        entry.props = buildCharProps(format, &entry.family);
+        buildCharEntry(format, &entry);
         if (format.isAnchor())
             entry.href = format.anchorHref();
     }
@@ -373,6 +388,11 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
 {
     Buffer b(64);
     b.put("\\pard\\plain");
+    // Under a style, what the paragraph does not have is said outright, or
+    // other readers would take the style's value for it; in a list, the
+    // list level's indents likewise (and LibreOffice takes a list
+    // paragraph's own indents only with all of them given).
+    const bool sayAll = format.hasProperty(StyleNumber) || format.hasProperty(ListOverride);
     if (format.hasProperty(StyleNumber))
         b.putWord("\\s", format.intProperty(StyleNumber));
     if (format.hasProperty(ListOverride)) {
@@ -381,6 +401,8 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
     }
     if (format.layoutDirection() == Qt::RightToLeft)
         b.put("\\rtlpar");
+    else if (sayAll)
+        b.put("\\ltrpar");
     const Qt::Alignment align = format.alignment() & Qt::AlignHorizontal_Mask;
     if (align & Qt::AlignJustify)
         b.put("\\qj");
@@ -388,13 +410,17 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
         b.put("\\qc");
     else if (align & Qt::AlignRight)
         b.put("\\qr");
+    else if (sayAll)
+        b.put("\\ql");
+    // A length of 0 is written only to say that it is 0.
+    auto length = [&](const char *word, int twips) {
+        if (twips || sayAll)
+            b.putWord(word, twips);
+    };
     const double indentUnits = format.indent() * doc_->indentWidth();
-    if (const int li = unitsToTwips(format.leftMargin() + indentUnits))
-        b.putWord("\\li", li);
-    if (const int ri = unitsToTwips(format.rightMargin()))
-        b.putWord("\\ri", ri);
-    if (const int fi = unitsToTwips(format.textIndent()))
-        b.putWord("\\fi", fi);
+    length("\\li", unitsToTwips(format.leftMargin() + indentUnits));
+    length("\\ri", unitsToTwips(format.rightMargin()));
+    length("\\fi", unitsToTwips(format.textIndent()));
     // Qt counts tab stops from where the first line starts, RTF from the
     // paragraph area's left edge.
     const double firstLine = format.leftMargin() + indentUnits + format.textIndent();
@@ -410,53 +436,57 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
         }
         b.putWord("\\tx", tx);
     }
-    if (const int sb = unitsToTwips(format.topMargin()))
-        b.putWord("\\sb", sb);
-    if (const int sa = unitsToTwips(format.bottomMargin()))
-        b.putWord("\\sa", sa);
+    length("\\sb", unitsToTwips(format.topMargin()));
+    length("\\sa", unitsToTwips(format.bottomMargin()));
     const double height = format.lineHeight();
+    bool spaced = false;
     switch (format.lineHeightType()) {
     case QTextBlockFormat::ProportionalHeight:
         // \slmult1: 240 is single spacing.
         if (height > 0 && std::abs(height - 100) > 0.01) {
             b.putWord("\\sl", int(std::lround(height * 2.4)));
             b.put("\\slmult1");
+            spaced = true;
         }
         break;
     case QTextBlockFormat::FixedHeight:
         if (height > 0) {
             b.putWord("\\sl", -unitsToTwips(height));
             b.put("\\slmult0");
+            spaced = true;
         }
         break;
     case QTextBlockFormat::MinimumHeight:
         if (height > 0) {
             b.putWord("\\sl", unitsToTwips(height));
             b.put("\\slmult0");
+            spaced = true;
         }
         break;
     default:
         break;
     }
+    if (!spaced && sayAll)
+        b.put("\\sl240\\slmult1");
+    // No \pagebb0: LibreOffice reads it as \pagebb.
     if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
         b.put("\\pagebb");
     return b.take();
 }
 
-const QByteArray &DocumentWriter::paraProps(const QTextBlock &block)
+const DocumentWriter::ParaEntry &DocumentWriter::paraEntry(const QTextBlock &block)
 {
-    int index = block.blockFormatIndex();
-    if (index < 0)
-        index = 0;
-    if (size_t(index) >= paraEntries_.size()) {
-        paraEntries_.resize(size_t(index) + 1);
-        paraValid_.resize(size_t(index) + 1, false);
+    const size_t index = size_t(std::max(0, block.blockFormatIndex()));
+    if (index >= paraEntries_.size())
+        paraEntries_.resize(index + 1);
+    ParaEntry &entry = paraEntries_[index];
+    if (!entry.valid) {
+        const QTextBlockFormat format = block.blockFormat();
+        entry.valid = true;
+        entry.styled = format.hasProperty(StyleNumber);
+        entry.props = buildParaProps(format);
     }
-    if (!paraValid_[size_t(index)]) {
-        paraValid_[size_t(index)] = true;
-        paraEntries_[size_t(index)] = buildParaProps(block.blockFormat());
-    }
-    return paraEntries_[size_t(index)];
+    return entry;
 }
 
 void DocumentWriter::collectItems(QTextFrame::iterator it, std::vector<Item> *items) const
@@ -563,7 +593,9 @@ void DocumentWriter::flushPending()
 
 void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator term)
 {
-    blockProps_ = &paraProps(block);
+    const ParaEntry &para = paraEntry(block);
+    blockProps_ = &para.props;
+    blockStyled_ = para.styled;
     blockItap_ = itap;
     writeBlockProps();
     ++blockSerial_;
@@ -645,7 +677,7 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
         const CharEntry &mark = charEntry(block.charFormatIndex(), block.charFormat());
         const int charset = families_[size_t(mark.family)].fixedCharset;
         out_.putWord("\\f", fontIndex(mark.family, charset >= 0 ? charset : kAnsi));
-        out_.put(mark.props);
+        writeCharProps(mark);
         out_.put(' ');
     }
     if (term == Terminator::Cell || term == Terminator::NestCell)
@@ -794,7 +826,7 @@ void DocumentWriter::writeKeptItem(const KeptItem &item)
         for (const KeptItem::Run &run : item.runs) {
             CharEntry entry;
             entry.valid = true;
-            entry.props = buildCharProps(run.format, &entry.family);
+            buildCharEntry(run.format, &entry);
             writeRun(entry, run.text);
         }
         break;
@@ -816,6 +848,13 @@ void DocumentWriter::writeKeptItem(const KeptItem &item)
     }
 }
 
+void DocumentWriter::writeCharProps(const CharEntry &entry)
+{
+    if (blockStyled_ || entry.styled)
+        out_.put(entry.offs);
+    out_.put(entry.props);
+}
+
 void DocumentWriter::writeRun(const CharEntry &entry, QStringView text, QByteArrayView before)
 {
     int charset = families_[size_t(entry.family)].fixedCharset;
@@ -834,7 +873,7 @@ void DocumentWriter::writeRun(const CharEntry &entry, QStringView text, QByteArr
         out_.put("\\dbch");
         out_.putWord("\\af", font);
     }
-    out_.put(entry.props);
+    writeCharProps(entry);
     out_.put(before);
     out_.put(' ');
 
