@@ -811,11 +811,13 @@ bool DocumentWriter::ownedContentReplaced() const
 }
 
 // Kept content goes in front of the character it stands before, inside the
-// link the characters around it share.
+// link the characters around it share. What follows a section break in its
+// gap was read after the \sect (the document ended there): it waits for the
+// \sect to be written.
 void DocumentWriter::writeKeptBefore(int position)
 {
-    for (; nextKept_ < kept_.size() && kept_[nextKept_].position <= position; ++nextKept_)
-        writeKeptItem(*kept_[nextKept_].item);
+    while (!sectionBreak_ && nextKept_ < kept_.size() && kept_[nextKept_].position <= position)
+        writeKeptItem(*kept_[nextKept_++].item);
 }
 
 void DocumentWriter::writeKeptItem(const KeptItem &item)
@@ -1200,8 +1202,10 @@ QByteArray DocumentWriter::write()
     // Nothing should be left; if it is, it is not lost.
     closeOwnersFrom(0);
     writeKeptBefore(INT_MAX);
-    if (sectionBreak_)
+    while (sectionBreak_) {
         writeTerminator(Terminator::Par);
+        writeKeptBefore(INT_MAX);
+    }
     out_.put('}');
     out_.newline();
 
