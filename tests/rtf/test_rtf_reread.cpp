@@ -52,6 +52,9 @@ private slots:
         QTest::newRow("unicode opening a group in a field") << QByteArray("{\\field{\\u257}}u");
         QTest::newRow("unicode in the shape's own group") << QByteArray("{\\shp\\u65292{\\u8857}}7");
         QTest::newRow("unicode in the field's own group") << QByteArray("{\\field\\u65292{\\u257}}6");
+        // A control character in a font's name, read as a byte or as \u0.
+        QTest::newRow("control character in the Symbol font's name")
+            << QByteArray("{\\fonttbl{\\f2Sy\0mbol}}\\f2J", 26);
         // What the document ends with after its last \sect stays after it.
         QTest::newRow("field after the last section break") << QByteArray("\\sect\\field");
         QTest::newRow("field after a paragraph's section break") << QByteArray("A\\sect{\\field{\\*\\fldinst P}}");

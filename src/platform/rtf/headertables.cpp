@@ -157,6 +157,9 @@ void HeaderTables::finishFont()
 {
     if (tables_->fonts.size() < kMaxFonts || tables_->fonts.count(fontId_)) {
         decodeFontNameBytes();
+        // Control characters name nothing; a name that has them read as
+        // text in one place and as \u in another would name two fonts.
+        fontNameText_.removeIf([](QChar c) { return c.unicode() < 0x20; });
         FileTables::Font f = font_;
         f.family = familyName(fontNameText_.trimmed(), f.charset);
         // Many writers name the Symbol font without saying it is one.
