@@ -55,6 +55,12 @@ private slots:
         // A control character in a font's name, read as a byte or as \u0.
         QTest::newRow("control character in the Symbol font's name")
             << QByteArray("{\\fonttbl{\\f2Sy\0mbol}}\\f2J", 26);
+        // A symbol font's bytes in kept content, the font in force from
+        // outside it: the copy names the font.
+        QTest::newRow("Wingdings byte in a field part")
+            << QByteArray("{{\\fonttbl\\f3Wingdings}\\f3\\field{\\'fa}}i");
+        QTest::newRow("Symbol byte in an unknown destination")
+            << QByteArray("{\\fonttbl{\\f1\\fcharset2 Symbol;}}A\\f1{\\*\\x \\'e8}B");
         // What the document ends with after its last \sect stays after it.
         QTest::newRow("field after the last section break") << QByteArray("\\sect\\field");
         QTest::newRow("field after a paragraph's section break") << QByteArray("A\\sect{\\field{\\*\\fldinst P}}");

@@ -874,7 +874,7 @@ void Reader::flushBytes()
 {
     if (pending_.empty())
         return;
-    const State &s = state();
+    State &s = state();
     const int cp = decodingCodepage();
     const QByteArrayView bytes(pending_.data(), qsizetype(pending_.size()));
     if (s.dest == Dest::Body) {
@@ -882,13 +882,19 @@ void Reader::flushBytes()
         tables_.decoders().decode(cp, bytes, text);
         appendText(text, isSymbolCodepage(cp) && cp != kSymbolCodepage);
     } else if (s.dest == Dest::Capture) {
-        // A symbol font's bytes name glyphs: they are kept as they came.
+        // A symbol font's bytes name glyphs: they are kept as they came,
+        // with the font they are glyphs of (the copy may not have said it:
+        // it may be in force from around it).
         // Bytes the code page leaves undefined (they decode to C1 controls,
         // or not at all) become private-use characters, U+F100 + the byte
         // as LibreOffice reads them, whatever code page they are written
         // in next.
         QString text;
         if (isSymbolCodepage(cp)) {
+            if (s.keptFont != s.chr.decodingFont() && tables_.font(s.chr.decodingFont())) {
+                s.keptFont = s.chr.decodingFont();
+                captureOut_.word("f", true, s.keptFont);
+            }
             captureOut_.glyphBytes(std::string_view(pending_));
         } else {
             tables_.decoders().decode(cp, bytes, text);

@@ -54,6 +54,7 @@ private:
         Dest resume = Dest::Discard;  // what \ud restores inside \upr
         bool rtl = false;             // after \rtlch: associated properties are for right-to-left text
         bool inlineOnly = false;      // a shape's or object's result: no paragraphs or tables of its own
+        int keptFont = -1;            // kept content: the font its copy has put in force for its glyph bytes
         const char *start = nullptr;  // where the group began
     };
 

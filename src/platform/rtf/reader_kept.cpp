@@ -66,6 +66,7 @@ void Reader::beginCapture(Capture::Purpose purpose, QByteArray *target, std::str
     capture_.name = std::string(word);
     captureOut_ = KeptRtf(target);
     captureOut_.open();
+    state().keptFont = -1;
     if (starred)
         captureOut_.symbol('*');
     if (!word.empty())
@@ -112,6 +113,8 @@ void Reader::captureToken(const Token &t)
             case Kw::Associated:
             case Kw::Direction:
                 applyProperty(state(), k->kw, k->value, t.param, t.hasParam);
+                if (k->kw == Kw::Font || k->kw == Kw::Plain)
+                    state().keptFont = k->kw == Kw::Font ? state().chr.font : -1;
                 break;
             default:
                 break;
