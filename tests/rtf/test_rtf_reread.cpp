@@ -63,6 +63,7 @@ private slots:
             << QByteArray("{\\fonttbl{\\f1\\fcharset2 Symbol;}}A\\f1{\\*\\x \\'e8}B");
         // What the document ends with after its last \sect stays after it.
         QTest::newRow("field after the last section break") << QByteArray("\\sect\\field");
+        QTest::newRow("destination after the last section break") << QByteArray("\\sect\\pard\\*\\a");
         QTest::newRow("field after a paragraph's section break") << QByteArray("A\\sect{\\field{\\*\\fldinst P}}");
     }
 

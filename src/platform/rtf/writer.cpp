@@ -183,6 +183,7 @@ private:
     std::vector<OpenOwner> open_;
     std::unordered_set<const KeptItem *> written_;
     const KeptItem *sectionBreak_ = nullptr;  // the next paragraph mark is a \sect
+    bool sectionSettings_ = false;             // a \sect and its settings were written last
     QString link_;  // the hyperlink open now
     bool blockWritten_ = false;  // something of the paragraph is written
     const QByteArray *blockProps_ = nullptr;  // what the paragraph being written starts with
@@ -540,6 +541,7 @@ void DocumentWriter::writeTerminator(Terminator term)
             out_.put("\\sect");
             writeKept(sectionBreak_->rtf, *sectionBreak_);
             sectionBreak_ = nullptr;
+            sectionSettings_ = true;
         } else {
             out_.put("\\par");
         }
@@ -761,6 +763,7 @@ void DocumentWriter::closeWrapper(const KeptItem &item)
 
 void DocumentWriter::writeBlockProps()
 {
+    sectionSettings_ = false;
     out_.put(*blockProps_);
     if (blockItap_ > 0)
         out_.put("\\intbl");
@@ -816,8 +819,13 @@ bool DocumentWriter::ownedContentReplaced() const
 // \sect to be written.
 void DocumentWriter::writeKeptBefore(int position)
 {
-    while (!sectionBreak_ && nextKept_ < kept_.size() && kept_[nextKept_].position <= position)
+    while (!sectionBreak_ && nextKept_ < kept_.size() && kept_[nextKept_].position <= position) {
+        // After a section's settings, the body's content again.
+        if (sectionSettings_)
+            out_.put("\\pard");
+        sectionSettings_ = false;
         writeKeptItem(*kept_[nextKept_++].item);
+    }
 }
 
 void DocumentWriter::writeKeptItem(const KeptItem &item)
