@@ -61,6 +61,9 @@ private slots:
             << QByteArray("{{\\fonttbl\\f3Wingdings}\\f3\\field{\\'fa}}i");
         QTest::newRow("Symbol byte in an unknown destination")
             << QByteArray("{\\fonttbl{\\f1\\fcharset2 Symbol;}}A\\f1{\\*\\x \\'e8}B");
+        // Control characters show nothing, and do not part a reference
+        // mark from its note.
+        QTest::newRow("NUL between a mark and its note") << QByteArray("{\\chftn}\0\\footnote", 18);
         // What the document ends with after its last \sect stays after it.
         QTest::newRow("field after the last section break") << QByteArray("\\sect\\field");
         QTest::newRow("destination after the last section break") << QByteArray("\\sect\\pard\\*\\a");

@@ -947,6 +947,11 @@ void Reader::appendText(QStringView text, bool fromGlyphs)
     }
     if (s.dest != Dest::Body || text.isEmpty())
         return;
+    // Control characters other than tabs show nothing (the builder leaves
+    // them out): text of nothing else parts nothing, as if it were not
+    // there, which is how it reads back.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 && c != u'\t'; }))
+        return;
     startBody();
     if (!givenMark_.depth)
         openNote_.reset();  // text between a mark and its note parts them

@@ -278,7 +278,9 @@ bool Reader::noteAhead(bool *endnote) const
     *endnote = false;
     while (p < end) {
         const char c = *p;
-        if (c == ' ' || c == '\r' || c == '\n' || c == '{' || c == '}') {
+        // Control bytes but tabs show nothing (appendText).
+        const bool control = static_cast<unsigned char>(c) < 0x20 && c != '\t';
+        if (c == ' ' || control || c == '{' || c == '}') {
             ++p;
         } else if (c == '\\' && p + 1 < end && p[1] == '*') {
             p += 2;
@@ -312,7 +314,7 @@ bool Reader::markTextFollows() const
 {
     const char *p = tokenizer_.position();
     const char *end = bytes_.constData() + bytes_.size();
-    while (p < end && (*p == ' ' || *p == '\r' || *p == '\n' || *p == '\t'))
+    while (p < end && (*p == ' ' || static_cast<unsigned char>(*p) < 0x20))
         ++p;
     if (p >= end || *p == '{' || *p == '}')
         return false;
