@@ -571,6 +571,8 @@ void TestRtfReader::footnoteNumbering_data()
         << QString::fromUtf8("①②１２\n三");
     QTest::newRow("an explicit mark shows instead of the number")
         << "{\\rtf1 a{\\super\\chftn *}{\\footnote x}b" + f + "}" << "a*b2";
+    QTest::newRow("an explicit mark without its note takes no number")
+        << "{\\rtf1 a{\\super\\chftn *}b" + f + "}" << "a*b1";
     // The words after the note's own mark inside the note are not body text.
     QTest::newRow("pandoc's notes") << QByteArray("{\\rtf1 x{\\super\\chftn}{\\*\\footnote\\chftn\\~\\plain\\pard n}y}") << "x1y";
 }

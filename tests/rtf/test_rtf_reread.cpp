@@ -64,6 +64,8 @@ private slots:
         // Control characters show nothing, and do not part a reference
         // mark from its note.
         QTest::newRow("NUL between a mark and its note") << QByteArray("{\\chftn}\0\\footnote", 18);
+        // A mark spelled out takes a number only with its note.
+        QTest::newRow("spelled-out mark without its note") << QByteArray("\\chftn*\\chftn\\footnote");
         // What the document ends with after its last \sect stays after it.
         QTest::newRow("field after the last section break") << QByteArray("\\sect\\field");
         QTest::newRow("destination after the last section break") << QByteArray("\\sect\\pard\\*\\a");

@@ -236,9 +236,9 @@ void Reader::footnoteMark()
         return;
     }
     NoteNumbering &n = notes_[endnote ? 1 : 0];
-    const int number = n.next++;
     if (state().chr.hidden) {
-        // Hidden, as it came.
+        // Hidden, as it came; it counts, as it will when read again.
+        ++n.next;
         flushBytes();
         if (!(lastGap_ && builder_.keptLast(lastGap_.get()))) {
             lastGap_ = newItem(KeptItem::Kind::Markup);
@@ -253,13 +253,15 @@ void Reader::footnoteMark()
     const int owner = builder_.ownerList(s.chr.owner, mark);
     lastGap_.reset();
     if (given) {
+        // It shows no number, and takes one only when its note comes
+        // (keepFootnote): without one it is plain text.
         mark->markGiven = true;
         givenMark_ = {stack_.size(), s.chr.owner};
         s.chr.owner = owner;
     } else {
         CharProps props = s.chr;
         props.owner = owner;
-        builder_.text(noteMark(n.style, number), props, s.para);
+        builder_.text(noteMark(n.style, n.next++), props, s.para);
     }
     openNote_ = std::move(mark);
 }

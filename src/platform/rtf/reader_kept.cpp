@@ -309,6 +309,8 @@ void Reader::keepFootnote(const Token &t, bool starred)
         return;
     }
     auto note = openNote_;
+    if (note->markGiven)
+        ++notes_[0].next;  // the footnotes' number the mark took
     beginCapture(Capture::Note, &note->rtf, "footnote", starred);
     capture_.item = note;
 }
