@@ -44,6 +44,7 @@ private slots:
         // the \pict on, not the whole group (once the whole document).
         QTest::newRow("picture in the middle of its group") << QByteArray("{\\rtf1 A\\pict\\wmetafile8 0102}");
         QTest::newRow("picture cut off") << QByteArray("{\\rtf1 A{\\pict\\wmetafile8 0102");
+        QTest::newRow("picture that says \\pict again") << QByteArray("\\pict\\u\\pict\\wmetafile");
         QTest::newRow("picture in the middle of a field's result")
             << QByteArray("{\\rtf1 {\\field{\\*\\fldinst X}{\\fldrslt B\\pict\\emfblip 0102}}C\\par D}");
         // \u and \uc that open a group in a shape or field, or stand in its

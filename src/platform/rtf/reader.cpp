@@ -337,9 +337,9 @@ void Reader::destinationWord(const Keyword &k, const Token &t, bool starred)
             s.dest = Dest::Pict;
             picture_ = Picture{};
             picture_.start = opensGroup(t) ? s.start : t.name.data() - 1;
-        } else {
+        } else if (s.dest != Dest::Pict) {
             skipGroup();
-        }
+        }  // inside a picture, \pict again says what it says already
         break;
     case Kw::Upr:
         s.resume = s.dest;
