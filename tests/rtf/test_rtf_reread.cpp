@@ -65,6 +65,9 @@ private slots:
         // Control characters show nothing, and do not part a reference
         // mark from its note.
         QTest::newRow("NUL between a mark and its note") << QByteArray("{\\chftn}\0\\footnote", 18);
+        // A mark spelled out in a character the writer gives a longer
+        // fallback (\\ucN before its \\u).
+        QTest::newRow("spelled-out mark of a byte GBK lacks") << QByteArray("\\chftn\xea\\footnote");
         // A mark spelled out takes a number only with its note.
         QTest::newRow("spelled-out mark without its note") << QByteArray("\\chftn*\\chftn\\footnote");
         // What the document ends with after its last \sect stays after it.

@@ -58,8 +58,9 @@ bool Reader::run()
             captureToken(t);
             continue;
         }
+        // A spelled-out reference mark is its text, \u and \uc included.
         if (givenMark_.depth && t.kind != Token::Text && t.kind != Token::Hex &&
-            !(t.kind == Token::Word && t.name == "u")) {
+            !(t.kind == Token::Word && (t.name == "u" || t.name == "uc"))) {
             flushBytes();
             if (stack_.size() == givenMark_.depth)
                 state().chr.owner = givenMark_.owner;

@@ -316,15 +316,23 @@ bool Reader::markTextFollows() const
 {
     const char *p = tokenizer_.position();
     const char *end = bytes_.constData() + bytes_.size();
-    while (p < end && (*p == ' ' || static_cast<unsigned char>(*p) < 0x20))
-        ++p;
+    auto digit = [&](const char *q) { return q < end && (std::isdigit(static_cast<unsigned char>(*q)) || *q == '-'); };
+    for (;;) {
+        while (p < end && (*p == ' ' || static_cast<unsigned char>(*p) < 0x20))
+            ++p;
+        // \ucN, which a writer puts before a \u with a longer fallback, is not text.
+        if (end - p < 4 || p[0] != '\\' || p[1] != 'u' || p[2] != 'c' || !digit(p + 3))
+            break;
+        for (p += 3; digit(p);)
+            ++p;
+    }
     if (p >= end || *p == '{' || *p == '}')
         return false;
     if (*p != '\\')
         return true;
     if (end - p < 2)
         return false;
-    return p[1] == '\'' || (p[1] == 'u' && end - p > 2 && (std::isdigit(static_cast<unsigned char>(p[2])) || p[2] == '-'));
+    return p[1] == '\'' || (p[1] == 'u' && digit(p + 2));
 }
 
 // A section break restarts the numbering of notes that restart per section
