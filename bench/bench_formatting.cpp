@@ -10,24 +10,17 @@
 // format runs per MB), once as generated, where fonts and sizes mix, and once
 // in one font and size, where nothing ends the walk early.
 // Run with QT_QPA_PLATFORM=offscreen.
-#include "benchdoc.h"
-#include "platform/richtextbox.h"
-#include "shell/form1.h"
-#include "support/scripted_platform.h"
+#include "window_session.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QKeyEvent>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 
-#include <map>
-#include <memory>
 
 using namespace pennaro;
 
@@ -36,23 +29,8 @@ namespace {
 constexpr qsizetype kBytes = 10 << 20;
 
 // A shown main window holding the document, loaded as Open loads it.
-struct Session {
-    testing::ScriptedPlatform platform;
-    QTemporaryDir dir;
-    Form1 form{platform.services()};
-    int rtfRuns = 0;  // the generator's runs; neighbours of one format share a fragment
-
-    explicit Session(bool oneFontAndSize) {
-        const QString file = dir.filePath(QStringLiteral("business.rtf"));
-        const bench::BusinessDocument generated = bench::makeBusinessDocument(kBytes);
-        rtfRuns = int(generated.runs.size());
-        QFile out(file);
-        out.open(QIODevice::WriteOnly);
-        out.write(generated.rtf);
-        out.close();
-        form.resize(800, 600);
-        form.show();
-        form.Form_Resize();
+struct Session : bench::WindowSession {
+    explicit Session(bool oneFontAndSize) : WindowSession(kBytes) {
         box().LoadFile(file, 0);
         if (oneFontAndSize) {
             selectAll();
@@ -64,7 +42,6 @@ struct Session {
         QCoreApplication::processEvents();
     }
 
-    RichTextBox &box() { return *form.RichTextBox1; }
     QTextDocument *document() { return box().document(); }
     int end() { return document()->characterCount() - 1; }
     void selectAll() {
@@ -78,14 +55,7 @@ struct Session {
     }
 };
 
-// Loading 10 MB takes a while: one session of each kind for all benchmarks.
-Session &session(bool oneFontAndSize) {
-    static std::map<bool, std::unique_ptr<Session>> sessions;
-    std::unique_ptr<Session> &s = sessions[oneFontAndSize];
-    if (!s)
-        s = std::make_unique<Session>(oneFontAndSize);
-    return *s;
-}
+Session &session(bool oneFontAndSize) { return bench::keptSession<Session>(oneFontAndSize); }
 
 int fragmentCount(QTextDocument *doc) {
     int runs = 0;

@@ -4,17 +4,12 @@
 // file in the same run. Compare the medians: the command should stay within
 // 1.5 times Qt's own print. The "pages" counter is each job's page count.
 // Run with QT_QPA_PLATFORM=offscreen.
-#include "benchdoc.h"
-#include "platform/richtextbox.h"
-#include "shell/form1.h"
-#include "support/scripted_platform.h"
+#include "window_session.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <QTextDocument>
 
 using namespace pennaro;
@@ -36,33 +31,19 @@ public:
     int pages = 1;
 };
 
-struct Session {
-    testing::ScriptedPlatform platform;
-    QTemporaryDir dir;
-    Form1 form{platform.services()};
+struct Session : bench::WindowSession {
     QString pdf;
 
-    explicit Session(qsizetype bytes) {
-        const QString file = dir.filePath(QStringLiteral("business.rtf"));
-        QFile out(file);
-        out.open(QIODevice::WriteOnly);
-        out.write(bench::makeBusinessDocument(bytes).rtf);
-        out.close();
+    explicit Session(qsizetype bytes) : WindowSession(bytes) {
         pdf = dir.filePath(QStringLiteral("printed.pdf"));
         platform.registry.keys.insert(QStringLiteral(
             "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Printers\\EPSON Stylus COLOR 440"));
-        form.resize(800, 600);
-        form.show();
-        platform.dialogs.answerOpen(file);
-        form.mnuOpenItem_Click();
+        open();
         platform.dialogs.takeShown();
     }
 };
 
-Session &session() {
-    static Session s(1 << 20);
-    return s;
-}
+Session &session() { return bench::keptSession<Session>(qsizetype(1) << 20); }
 
 void BM_PrintCommand(benchmark::State &state) {
     Session &s = session();
@@ -94,13 +75,3 @@ void BM_QTextDocumentPrint(benchmark::State &state) {
 
 BENCHMARK(BM_PrintCommand)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_QTextDocumentPrint)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

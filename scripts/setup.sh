@@ -17,6 +17,7 @@ test_packages=(
   abiword libreoffice-writer-nogui
   poppler-utils
   g++-mingw-w64-x86-64-posix wine wine64
+  imagemagick
 )
 
 mode=${1:-run}

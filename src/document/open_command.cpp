@@ -19,7 +19,7 @@ void Form1::mnuOpenItem_Click() {
         CommonDialog1.ShowOpen();
         RichTextBox1->LoadFile(CommonDialog1.FileName, 0);
         setDocumentFile(CommonDialog1.FileTitle, CommonDialog1.FileName);
-        Modified = false;
+        ClearModified();
     } catch (const PlatformError &) {
         // Cancel, or a file the editing control does not accept: the command
         // ends without a message, leaving what it had done so far.

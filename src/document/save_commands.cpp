@@ -34,7 +34,7 @@ bool Form1::mnuSaveAsItem_Click() {
     if (!WriteDocument(fileName))
         return false;
     setDocumentFile(fileName, fileName);
-    Modified = false;
+    ClearModified();
     return true;
 }
 

@@ -12,8 +12,9 @@ class QPrinter;
 
 namespace pennaro {
 
-// Message box button styles and answers.
-enum MsgBoxStyle { vbOKOnly = 0, vbYesNoCancel = 3, vbYesNo = 4 };
+// Message box button styles and answers. vbDefaultButton2 added to a style
+// makes its second button the default one.
+enum MsgBoxStyle { vbOKOnly = 0, vbYesNoCancel = 3, vbYesNo = 4, vbDefaultButton2 = 0x100 };
 enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 
 struct MessageBoxRequest {

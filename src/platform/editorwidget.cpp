@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QToolTip>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -102,6 +103,47 @@ void EditorWidget::mouseReleaseEvent(QMouseEvent *e) {
 void EditorWidget::contextMenuEvent(QContextMenuEvent *e) {
     // The window shows its Edit menu on the right button's release.
     e->accept();
+}
+
+QMimeData *EditorWidget::createMimeDataFromSelection() const {
+    auto *data = new QMimeData;
+    data->setText(RichTextBox::withPlainTextBreaks(textCursor().selectedText()));
+    return data;
+}
+
+bool EditorWidget::canInsertFromMimeData(const QMimeData *source) const { return source->hasText(); }
+
+void EditorWidget::insertFromMimeData(const QMimeData *source) {
+    if (source->hasText())
+        insertPlainText(source->text());
+}
+
+bool EditorWidget::undoLastEdit() {
+    QTextDocument *doc = document();
+    if (!doc->isUndoAvailable())
+        return false;
+    // Putting back the 10 MB that Select All and Del took away, Qt would lay
+    // all of it out before undo returns (1.4 s). The document reports the
+    // change before its layout hears of it, in time to hide a large one from
+    // the layout behind a null page size (Qt's layout ignores a document
+    // without one); setting the size again afterwards counts as a fresh
+    // document, laid out from the top a part at a time as a loaded one is.
+    constexpr int kLargeChange = 64 * 1024;
+    const QSizeF pageSize = doc->pageSize();
+    bool hidden = false;
+    const auto watch = connect(doc, &QTextDocument::contentsChange, this, [&](int, int removed, int added) {
+        if (!hidden && qMax(removed, added) > kLargeChange) {
+            hidden = true;
+            doc->setPageSize(QSizeF(0, 0));
+        }
+    });
+    undo();
+    disconnect(watch);
+    if (hidden) {
+        doc->setPageSize(pageSize);
+        ensureCursorVisible();
+    }
+    return true;
 }
 
 }  // namespace pennaro

@@ -36,11 +36,26 @@ void ignoreFileSizeSignal() {
     Q_UNUSED(once);
 }
 
-// The permissions a new file gets from the process's umask.
+// The permissions a new file gets from the process's umask. The kernel
+// reports the mask without changing it; setting it to read it back would,
+// for a moment, apply to files other threads create.
 mode_t newFileMode() {
     static const mode_t mode = [] {
-        const mode_t mask = ::umask(022);
-        ::umask(mask);
+        mode_t mask = 022;
+        QFile status(QStringLiteral("/proc/self/status"));
+        bool found = false;
+        if (status.open(QIODevice::ReadOnly)) {
+            for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+                if (line.startsWith("Umask:")) {
+                    mask = mode_t(line.mid(6).trimmed().toUInt(&found, 8));
+                    break;
+                }
+            }
+        }
+        if (!found) {
+            mask = ::umask(022);
+            ::umask(mask);
+        }
         return mode_t(0666 & ~mask);
     }();
     return mode;

@@ -1,5 +1,6 @@
 #include "platform/keystrokes.h"
 
+#include "platform/editorwidget.h"
 #include "platform/errors.h"
 #include "platform/services.h"
 
@@ -187,6 +188,8 @@ long deliverWindowMessage(QWidget *target, quint32 msg, quintptr wParam, qintptr
     // The focused widget may be a text edit's viewport; the message is meant
     // for the edit that owns it.
     for (QWidget *w = target; w; w = w->parentWidget()) {
+        if (auto *editor = qobject_cast<EditorWidget *>(w))
+            return editor->undoLastEdit() ? 1 : 0;
         if (auto *edit = qobject_cast<QTextEdit *>(w)) {
             if (!edit->document()->isUndoAvailable())
                 return 0;

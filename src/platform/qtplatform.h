@@ -25,6 +25,7 @@ struct QtPlatform {
     QtScreenFonts fonts;
     QtCommandLine commandLine;
     QtProcessControl process;
+    QtRecoveryLocation recovery;
 
     Services services() { return Services::of(*this); }
 };

@@ -9,6 +9,10 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
 
 namespace pennaro {
 
@@ -57,8 +61,25 @@ void QtSettingsStore::SaveSetting(const QString &app, const QString &section, co
 
 void QtInputSystem::SendKeys(const QString &keys, bool wait) {
     const QList<KeyStroke> strokes = parseSendKeys(keys);
-    if (QWidget *target = QApplication::focusWidget())
+    if (QWidget *target = QApplication::focusWidget()) {
         deliverKeys(target, strokes, wait);
+        return;
+    }
+    if (wait)
+        return;
+    // Keys sent without waiting join the input still to come, as typed keys
+    // do, and go to the control that has the keyboard when they are handled.
+    // Right after a dialog closes no window has it: the window manager gives
+    // it back to the main window a moment later. Keys that no control takes
+    // within a second are dropped.
+    auto *waiting = new QObject(qApp);
+    QObject::connect(qApp, &QApplication::focusChanged, waiting, [waiting, strokes](QWidget *, QWidget *now) {
+        if (!now)
+            return;
+        deliverKeys(now, strokes, false);
+        waiting->deleteLater();
+    });
+    QTimer::singleShot(1000, waiting, &QObject::deleteLater);
 }
 
 QWidget *QtInputSystem::ActiveControl() { return QApplication::focusWidget(); }
@@ -92,6 +113,14 @@ QtCommandLine::QtCommandLine(int argc, char **argv) {
 }
 
 QString QtCommandLine::Command() { return words_.join(QLatin1Char(' ')); }
+
+QString QtRecoveryLocation::Folder() {
+    // XDG base directories must be absolute; a relative one is ignored.
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || QDir::isRelativePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/Pennaro/recovery");
+}
 
 void QtProcessControl::End() {
     QCoreApplication::exit(0);

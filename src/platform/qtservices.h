@@ -56,6 +56,13 @@ private:
     QStringList words_;
 };
 
+// $XDG_STATE_HOME/Pennaro/recovery, by default ~/.local/state/Pennaro/recovery
+// (Qt 6.4 has no state location of its own).
+class QtRecoveryLocation : public RecoveryLocation {
+public:
+    QString Folder() override;
+};
+
 class QtProcessControl : public ProcessControl {
 public:
     [[noreturn]] void End() override;

@@ -261,8 +261,7 @@ void RichTextBox::setSelStart(int start) {
     const int last = edit_->document()->characterCount() - 1;
     QTextCursor cursor = edit_->textCursor();
     cursor.setPosition(qBound(0, start, last));
-    edit_->setTextCursor(cursor);
-    edit_->ensureCursorVisible();
+    edit_->setTextCursor(cursor);  // which also scrolls it into view
 }
 
 int RichTextBox::SelLength() const {
@@ -279,15 +278,9 @@ void RichTextBox::setSelLength(int length) {
     cursor.setPosition(start);
     cursor.setPosition(int(qMin<qint64>(qint64(start) + length, last)), QTextCursor::KeepAnchor);
     edit_->setTextCursor(cursor);
-    edit_->ensureCursorVisible();
 }
 
-QString RichTextBox::SelText() const {
-    QString text = edit_->textCursor().selectedText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return text;
-}
+QString RichTextBox::SelText() const { return withPlainTextBreaks(edit_->textCursor().selectedText()); }
 
 void RichTextBox::setSelText(const QString &text) {
     QTextCursor cursor = edit_->textCursor();
@@ -489,6 +482,6 @@ double RichTextBox::Top() const { return top_; }
 double RichTextBox::Width() const { return width_; }
 double RichTextBox::Height() const { return height_; }
 
-void RichTextBox::Undo() { edit_->undo(); }
+void RichTextBox::Undo() { edit_->undoLastEdit(); }
 
 }  // namespace pennaro

@@ -74,6 +74,9 @@ public:
 
     // The Sel* writes made over a selection while an UndoGroup lives are
     // taken back by one undo request, and raise one Change when it ends.
+    // With a caret it groups nothing and so reports no change. For many
+    // changes that also move the selection, asOneUndoStep below holds the
+    // layout and the widget's reports back as well.
     class UndoGroup {
     public:
         explicit UndoGroup(RichTextBox &box);
@@ -111,6 +114,31 @@ public:
     // The undo request: takes back the last edit of the control's own
     // history; nothing when there is nothing to undo.
     void Undo();
+
+    // ---- editing support (richtextbox_editing.cpp) ----------------------
+    // Runs changes as one step of the undo history: a single Undo takes back
+    // everything they changed. The document reports the change (Change) once,
+    // when they are done, and so does the selection (SelChange): the window
+    // catches up with the selection the changes leave, not with each one on
+    // the way. The changes must not wait for the user.
+    void asOneUndoStep(const std::function<void()> &changes);
+
+    // A piece of the text, in selection offsets.
+    struct Range {
+        int start = 0;
+        int length = 0;
+    };
+    // What a SelColor write gives a selection, given to each of the ranges
+    // at once (one undo step), the selection staying as it is: colouring
+    // thousands of places one selection at a time costs the control a
+    // paragraph's layout each.
+    void setColorOfRanges(const QList<Range> &ranges, quint32 color);
+
+    // The document's paragraph, line and frame breaks as "\n", the way Text
+    // spells them, so that a piece of the document's raw text reads as the
+    // same piece of Text. (QTextCursor hands out U+2029 and, around tables,
+    // the non-characters U+FDD0 and U+FDD1.)
+    static QString withPlainTextBreaks(QString text);
 
 signals:
     void Change();

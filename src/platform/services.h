@@ -70,6 +70,14 @@ public:
     [[noreturn]] virtual void End() = 0;
 };
 
+// Where recovery copies of modified documents are kept (document/recovery.h).
+// Nothing is created there until a copy is written.
+class RecoveryLocation {
+public:
+    virtual ~RecoveryLocation() = default;
+    virtual QString Folder() = 0;
+};
+
 // What one main window is given to work with.
 struct Services {
     DialogHost *dialogs = nullptr;
@@ -80,6 +88,7 @@ struct Services {
     ScreenFonts *fonts = nullptr;
     CommandLine *commandLine = nullptr;
     ProcessControl *process = nullptr;
+    RecoveryLocation *recovery = nullptr;
 
     // The services of a platform that holds one of each as members named
     // as above (the Qt one and the tests' scripted one).
@@ -87,7 +96,8 @@ struct Services {
     static Services of(Platform &p)
     {
         return Services{&p.dialogs, &p.clipboard, &p.settings, &p.registry,
-                        &p.input,   &p.fonts,     &p.commandLine, &p.process};
+                        &p.input,   &p.fonts,     &p.commandLine, &p.process,
+                        &p.recovery};
     }
 };
 

@@ -45,6 +45,40 @@ inline QString printingPage(int page, int pageCount) {
     return QStringLiteral("正在打印第 %1 页，共 %2 页").arg(page).arg(pageCount);
 }
 
+// The recovery copy that a crash, a kill or a lost session left behind,
+// offered at the next start. Chinese first, English below.
+inline const QString RecoveryUntitled = QStringLiteral("未命名 (Untitled)");
+// document: the file's name and path, or RecoveryUntitled; savedAt: when the
+// copy was written; number of count: which of the copies found this is;
+// commandLine: the file named on the command line, empty when none.
+inline QString offerRecovery(const QString &document, const QString &savedAt, int number, int count,
+                             const QString &commandLine) {
+    QString text = QStringLiteral("发现一份未保存的文档的恢复副本：Pennaro 没有正常结束。\n"
+                                  "A recovery copy of a document with unsaved changes was found: "
+                                  "Pennaro did not end normally.\n\n"
+                                  "文档 Document:  %1\n"
+                                  "时间 Saved at:  %2\n")
+                       .arg(document, savedAt);
+    if (count > 1)
+        text += QStringLiteral("第 %1 份，共 %2 份 Copy %1 of %2\n").arg(number).arg(count);
+    if (!commandLine.isEmpty())
+        text += QStringLiteral("\n恢复后，命令行中的 %1 不会打开。\n"
+                               "If you restore it, %1 from the command line is not opened.\n")
+                    .arg(commandLine);
+    return text + QStringLiteral("\n是否恢复？\nRestore it?");
+}
+inline const QString ConfirmDeleteRecovery =
+    QStringLiteral("删除这份恢复副本吗？其中未保存的修改将永久丢失。\n"
+                   "Delete this recovery copy? Its unsaved changes will be lost for good.\n\n"
+                   "选择“否”保留副本，下次启动时再次询问。\n"
+                   "Choose No to keep it; you will be asked again at the next start.");
+// reason names the copy's file.
+inline QString cannotRestore(const QString &reason) {
+    return QStringLiteral("恢复副本无法读取，已原样保留。\nThe recovery copy cannot be read; it is kept as it is.\n%1")
+        .arg(reason);
+}
+inline const QString RecoveryTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
 // Menu captions; "&" marks the access key.
 inline const QString MenuFile = QStringLiteral("&File");
 inline const QString MenuOpen = QStringLiteral("&Open...");

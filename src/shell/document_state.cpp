@@ -6,6 +6,7 @@
 // never lets a closing path go on: the user's changes would be lost. Close,
 // Exit, closing the window and Open stop there instead, with the document,
 // its name and the modified flag as they were.
+#include "document/recovery.h"
 #include "platform/errors.h"
 #include "platform/richtextbox.h"
 #include "resources/texts.h"
@@ -17,7 +18,15 @@
 
 namespace pennaro {
 
-void Form1::RichTextBox1_Change() { Modified = true; }
+void Form1::RichTextBox1_Change() {
+    Modified = true;
+    recovery_->documentChanged();
+}
+
+void Form1::ClearModified() {
+    Modified = false;
+    recovery_->documentClean();
+}
 
 QString Form1::DocumentFileName() const { return StatusBar1->panelText(1); }
 
@@ -58,7 +67,7 @@ Form1::SaveOutcome Form1::SaveDocument() {
         return mnuSaveAsItem_Click() ? SaveOutcome::WrittenBySaveAs : SaveOutcome::NotWritten;
     if (!WriteDocument(SaveTarget()))
         return SaveOutcome::NotWritten;
-    Modified = false;
+    ClearModified();
     return SaveOutcome::WrittenInPlace;
 }
 
@@ -104,12 +113,14 @@ void Form1::mnuCloseItem_Click() {
         }
     }
     clearDocument(*this);
-    Modified = false;
+    ClearModified();
 }
 
 void Form1::mnuExitItem_Click() {
-    if (OfferToSaveChanges())
+    if (OfferToSaveChanges()) {
+        recovery_->discard();  // saved, clean, or given up with No
         services_.process->End();
+    }
 }
 
 void Form1::Form_Unload(int &Cancel) {
@@ -135,6 +146,7 @@ void Form1::Form_Unload(int &Cancel) {
 
     if (Cancel != 0)
         return;
+    recovery_->discard();  // saved, clean, or given up with No
     services_.process->End();
 }
 

@@ -2,6 +2,7 @@
 // events that reach handlers.
 #include "shell/form1.h"
 
+#include "document/recovery.h"
 #include "platform/errors.h"
 #include "platform/richtextbox.h"
 #include "platform/units.h"
@@ -29,6 +30,11 @@ static void registerPennaroResources() { Q_INIT_RESOURCE(resources); }
 namespace pennaro {
 
 namespace {
+
+// A window without a single pixel inside its frame is never mapped: the
+// program would run with nothing on the screen. However small the stored
+// size, the window keeps one pixel inside its frame.
+constexpr int kMinimumInnerPixels = 1;
 
 // Twips to whole pixels for the window's own geometry. A value that no
 // window can take is refused, like any other invalid property value.
@@ -85,6 +91,7 @@ Form1::Form1(const Services &services, QWidget *parent)
     // the layout; start-up lays the window out before it is first shown.
     menuBar()->setVisible(true);
 
+    recovery_ = std::make_unique<DocumentRecovery>(*this, services_.recovery);
     connectHandlers();
 }
 
@@ -129,14 +136,14 @@ void Form1::setWidth(double twips) {
     const int outer = windowPixels(twips, true, true);
     if (!isVisible())
         pendingOuterWidth_ = outer;
-    resize(std::max(0, outer - (frameGeometry().width() - width())), height());
+    resize(std::max(kMinimumInnerPixels, outer - (frameGeometry().width() - width())), height());
 }
 
 void Form1::setHeight(double twips) {
     const int outer = windowPixels(twips, false, true);
     if (!isVisible())
         pendingOuterHeight_ = outer;
-    resize(width(), std::max(0, outer - (frameGeometry().height() - height())));
+    resize(width(), std::max(kMinimumInnerPixels, outer - (frameGeometry().height() - height())));
 }
 
 void Form1::syncClientArea() const {
@@ -226,9 +233,9 @@ void Form1::fitOuterSize(int attempt) {
     }
     int w = width(), h = height();
     if (pendingOuterWidth_)
-        w = std::max(0, pendingOuterWidth_ - margins.left() - margins.right());
+        w = std::max(kMinimumInnerPixels, pendingOuterWidth_ - margins.left() - margins.right());
     if (pendingOuterHeight_)
-        h = std::max(0, pendingOuterHeight_ - margins.top() - margins.bottom());
+        h = std::max(kMinimumInnerPixels, pendingOuterHeight_ - margins.top() - margins.bottom());
     pendingOuterWidth_ = pendingOuterHeight_ = 0;
     if (WindowState() == vbNormal && (w != width() || h != height()))
         resize(w, h);

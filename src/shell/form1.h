@@ -16,6 +16,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -28,6 +29,7 @@ namespace pennaro {
 class RichTextBox;
 class StatusBar;
 class ClientArea;
+class DocumentRecovery;
 
 // The application icon, 32 x 32 and 16 x 16.
 QIcon applicationIcon();
@@ -35,6 +37,14 @@ QIcon applicationIcon();
 // What the toolbar's click handler is given: the clicked button.
 struct ToolbarButton {
     QString Key;
+};
+
+// What the Redo handler acts on: an edit object that knows whether it can
+// redo and does it. None is ever bound, as the Redo item stays greyed.
+struct RedoableEdit {
+    virtual ~RedoableEdit() = default;
+    virtual bool CanRedo() const = 0;
+    virtual void RedoAction() = 0;
 };
 
 // Window states as the placement code reads them.
@@ -68,6 +78,7 @@ public:
     QString SearchString;
     int FoundPosition = 0;
     bool RestartSearch = false;
+    RedoableEdit *RedoTarget = nullptr;  // never bound
 
     // Window geometry in twips: the outer frame for Left/Top/Width/Height,
     // the client area below the menu bar (bars included) for the Scale pair.
@@ -152,6 +163,11 @@ public:
     // user answered No, or the document was written and is now clean);
     // false on Cancel and when a save did not write the document.
     bool OfferToSaveChanges();
+    // Sets the modified flag to false: the document was saved, loaded or
+    // cleared, and its recovery copy is no longer needed.
+    void ClearModified();
+    // The recovery copy kept while the document is modified (document/recovery.h).
+    DocumentRecovery &Recovery() { return *recovery_; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -179,6 +195,7 @@ private:
     // again once the window manager's frame is known.
     int pendingOuterWidth_ = 0;
     int pendingOuterHeight_ = 0;
+    std::unique_ptr<DocumentRecovery> recovery_;
 };
 
 }  // namespace pennaro

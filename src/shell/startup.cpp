@@ -7,6 +7,7 @@
 // included). The window is shown all the same.
 #include "shell/form1.h"
 
+#include "document/recovery.h"
 #include "platform/errors.h"
 #include "platform/richtextbox.h"
 #include "resources/texts.h"
@@ -21,6 +22,10 @@ namespace pennaro {
 namespace {
 
 constexpr int kMaxRetries = 10000;
+
+// The window's outer size as designed, and the default of the stored one.
+constexpr float kDesignWidth = 11865;
+constexpr float kDesignHeight = 8760;
 
 // Runs each statement under the retry rule; once it has given up, nothing
 // more runs.
@@ -95,14 +100,20 @@ void Form1::Form_Load() {
     Retrier step(RichTextBox1);
     SettingsStore &settings = *services_.settings;
 
+    // The window starts at its design size, which the stored placement then
+    // replaces key by key: a key that cannot be applied leaves the size it
+    // had before, not whatever Qt would pick for a window never sized.
+    setWidth(kDesignWidth);
+    setHeight(kDesignHeight);
+
     // Placement, one key after the other, each in place before the next is read.
     if (!step.run([&] { setLeft(placementValue(settings, QStringLiteral("MainLeft"), 0)); }))
         return;
     if (!step.run([&] { setTop(placementValue(settings, QStringLiteral("MainTop"), 0)); }))
         return;
-    if (!step.run([&] { setWidth(placementValue(settings, QStringLiteral("MainWidth"), 11865)); }))
+    if (!step.run([&] { setWidth(placementValue(settings, QStringLiteral("MainWidth"), kDesignWidth)); }))
         return;
-    if (!step.run([&] { setHeight(placementValue(settings, QStringLiteral("MainHeight"), 8760)); }))
+    if (!step.run([&] { setHeight(placementValue(settings, QStringLiteral("MainHeight"), kDesignHeight)); }))
         return;
 
     RestartSearch = true;
@@ -119,7 +130,17 @@ void Form1::Form_Load() {
     QString arguments;
     if (!step.run([&] { arguments = services_.commandLine->Command(); }))
         return;
-    if (!arguments.isEmpty()) {
+    // A document that a crash, a kill or a lost session left unsaved is
+    // offered before the command-line file is opened. Restored, it takes the
+    // window, and the command-line file stays as it is on disk (the offer
+    // says so). Without a copy on disk nothing is shown and nothing created.
+    bool restored = false;
+    try {
+        restored = recovery_->offerRestore(arguments);
+    } catch (const PlatformError &) {
+        // The copies stay on disk for the next start; this one goes on.
+    }
+    if (!restored && !arguments.isEmpty()) {
         QString fileName;
         if (!step.run([&] { fileName = fileNameFromArguments(arguments); }))
             return;
@@ -132,7 +153,7 @@ void Form1::Form_Load() {
             return;
         // Loading raised the change notification; a freshly loaded document
         // is not modified.
-        Modified = false;
+        ClearModified();
     }
 
     step.run([&] { Form_Resize(); });

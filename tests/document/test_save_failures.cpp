@@ -320,6 +320,15 @@ void SaveFailures::ownerGroupAndPermissionsKept() {
         QCOMPARE(after.st_gid, gid_t(65534));
     }
     QCOMPARE(fileBytes(file), QByteArray("{\\rtf1 two, longer than before}"));
+
+    // A new file gets what the user's umask allows, not the 0600 of a
+    // temporary file.
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    const QString fresh = dir.filePath(QStringLiteral("fresh.rtf"));
+    saveFileContents(fresh, "{\\rtf1 new}");
+    QVERIFY(::stat(QFile::encodeName(fresh).constData(), &after) == 0);
+    QCOMPARE(after.st_mode & 07777, mode_t(0666 & ~mask));
 }
 
 void SaveFailures::symbolicLinkKeptAndFileWritten() {

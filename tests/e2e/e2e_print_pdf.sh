@@ -9,14 +9,8 @@
 #   4. The printer's key missing: the dialog still opens, and no key is made.
 #   e2e_print_pdf.sh PENNARO_BINARY SOURCE_DIR
 set -euo pipefail
-bin=$(readlink -f "$1")
-for tool in xvfb-run xdotool wmctrl openbox pdftotext pdffonts pdfinfo; do
-  command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 1; }
-done
-work=$(mktemp -d)
-trap '[ -n "${KEEP_E2E:-}" ] || rm -rf "$work"' EXIT
-
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+source "$(dirname "$(readlink -f "$0")")/x_session.sh"
+prepare_work "$1" xdotool wmctrl openbox pdftotext pdffonts pdfinfo
 key="$XDG_CONFIG_HOME/Pennaro/registry/HKEY_LOCAL_MACHINE/System/CurrentControlSet/Control/Print/Printers"
 key="$key/EPSON Stylus COLOR 440"
 mkdir -p "$key"
@@ -33,16 +27,14 @@ paragraph() { echo "第$1段 Pennaro 打印测试 $1"; }
 
 cat > "$work/drive.sh" <<'DRIVE'
 set -u
-. "$SESSION"
-"$BIN" "$WORK/doc.rtf" >"$WORK/app.log" 2>&1 &
-app=$!
-fail() { echo "FAIL: $*"; cat "$WORK/app.log"; kill $app 2>/dev/null; exit 1; }
-main=$(window 'RTF文件编辑器') || fail "main window not found"
+source "$SRC/tests/e2e/x_session.sh"
+start_editor
+main=$win
 open_print_dialog() {
   xdotool windowactivate --sync "$main"
   sleep 0.3
   xdotool key ctrl+p
-  dialog=$(window Print) || fail "print dialog not shown"
+  dialog=$(wait_for Print) || fail "print dialog not shown"
   xdotool windowactivate --sync "$dialog"
   sleep 0.3
 }
@@ -92,8 +84,7 @@ if kill -0 $app 2>/dev/null; then fail "editor still running"; fi
 wait $app
 DRIVE
 
-BIN="$bin" WORK="$work" KEY="$key" SESSION="$(dirname "$(readlink -f "$0")")/x_session.sh" \
-  timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/drive.sh"
+BIN="$bin" DOC="$work/doc.rtf" WORK="$work" KEY="$key" SRC=$(readlink -f "$2") run_x_session "$work/drive.sh"
 
 fail() { echo "FAIL: $*"; exit 1; }
 for pdf in selection whole; do

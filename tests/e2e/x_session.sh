@@ -1,11 +1,82 @@
-# Sourced by the end-to-end drive scripts, which run inside xvfb-run: puts a
-# window manager on the screen and gives the helpers that find windows.
-unset QT_QPA_PLATFORM   # the real X server, not the test suite's offscreen one
-openbox >/dev/null 2>&1 &
-# Wait for the window manager to own the screen.
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+# Helpers for the end-to-end scripts that drive the editor in a private X
+# server. A test script sources this file for prepare_work, run_x_session
+# and the expect_ checks; the session script it runs sources it again for
+# the rest. The session script finds BIN
+# (the editor), DOC (the file it opens), WORK (a scratch folder) and SRC (the
+# source tree) in its environment.
 
-window() {  # window NAME: the id of the visible window named NAME, waiting up to 10 s
+# prepare_work BINARY TOOL...: checks that xvfb-run and the tools are
+# installed; sets bin (the editor) and rtfconv (next to it in the build),
+# makes the scratch folder work (removed at the end unless KEEP_E2E is set)
+# and a private home in it for the settings.
+prepare_work() {
+  bin=$(readlink -f "$1")
+  rtfconv=$(readlink -f "$(dirname "$bin")/../tools/rtfconv/rtfconv")
+  shift
+  for tool in xvfb-run "$@"; do
+    command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 1; }
+  done
+  work=$(mktemp -d)
+  trap '[ -n "${KEEP_E2E:-}" ] || rm -rf "$work"' EXIT
+  export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+  mkdir -p "$XDG_CONFIG_HOME"
+}
+
+# expect_saved_text FILE TEXT: the file, read as the editor reads it, holds
+# exactly TEXT.
+expect_saved_text() {
+  local text
+  text=$("$rtfconv" text "$1")
+  if [ "$text" != "$2" ]; then
+    echo "saved text is '$text', expected '$2'"; exit 1
+  fi
+}
+
+# expect_runs FILE COLUMN TEXT: the file's format runs as rtfconv dump
+# lists them, each written start+length:value with the value from the given
+# column (5 colour, 6 bold), one space between, read exactly TEXT.
+expect_runs() {
+  local runs
+  runs=$("$rtfconv" dump "$1" | awk -F'\t' -v c="$2" '{ printf "%s%s+%s:%s", (NR > 1 ? " " : ""), $1, $2, $c }')
+  if [ "$runs" != "$3" ]; then
+    echo "runs are '$runs', expected '$3'"; "$rtfconv" dump "$1"; exit 1
+  fi
+}
+
+# run_x_session SCRIPT: runs bash SCRIPT under Xvfb, 1280 x 1024. Display
+# numbers are tried from a random start: two test runs picking the same free
+# number at once would share a server, and its clipboard.
+run_x_session() {
+  timeout 180 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$1"
+}
+
+# start_editor: the real X server rather than the test suite's offscreen
+# platform, openbox as the window manager, then the editor on DOC (its output
+# in WORK/app.log); sets app (its process) and win (its main window), and
+# gives the window the keyboard.
+start_editor() {
+  unset QT_QPA_PLATFORM
+  openbox >/dev/null 2>&1 &
+  for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+  "$BIN" "$DOC" >"$WORK/app.log" 2>&1 &
+  app=$!
+  win=$(wait_for 'RTF文件编辑器') || fail "main window not found"
+  xdotool windowactivate --sync "$win"
+  sleep 0.3
+}
+
+# gone NAME: waits up to 20 s for no visible window to be named NAME.
+gone() {
+  for _ in $(seq 200); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# wait_for NAME: prints the id of the visible window named exactly NAME,
+# waiting up to 10 s for it.
+wait_for() {
   for _ in $(seq 100); do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
     [ -n "$id" ] && { echo "$id"; return 0; }
@@ -14,10 +85,27 @@ window() {  # window NAME: the id of the visible window named NAME, waiting up t
   return 1
 }
 
-gone() {  # gone NAME: waits up to 20 s for no visible window to be named NAME
-  for _ in $(seq 200); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+# open_menu LETTER: opens the menu whose access key is LETTER (alt+LETTER)
+# and waits until it is on screen, so that the next key chooses an item.
+open_menu() {
+  xdotool key "alt+$1"
+  for _ in $(seq 100); do
+    [ "$(xdotool search --onlyvisible --class pennaro 2>/dev/null | wc -l)" -ge 2 ] && return 0
     sleep 0.1
   done
-  return 1
+  fail "menu alt+$1 not shown"
 }
+
+# close_saving: closes the main window, answers Yes (the default button) at
+# the save prompt, and waits for the editor to end.
+close_saving() {
+  wmctrl -c 'RTF文件编辑器'
+  box=$(wait_for 'Pennaro') || fail "save prompt not shown"
+  xdotool windowactivate --sync "$box"
+  xdotool key Return
+  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$app" 2>/dev/null; then kill "$app"; fail "editor still running"; fi
+  wait "$app"
+}
+
+fail() { echo "FAIL: $*"; [ -f "$WORK/app.log" ] && cat "$WORK/app.log"; exit 1; }

@@ -139,6 +139,28 @@ private slots:
         QCOMPARE(edit->toPlainText(), QStringLiteral("aef"));
     }
 
+    // Keys sent without waiting while no control has the keyboard (a dialog
+    // has just closed) go to the control that gets it next.
+    void keystrokesWaitForTheKeyboard() {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *edit = new QTextEdit(&window);
+        layout->addWidget(edit);
+        edit->setPlainText(QStringLiteral("abc"));
+        edit->moveCursor(QTextCursor::End);
+        QCOMPARE(QApplication::focusWidget(), nullptr);
+
+        QtInputSystem input;
+        input.SendKeys(QStringLiteral("^{HOME}"), false);
+        input.SendKeys(QStringLiteral("{DELETE}"), true);  // waiting: nowhere to go, and gone
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        edit->setFocus();
+        QTRY_COMPARE(edit->textCursor().position(), 0);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("abc"));
+    }
+
     void fontIndexOutOfRange() {
         QtScreenFonts fonts;
         QVERIFY(fonts.FontCount() >= 0);

@@ -245,9 +245,21 @@ private slots:
     }
 
     // Placement values that are numbers but no window can take still make
-    // every attempt fail; start-up gives up at the same point.
+    // every attempt fail; start-up gives up at the same point. The window
+    // keeps what the keys before the failing one gave it, and the design
+    // size for the rest, never the size Qt picks for a window never sized.
+    void impossiblePlacementGivesUpBeforeTheFontList_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::newRow("width") << QStringLiteral("MainWidth");
+        QTest::newRow("height") << QStringLiteral("MainHeight");
+    }
     void impossiblePlacementGivesUpBeforeTheFontList() {
-        platform->settings.values[key("MainWidth")] = QStringLiteral("-300");
+        QFETCH(QString, failing);
+        const double tx = twipsPerPixelX(), ty = twipsPerPixelY();
+        platform->settings.values[key("MainLeft")] = QString::number(30 * tx);
+        platform->settings.values[key("MainTop")] = QString::number(40 * ty);
+        platform->settings.values[key("MainWidth")] = QString::number(700 * tx);
+        platform->settings.values[key(failing.toLatin1().constData())] = QStringLiteral("-300");
         platform->commandLine.text = kChineseFixture;
         Form1 &f = start();
         verifyFailedStart(f);
@@ -255,6 +267,32 @@ private slots:
         // Replacing the text with the message is a selection change too: the
         // box shows the font at the caret.
         QCOMPARE(f.Combo1->currentText(), QStringLiteral("宋体"));
+        compareTwips(f.Left(), 30 * tx, tx);
+        compareTwips(f.Top(), 40 * ty, ty);
+        compareTwips(f.Width(), failing == u"MainWidth" ? 11865 : 700 * tx, tx);
+        compareTwips(f.Height(), 8760, ty);
+    }
+
+    // Stored sizes too small for a single pixel inside the frame would leave
+    // the program running with no window on the screen.
+    void tinyStoredSizeStillShowsAWindow_data() {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("height");
+        QTest::newRow("30 x 8760") << QStringLiteral("30") << QStringLiteral("8760");
+        QTest::newRow("11865 x 30") << QStringLiteral("11865") << QStringLiteral("30");
+        QTest::newRow("0 x 0") << QStringLiteral("0") << QStringLiteral("0");
+        QTest::newRow("-5 x 7") << QStringLiteral("-5") << QStringLiteral("7");
+    }
+    void tinyStoredSizeStillShowsAWindow() {
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        platform->settings.values[key("MainWidth")] = width;
+        platform->settings.values[key("MainHeight")] = height;
+        Form1 &f = start();
+        QCOMPARE(f.RichTextBox1->Text(), QString());  // nothing failed
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QVERIFY2(f.width() >= 1 && f.height() >= 1, qPrintable(QStringLiteral("%1 x %2").arg(f.width()).arg(f.height())));
     }
 };
 

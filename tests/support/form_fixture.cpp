@@ -33,10 +33,7 @@ bool FormFixture::run(const std::function<void()> &handler) {
 
 QString FormFixture::path(const QString &name) const { return dir.filePath(name); }
 
-void FormFixture::type(const QString &text) {
-    // One key event per character, carrying its text: QTest's own key clicks
-    // only know Latin-1, and the user types Chinese too.
-    QWidget *target = form->RichTextBox1->widget();
+void typeInto(QWidget *target, const QString &text) {
     for (const QChar c : text) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QApplication::sendEvent(target, &press);
@@ -44,6 +41,8 @@ void FormFixture::type(const QString &text) {
         QApplication::sendEvent(target, &release);
     }
 }
+
+void FormFixture::type(const QString &text) { typeInto(form->RichTextBox1->widget(), text); }
 
 QString FormFixture::writeRtf(const QString &name, const QString &text) const {
     QTextDocument doc;
@@ -68,6 +67,26 @@ QString FormFixture::readRtfText(const QString &path) {
 QString FormFixture::panel(int number) const { return form->StatusBar1->panelText(number); }
 
 DocumentView FormFixture::document() const { return {form->RichTextBox1->Text(), panel(1), form->Modified}; }
+
+void FormFixture::startWith(const QString &text) {
+    form->RichTextBox1->setText(text);
+    form->Modified = false;
+    platform.input.setFocus(form->RichTextBox1->widget());
+}
+
+QString FormFixture::selection() const {
+    return QStringLiteral("%1+%2").arg(form->RichTextBox1->SelStart()).arg(form->RichTextBox1->SelLength());
+}
+
+QWidget *FormFixture::showWithEditorFocused() {
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    if (!QTest::qWaitForWindowActive(form.get()))
+        return nullptr;
+    QWidget *editor = form->RichTextBox1->widget();
+    editor->setFocus();
+    return QTest::qWaitFor([editor] { return QApplication::focusWidget() == editor; }) ? editor : nullptr;
+}
 
 char *toString(const DocumentView &view) {
     const QString text = QStringLiteral("{text \"%1\", panel 1 \"%2\", %3}")

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 namespace pennaro {
 class Form1;
 }
@@ -29,6 +31,10 @@ char *toString(const DocumentView &view);
 // The one message a failed write shows: OK only, the file named once on the
 // first line, a reason below it.
 void expectCannotSave(const ShownDialog &shown, const QString &fileName);
+
+// Types into a widget as the user would: one key event per character,
+// carrying its text (QTest's own key clicks only know Latin-1).
+void typeInto(QWidget *target, const QString &text);
 
 class FormFixture {
 public:
@@ -56,6 +62,16 @@ public:
 
     QString panel(int number) const;
     DocumentView document() const;
+
+    // A document of plain text, clean, with the keyboard focus (as the
+    // scripted input system reports it) in the editing area.
+    void startWith(const QString &text);
+    // The editing area's selection as "start+length".
+    QString selection() const;
+    // Shows the window, makes it active and gives the editing area the real
+    // keyboard focus, for tests that press keys; returns the editing widget,
+    // or null when the window or the focus did not come.
+    QWidget *showWithEditorFocused();
 };
 
 }  // namespace pennaro::testing

@@ -17,6 +17,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -86,10 +87,17 @@ private:
 
 class ScriptedClipboard : public Clipboard {
 public:
-    void Clear() override { text_.reset(); }
-    void SetText(const QString &text) override { text_ = text; }
-    QString GetText() override { return text_.value_or(QString()); }
+    void Clear() override { refuseWhileHeld(); text_.reset(); }
+    void SetText(const QString &text) override { refuseWhileHeld(); text_ = text; }
+    QString GetText() override { refuseWhileHeld(); return text_.value_or(QString()); }
     std::optional<QString> text_;  // nullopt: holds no text
+    bool held = false;             // another program holds it open: every call fails
+
+private:
+    void refuseWhileHeld() const {
+        if (held)
+            throw PlatformError(QStringLiteral("The clipboard is held by another program"));
+    }
 };
 
 class ScriptedSettings : public SettingsStore {
@@ -173,6 +181,15 @@ public:
     bool ended = false;
 };
 
+// A recovery folder of the test's own, not created until a copy is written.
+// Two platforms given the same folder stand for two programs of one user.
+class ScriptedRecoveryLocation : public RecoveryLocation {
+public:
+    QString Folder() override { return folder; }
+    QTemporaryDir base;
+    QString folder = base.filePath(QStringLiteral("Pennaro/recovery"));
+};
+
 // All of the above, wired into a Services value.
 struct ScriptedPlatform {
     ScriptedDialogHost dialogs;
@@ -183,6 +200,7 @@ struct ScriptedPlatform {
     ScriptedFonts fonts;
     ScriptedCommandLine commandLine;
     ScriptedProcess process;
+    ScriptedRecoveryLocation recovery;
     Services services();
 };
 
