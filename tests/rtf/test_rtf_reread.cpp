@@ -65,6 +65,7 @@ private slots:
         // Control characters show nothing, and do not part a reference
         // mark from its note.
         QTest::newRow("NUL between a mark and its note") << QByteArray("{\\chftn}\0\\footnote", 18);
+        QTest::newRow("symbol that shows nothing between a mark and its note") << QByteArray("\\chftn\\:\\footnote");
         // A mark spelled out in a character the writer gives a longer
         // fallback (\\ucN before its \\u).
         QTest::newRow("spelled-out mark of a byte GBK lacks") << QByteArray("\\chftn\xea\\footnote");

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <string_view>
 
 namespace pennaro::rtf {
@@ -266,8 +267,18 @@ void Reader::footnoteMark()
     openNote_ = std::move(mark);
 }
 
-// Whether a note follows the mark, with nothing but braces and control
-// words between them, and whether it is an endnote (\ftnalt right after
+namespace {
+
+// \* and the symbols handleSymbol shows nothing for (\: \| ...).
+bool symbolShowsNothing(char c)
+{
+    return c == '\0' || (!std::isalpha(static_cast<unsigned char>(c)) && !std::strchr("~-_\t\\{}'\r\n", c));
+}
+
+}  // namespace
+
+// Whether a note follows the mark, with nothing but braces, control words
+// and what shows nothing between them, and whether it is an endnote (\ftnalt right after
 // its \footnote). The note follows within a few bytes.
 bool Reader::noteAhead(bool *endnote) const
 {
@@ -284,7 +295,7 @@ bool Reader::noteAhead(bool *endnote) const
         const bool control = static_cast<unsigned char>(c) < 0x20 && c != '\t';
         if (c == ' ' || control || c == '{' || c == '}') {
             ++p;
-        } else if (c == '\\' && p + 1 < end && p[1] == '*') {
+        } else if (c == '\\' && p + 1 < end && symbolShowsNothing(p[1])) {
             p += 2;
         } else if (c == '\\' && p + 1 < end && std::isalpha(static_cast<unsigned char>(p[1]))) {
             ++p;
