@@ -71,6 +71,10 @@ private slots:
         QTest::newRow("spelled-out mark of a byte GBK lacks") << QByteArray("\\chftn\xea\\footnote");
         // A mark spelled out takes a number only with its note.
         QTest::newRow("spelled-out mark without its note") << QByteArray("\\chftn*\\chftn\\footnote");
+        // A font given again names what it named first: kept content
+        // read before holds bytes in its code page.
+        QTest::newRow("Symbol font given again as a Chinese one")
+            << QByteArray("{\\fonttbl{\\f1 Symbol;}}{\\*\\g\\f1\\'c4}{\\fonttbl{\\f1\\fcharset134 SimSun;}}A");
         // What the document ends with after its last \sect stays after it.
         QTest::newRow("field after the last section break") << QByteArray("\\sect\\field");
         QTest::newRow("destination after the last section break") << QByteArray("\\sect\\pard\\*\\a");

@@ -155,7 +155,9 @@ void HeaderTables::decodeFontNameBytes()
 
 void HeaderTables::finishFont()
 {
-    if (tables_->fonts.size() < kMaxFonts || tables_->fonts.count(fontId_)) {
+    // A number's first entry is the one it names: content read since may
+    // refer to it already (kept content, as bytes in its code page).
+    if (tables_->fonts.size() < kMaxFonts && !tables_->fonts.count(fontId_)) {
         decodeFontNameBytes();
         // Control characters name nothing; a name that has them read as
         // text in one place and as \u in another would name two fonts.
