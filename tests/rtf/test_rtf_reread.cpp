@@ -47,6 +47,16 @@ private slots:
         QTest::newRow("picture that says \\pict again") << QByteArray("\\pict\\u\\pict\\wmetafile");
         QTest::newRow("picture in the middle of a field's result")
             << QByteArray("{\\rtf1 {\\field{\\*\\fldinst X}{\\fldrslt B\\pict\\emfblip 0102}}C\\par D}");
+        // A SYMBOL field's character that text cannot hold shows nothing;
+        // a field that says HYPERLINK and SYMBOL is what it says last; a
+        // field opened inside another's result shows its symbol there, and
+        // the outer field shows something.
+        QTest::newRow("SYMBOL field of a control character") << QByteArray("\\field{\\fldinst SYMBOL 2}");
+        QTest::newRow("SYMBOL field that was a link")
+            << QByteArray("\\field{\\fldinst{HYPERLINK }r}{\\fldinst SYMBOL 216");
+        QTest::newRow("SYMBOL field opened in a result") << QByteArray("\\field{\\fldrslt\\field{\\fldinst SYMBOL 216");
+        QTest::newRow("SYMBOL field opened in a link's result")
+            << QByteArray("\\field{\\fldinst{HYPERLINK h}}{\\fldrslt\\field{\\fldinst SYMBOL 216");
         // \u and \uc that open a group in a shape or field, or stand in its
         // own group: the writer's fallback bytes for them are skipped.
         QTest::newRow("unicode opening a group in a shape") << QByteArray("{\\shp{\\u257}}e");

@@ -120,18 +120,19 @@ void DocumentBuilder::insertRun(const QString &text, const QTextCharFormat &form
 {
     placeCursor(para);
     flushRun();
-    emitText(text, format, hidden);
+    QString shown = text;
+    makeInsertable(shown);
+    if (!shown.isEmpty())
+        emitText(shown, format, hidden);
 }
 
-void DocumentBuilder::flushRun()
+// Characters that would confuse the document structure, or that have no
+// business in text, do not go in.
+void DocumentBuilder::makeInsertable(QString &text)
 {
-    if (run_.isEmpty())
-        return;
-    // Characters that would confuse the document structure, or that have no
-    // business in text, do not go in.
-    QChar *data = run_.data();
+    QChar *data = text.data();
     qsizetype out = 0;
-    const qsizetype n = run_.size();
+    const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = data[i].unicode();
         if (u < 0x20) {
@@ -145,7 +146,14 @@ void DocumentBuilder::flushRun()
         }
         data[out++] = data[i];
     }
-    run_.truncate(out);
+    text.truncate(out);
+}
+
+void DocumentBuilder::flushRun()
+{
+    if (run_.isEmpty())
+        return;
+    makeInsertable(run_);
     if (run_.isEmpty())
         return;
     const RunFormats &formats = runFormats(runProps_);

@@ -84,6 +84,7 @@ private:
         bool rowEnded = false;
     };
 
+    static void makeInsertable(QString &text);
     void emitText(const QString &text, const QTextCharFormat &format, bool hidden);
     void insertShown(const QString &text, const QTextCharFormat &format);
     void recordShown(const QTextCharFormat &format, QStringView text);

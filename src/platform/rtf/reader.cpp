@@ -957,8 +957,7 @@ void Reader::appendText(QStringView text, bool fromGlyphs)
     if (!givenMark_.depth)
         openNote_.reset();  // text between a mark and its note parts them
     lastGap_.reset();
-    if (s.field >= 0)
-        fields_[std::size_t(s.field)].shown = true;
+    resultShown();
     if (highSurrogate_) {
         highSurrogate_ = 0;
         const char16_t replacement = 0xfffd;

@@ -173,6 +173,7 @@ private:
     char32_t symbolFieldCharacter(const QString &family, const CharProps &props, qint64 number, bool unicode,
                                   bool shiftJis);
     void showSymbol(const Wrapper &w);
+    void resultShown();
     void footnoteMark();
     bool noteAhead(bool *endnote) const;
     bool markTextFollows() const;

@@ -115,12 +115,15 @@ void Reader::finishFieldInstruction(int field, const QString &instruction)
         return;
     Field &f = fields_[std::size_t(field)];
     const QString inst = instruction.trimmed();
+    // A field is a link or a symbol, whichever its last instruction says.
     if (startsWithName(inst, QLatin1String("HYPERLINK"))) {
         f.href = hyperlinkTarget(QStringView(inst).mid(9));
+        f.symbol = Symbol{};
         return;
     }
     if (!startsWithName(inst, QLatin1String("SYMBOL")))
         return;
+    f.href.clear();
     // SYMBOL number [\f "font"] [\s points] [\u] [\a] [\j] [\h]
     const std::vector<FieldArgument> words = fieldArguments(QStringView(inst).mid(6));
     if (words.empty())
@@ -194,8 +197,9 @@ char32_t Reader::symbolFieldCharacter(const QString &family, const CharProps &pr
 void Reader::showSymbol(const Wrapper &w)
 {
     const Field &f = fields_[std::size_t(w.field)];
-    if (f.shown || f.symbol.character == 0 || state().chr.hidden || stack_.size() < 2 ||
-        stack_[stack_.size() - 2].dest != Dest::Body)
+    // Every field begins in the body, where its group, or the group it
+    // opened in, shows it.
+    if (f.shown || f.symbol.character == 0 || state().chr.hidden)
         return;
     CharProps props = state().chr;
     if (w.kept)
@@ -213,6 +217,19 @@ void Reader::showSymbol(const Wrapper &w)
     if (f.symbol.points > 0)
         format.setFontPointSize(f.symbol.points);
     builder_.insertRun(QString::fromUcs4(&f.symbol.character, 1), format, props.hidden, state().para);
+    resultShown();
+}
+
+// Something shows in the result of the field being read, and so in those of
+// the fields around it.
+void Reader::resultShown()
+{
+    if (state().field >= 0)
+        fields_[std::size_t(state().field)].shown = true;
+    for (const Wrapper &w : wrappers_) {
+        if (w.field >= 0 && w.inResult)
+            fields_[std::size_t(w.field)].shown = true;
+    }
 }
 
 // ---------------------------------------------------------------------------
