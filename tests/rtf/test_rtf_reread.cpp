@@ -45,6 +45,8 @@ private slots:
         QTest::newRow("picture in the middle of its group") << QByteArray("{\\rtf1 A\\pict\\wmetafile8 0102}");
         QTest::newRow("picture cut off") << QByteArray("{\\rtf1 A{\\pict\\wmetafile8 0102");
         QTest::newRow("picture that says \\pict again") << QByteArray("\\pict\\u\\pict\\wmetafile");
+        // The word a \\u in a picture had as its fallback is not kept.
+        QTest::newRow("picture with a word as a fallback") << QByteArray("\\pict\\wmetafile\\u\\pn");
         QTest::newRow("picture in the middle of a field's result")
             << QByteArray("{\\rtf1 {\\field{\\*\\fldinst X}{\\fldrslt B\\pict\\emfblip 0102}}C\\par D}");
         // A SYMBOL field's character that text cannot hold shows nothing;

@@ -38,20 +38,8 @@ bool Reader::run()
         Token t = tokenizer_.next();
         if (t.kind == Token::End)
             break;
-        if (skip_ > 0) {
-            if (t.kind == Token::GroupOpen || t.kind == Token::GroupClose) {
-                skip_ = 0;
-            } else if (t.kind == Token::Text || t.kind == Token::Hex) {
-                const std::size_t n = std::min<std::size_t>(std::size_t(skip_), t.text.size());
-                skip_ -= int(n);
-                t.text.remove_prefix(n);
-                if (t.text.empty())
-                    continue;
-            } else {
-                --skip_;
-                continue;
-            }
-        }
+        if (skipFallback(t, skip_))
+            continue;
         if (stack_.size() == 1 && t.kind != Token::GroupOpen)
             continue;  // only white space stands before the outermost group
         if (capture_.depth > 0) {
@@ -156,6 +144,27 @@ bool Reader::run()
         }
     }
     return !(damaged_ || tokenizer_.damaged());
+}
+
+// The fallback of a \\u: a text or hex byte, or any other token, is one
+// character of it; a brace ends it. Returns whether the whole token was
+// fallback (of text, what is left stays in t).
+bool Reader::skipFallback(Token &t, int &skip)
+{
+    if (skip <= 0)
+        return false;
+    if (t.kind == Token::GroupOpen || t.kind == Token::GroupClose) {
+        skip = 0;
+        return false;
+    }
+    if (t.kind == Token::Text || t.kind == Token::Hex) {
+        const std::size_t n = std::min<std::size_t>(std::size_t(skip), t.text.size());
+        skip -= int(n);
+        t.text.remove_prefix(n);
+        return t.text.empty();
+    }
+    --skip;
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -338,6 +347,7 @@ void Reader::destinationWord(const Keyword &k, const Token &t, bool starred)
             s.dest = Dest::Pict;
             picture_ = Picture{};
             picture_.start = opensGroup(t) ? s.start : t.name.data() - 1;
+            picture_.uc = s.uc;
         } else if (s.dest != Dest::Pict) {
             skipGroup();
         }  // inside a picture, \pict again says what it says already

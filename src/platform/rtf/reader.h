@@ -109,6 +109,7 @@ private:
         int nibble = -1;
         const char *start = nullptr;  // its opening brace in the file, or its \\pict when that is not
                                       // the first word of its group
+        int uc = 1;                   // the \\uc in force there
     };
 
     State &state() { return stack_.back(); }
@@ -121,6 +122,7 @@ private:
     void handleSymbol(unsigned char c);
     void handleBytes(std::string_view bytes, bool fromHex);
     void handleUnicode(int value);
+    static bool skipFallback(Token &t, int &skip);
     void unknownWord(const Token &t, bool starred);
 
     // One handler per keyword group (reader.cpp)

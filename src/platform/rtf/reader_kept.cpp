@@ -474,13 +474,32 @@ void Reader::keptPicture(const Picture &pic)
         out.open();
         depth = 1;
     }
+    // \\u is kept without the fallback the file gave it, as in other kept
+    // content (keptrtf.h), and \\uc not at all.
     Tokenizer copy(pic.start, std::size_t(end - pic.start));
+    std::vector<int> uc{pic.uc};
+    int skip = 0;
     for (Token t = copy.next(); t.kind != Token::End && !(depth == 0 && t.kind == Token::GroupClose);
          t = copy.next()) {
+        if (skipFallback(t, skip))
+            continue;
         switch (t.kind) {
-        case Token::GroupOpen: out.open(); ++depth; break;
-        case Token::GroupClose: out.close(); --depth; break;
-        case Token::Word: out.word(t.name, t.hasParam, t.param); break;
+        case Token::GroupOpen: out.open(); ++depth; uc.push_back(uc.back()); break;
+        case Token::GroupClose:
+            out.close();
+            --depth;
+            if (uc.size() > 1)
+                uc.pop_back();
+            break;
+        case Token::Word:
+            if (t.name == "uc") {
+                uc.back() = t.hasParam ? std::max(0, t.param) : 1;
+                break;
+            }
+            if (t.name == "u")
+                skip = uc.back();
+            out.word(t.name, t.hasParam, t.param);
+            break;
         case Token::Symbol: out.symbol(char(t.byte)); break;
         case Token::Text: out.glyphBytes(t.text); break;
         case Token::Hex: out.glyphBytes(t.text); break;
