@@ -21,7 +21,6 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
-
 using namespace pennaro;
 
 namespace {
@@ -105,12 +104,8 @@ enum Command { Bold, SizeUp, Colour, MergeFloor };
 
 void run(Session &s, Command command) {
     switch (command) {
-    case Bold:
-        s.form.mnuBoldItem_Click();
-        break;
-    case SizeUp:
-        s.form.Toolbar1_ButtonClick({QStringLiteral("Up")});
-        break;
+    case Bold: s.form.mnuBoldItem_Click(); break;
+    case SizeUp: s.form.Toolbar1_ButtonClick({QStringLiteral("Up")}); break;
     case Colour:
         s.platform.dialogs.answerColor(0x0000C0);
         s.form.Toolbar1_ButtonClick({QStringLiteral("Color")});

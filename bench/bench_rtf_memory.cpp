@@ -17,8 +17,7 @@
 
 namespace {
 
-long vmHwmKb()
-{
+long vmHwmKb() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
@@ -29,8 +28,7 @@ long vmHwmKb()
     return -1;
 }
 
-int measure(const QString &path)
-{
+int measure(const QString &path) {
     const long baseline = vmHwmKb();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -51,8 +49,7 @@ int measure(const QString &path)
 
 }  // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 3 && args.at(1) == QLatin1String("--load"))

@@ -14,12 +14,11 @@ namespace {
 
 // Words of a quarterly report; common characters, all in GBK.
 const char16_t *const kWords[] = {
-    u"公司", u"季度", u"销售", u"收入", u"利润", u"同比", u"增长", u"市场", u"客户", u"产品",
-    u"项目", u"合同", u"预算", u"成本", u"费用", u"管理", u"部门", u"计划", u"完成", u"情况",
-    u"经营", u"业绩", u"分析", u"报告", u"董事会", u"股东", u"投资", u"风险", u"控制", u"质量",
-    u"供应链", u"采购", u"生产", u"库存", u"物流", u"渠道", u"品牌", u"推广", u"研发", u"技术",
-    u"人员", u"培训", u"考核", u"绩效", u"目标", u"战略", u"发展", u"合作", u"伙伴", u"区域",
-    u"华东", u"华南", u"华北", u"西南", u"总部", u"子公司", u"财务", u"审计", u"税务", u"现金流",
+    u"公司",   u"季度", u"销售", u"收入", u"利润", u"同比", u"增长",   u"市场",   u"客户", u"产品", u"项目", u"合同",
+    u"预算",   u"成本", u"费用", u"管理", u"部门", u"计划", u"完成",   u"情况",   u"经营", u"业绩", u"分析", u"报告",
+    u"董事会", u"股东", u"投资", u"风险", u"控制", u"质量", u"供应链", u"采购",   u"生产", u"库存", u"物流", u"渠道",
+    u"品牌",   u"推广", u"研发", u"技术", u"人员", u"培训", u"考核",   u"绩效",   u"目标", u"战略", u"发展", u"合作",
+    u"伙伴",   u"区域", u"华东", u"华南", u"华北", u"西南", u"总部",   u"子公司", u"财务", u"审计", u"税务", u"现金流",
 };
 const char16_t *const kPunct[] = {u"，", u"，", u"、", u"。", u"；", u"：", u"（", u"）"};
 const char *const kLatin[] = {"ERP", "Q3", "KPI", "CRM", "2024", "12.5%", "3,450", "OEM", "ISO 9001", "ROI"};
@@ -42,8 +41,7 @@ const FormatSpec kFormats[] = {
 };
 constexpr int kFormatCount = int(std::size(kFormats));
 
-void appendGbk(QByteArray *rtf, QStringEncoder &gbk, QStringView text)
-{
+void appendGbk(QByteArray *rtf, QStringEncoder &gbk, QStringView text) {
     static const char kHex[] = "0123456789abcdef";
     const QByteArray bytes = gbk.encode(text);
     for (char c : bytes) {
@@ -58,8 +56,7 @@ void appendGbk(QByteArray *rtf, QStringEncoder &gbk, QStringView text)
     }
 }
 
-void appendUnicode(QByteArray *rtf, QStringView text)
-{
+void appendUnicode(QByteArray *rtf, QStringView text) {
     for (QChar ch : text) {
         rtf->append("\\u");
         rtf->append(QByteArray::number(int(int16_t(ch.unicode()))));
@@ -69,8 +66,7 @@ void appendUnicode(QByteArray *rtf, QStringView text)
 
 }  // namespace
 
-BusinessDocument makeBusinessDocument(qsizetype bytes, unsigned seed)
-{
+BusinessDocument makeBusinessDocument(qsizetype bytes, unsigned seed, bool oneParagraph) {
     BusinessDocument doc;
     QRandomGenerator rng(seed);
     QStringEncoder gbk("GBK");
@@ -95,8 +91,10 @@ BusinessDocument makeBusinessDocument(qsizetype bytes, unsigned seed)
            "{\\f2\\fswiss\\fcharset0 Arial;}}\r\n"
            "{\\colortbl;\\red0\\green0\\blue0;\\red192\\green0\\blue0;\\red0\\green0\\blue160;}\r\n";
 
+    bool firstParagraph = true;
     while (rtf.size() < bytes) {
-        rtf += "\\pard\\plain\\fi420\\sl360\\slmult1 ";
+        if (firstParagraph || !oneParagraph)
+            rtf += "\\pard\\plain\\fi420\\sl360\\slmult1 ";
         const int paragraphChars = 120 + int(rng.bounded(240));
         int chars = 0;
         bool first = true;
@@ -127,23 +125,21 @@ BusinessDocument makeBusinessDocument(qsizetype bytes, unsigned seed)
             rtf += "}";
             if (rng.bounded(6) == 0)
                 rtf += "\r\n";
-            doc.runs.push_back({first, format, text});
+            doc.runs.push_back({first && (firstParagraph || !oneParagraph), format, text});
             first = false;
             chars += int(text.size());
         }
-        rtf += "\\par\r\n";
+        if (!oneParagraph)
+            rtf += "\\par\r\n";
+        firstParagraph = false;
     }
     rtf += "}";
     return doc;
 }
 
-void setEditorFont(QTextDocument *doc)
-{
-    doc->setDefaultFont(rtf::editorFont());
-}
+void setEditorFont(QTextDocument *doc) { doc->setDefaultFont(rtf::editorFont()); }
 
-void buildDirectly(const BusinessDocument &source, QTextDocument *doc)
-{
+void buildDirectly(const BusinessDocument &source, QTextDocument *doc) {
     doc->setUndoRedoEnabled(false);
     QTextCursor cursor(doc);
     cursor.beginEditBlock();

@@ -29,8 +29,10 @@ struct BusinessDocument {
     QTextBlockFormat paragraph;
 };
 
-// About `bytes` bytes of RTF; the same seed gives the same document.
-BusinessDocument makeBusinessDocument(qsizetype bytes, unsigned seed = 20240901);
+// About `bytes` bytes of RTF; the same seed gives the same document. With
+// oneParagraph the text runs on without a paragraph break (a report pasted
+// from a system that knows no paragraphs).
+BusinessDocument makeBusinessDocument(qsizetype bytes, unsigned seed = 20240901, bool oneParagraph = false);
 
 // The editing control's document font (宋体 12 pt).
 void setEditorFont(QTextDocument *doc);

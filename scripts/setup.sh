@@ -7,7 +7,7 @@ set -euo pipefail
 
 run_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-svg-dev libgl-dev libxkbcommon-dev
+  qt6-base-dev qt6-svg-dev libgl-dev libxkbcommon-dev libpng-dev
   fonts-noto-cjk fonts-wqy-microhei
 )
 test_packages=(
@@ -18,6 +18,7 @@ test_packages=(
   poppler-utils
   g++-mingw-w64-x86-64-posix wine wine64
   imagemagick
+  desktop-file-utils appstream dpkg-dev libglib2.0-bin shared-mime-info
 )
 
 mode=${1:-run}

@@ -2,6 +2,7 @@
 // the user picks. Panel 1 shows the chosen file's bare name; the document
 // keeps the file's full path, so a later Save writes back where the file came
 // from wherever later dialogs move the current directory.
+#include "platform/busycursor.h"
 #include "platform/errors.h"
 #include "platform/richtextbox.h"
 #include "shell/form1.h"
@@ -17,7 +18,10 @@ void Form1::mnuOpenItem_Click() {
     try {
         CommonDialog1.Flags = cdlOFNFileMustExist;
         CommonDialog1.ShowOpen();
-        RichTextBox1->LoadFile(CommonDialog1.FileName, 0);
+        {
+            const BusyCursor busy;
+            RichTextBox1->LoadFile(CommonDialog1.FileName, 0);
+        }
         setDocumentFile(CommonDialog1.FileTitle, CommonDialog1.FileName);
         ClearModified();
     } catch (const PlatformError &) {

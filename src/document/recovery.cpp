@@ -161,9 +161,9 @@ bool DocumentRecovery::offerRestore(const QString &commandLine) {
     const int count = int(orphans.size());
     for (int i = 0; i < count; ++i) {
         Orphan &orphan = orphans[size_t(i)];
-        const QString offer = texts::offerRecovery(describe(orphan.copy.name),
-                                                   orphan.copy.savedAt.toString(texts::RecoveryTimeFormat), i + 1,
-                                                   count, commandLine);
+        const QString offer =
+            texts::offerRecovery(describe(orphan.copy.name), orphan.copy.savedAt.toString(texts::RecoveryTimeFormat),
+                                 i + 1, count, commandLine);
         if (dialogs.messageBox({offer, vbYesNo, QString()}) == vbYes) {
             // The rest stay on disk for the next start.
             if (restore(orphan.copy, orphan.lock))

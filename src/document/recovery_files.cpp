@@ -50,9 +50,10 @@ bool lockWithoutWaiting(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
 // Whether the locked file is still the one the path names: a program that
 // cleaned a leftover lock file may have removed it between open and lock.
 bool stillLinked(int fd, const QString &path) {
-    struct stat open {}, named {};
-    return ::fstat(fd, &open) == 0 && ::stat(encoded(path).constData(), &named) == 0 &&
-           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+    struct stat open {
+    }, named{};
+    return ::fstat(fd, &open) == 0 && ::stat(encoded(path).constData(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
 }
 
 void makeFolder(const QString &folder) {
@@ -166,8 +167,7 @@ QList<CopyInfo> listCopies(const QString &folder) {
         const QFileInfo copy(copyPath(folder, id));
         copies.append({id, readName(filePath(folder, id, kNameSuffix)), copy.lastModified()});
     }
-    std::sort(copies.begin(), copies.end(),
-              [](const CopyInfo &a, const CopyInfo &b) { return a.savedAt > b.savedAt; });
+    std::sort(copies.begin(), copies.end(), [](const CopyInfo &a, const CopyInfo &b) { return a.savedAt > b.savedAt; });
     return copies;
 }
 

@@ -3,9 +3,12 @@
 // RestartSearch. Each search runs over the control's whole plain text; the
 // search itself is in text_search.cpp.
 #include "editing/text_search.h"
+#include "platform/busycursor.h"
 #include "platform/richtextbox.h"
 #include "resources/texts.h"
 #include "shell/form1.h"
+
+#include <optional>
 
 namespace pennaro {
 
@@ -62,6 +65,11 @@ void Form1::mnufindall_Click() {
     // FoundPosition (Find's prompt cancelled after a match) would otherwise
     // have every pass prompt again until the user typed something.
     const bool searching = !SearchString.isEmpty();
+    // The prompt, if any, is answered; what follows can be thousands of
+    // matches.
+    std::optional<BusyCursor> busy;
+    if (searching)
+        busy.emplace();
     // One Undo takes the whole colouring back, however many matches.
     RichTextBox1->asOneUndoStep([&] {
         // Each selection the search leaves is coloured: every match, and the
@@ -84,6 +92,7 @@ void Form1::mnufindall_Click() {
         }
         RichTextBox1->setColorOfRanges(found, kFoundColor);
     });
+    busy.reset();
     services_.input->SendKeys(QStringLiteral("^{HOME}"), false);
     SearchString.clear();
 }

@@ -75,8 +75,8 @@ class DialogHost {
 public:
     virtual ~DialogHost() = default;
     // The answers below use std::nullopt (or a null printer) for Cancel.
-    virtual int messageBox(const MessageBoxRequest &request) = 0;          // an MsgBoxResult
-    virtual QString inputBox(const InputBoxRequest &request) = 0;           // empty text on Cancel
+    virtual int messageBox(const MessageBoxRequest &request) = 0;  // an MsgBoxResult
+    virtual QString inputBox(const InputBoxRequest &request) = 0;  // empty text on Cancel
     virtual std::optional<FileDialogAnswer> fileDialog(const FileDialogRequest &request) = 0;
     virtual std::optional<FontChoice> fontDialog(const FontDialogRequest &request) = 0;
     virtual std::optional<quint32> colorDialog(const ColorDialogRequest &request) = 0;

@@ -27,10 +27,9 @@ void EditorWidget::beginBatch() {
     QTextDocument *doc = document();
     batchGroup_ = QTextCursor(doc);
     batchGroup_.beginEditBlock();
-    // Qt's layout ignores a document without a page size (and drops what it
-    // had laid out), so no change and no cursor rectangle costs layout work.
-    batchPageSize_ = doc->pageSize();
-    doc->setPageSize(QSizeF(0, 0));
+    // Hidden from the layout, no change and no cursor rectangle costs
+    // layout work.
+    batchPageSize_ = hideFromLayout();
     batchControl_ = textControlOf(this);
     if (batchControl_)
         batchControl_->blockSignals(true);
@@ -47,8 +46,7 @@ void EditorWidget::endBatch() {
     batchControl_ = nullptr;
     batchGroup_.endEditBlock();
     batchGroup_ = QTextCursor();
-    // Setting the size again counts as a fresh document for the layout.
-    document()->setPageSize(batchPageSize_);
+    showToLayout(batchPageSize_);
     viewport()->update();
     ensureCursorVisible();
     updateMicroFocus();

@@ -12,8 +12,7 @@ namespace pennaro {
 // the control refuses, a settings value that cannot be stored, ...).
 class PlatformError : public std::runtime_error {
 public:
-    explicit PlatformError(const QString &message)
-        : std::runtime_error(message.toStdString()), message_(message) {}
+    explicit PlatformError(const QString &message) : std::runtime_error(message.toStdString()), message_(message) {}
     QString message() const { return message_; }
 
 private:

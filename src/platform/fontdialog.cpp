@@ -43,8 +43,8 @@ FontDialog::FontDialog(QWidget *parent) : QDialog(parent) {
     size_ = new QComboBox(this);
     size_->setObjectName(QStringLiteral("size"));
     size_->setEditable(true);
-    for (const char *s : {"8", "9", "10", "10.5", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28",
-                          "36", "48", "72"})
+    for (const char *s :
+         {"8", "9", "10", "10.5", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28", "36", "48", "72"})
         size_->addItem(QLatin1String(s));
     auto *validator = new QDoubleValidator(kMinPointSize, kMaxPointSize, 2, size_);
     validator->setNotation(QDoubleValidator::StandardNotation);

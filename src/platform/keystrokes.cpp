@@ -20,18 +20,30 @@ namespace {
 const QHash<QString, int> &namedKeys() {
     static const QHash<QString, int> keys = [] {
         QHash<QString, int> k{
-            {QStringLiteral("BACKSPACE"), Qt::Key_Backspace}, {QStringLiteral("BS"), Qt::Key_Backspace},
-            {QStringLiteral("BKSP"), Qt::Key_Backspace},      {QStringLiteral("BREAK"), Qt::Key_Pause},
-            {QStringLiteral("CAPSLOCK"), Qt::Key_CapsLock},   {QStringLiteral("DELETE"), Qt::Key_Delete},
-            {QStringLiteral("DEL"), Qt::Key_Delete},          {QStringLiteral("DOWN"), Qt::Key_Down},
-            {QStringLiteral("END"), Qt::Key_End},             {QStringLiteral("ENTER"), Qt::Key_Return},
-            {QStringLiteral("ESC"), Qt::Key_Escape},          {QStringLiteral("HELP"), Qt::Key_Help},
-            {QStringLiteral("HOME"), Qt::Key_Home},           {QStringLiteral("INSERT"), Qt::Key_Insert},
-            {QStringLiteral("INS"), Qt::Key_Insert},          {QStringLiteral("LEFT"), Qt::Key_Left},
-            {QStringLiteral("NUMLOCK"), Qt::Key_NumLock},     {QStringLiteral("PGDN"), Qt::Key_PageDown},
-            {QStringLiteral("PGUP"), Qt::Key_PageUp},         {QStringLiteral("PRTSC"), Qt::Key_Print},
-            {QStringLiteral("RIGHT"), Qt::Key_Right},         {QStringLiteral("SCROLLLOCK"), Qt::Key_ScrollLock},
-            {QStringLiteral("TAB"), Qt::Key_Tab},             {QStringLiteral("UP"), Qt::Key_Up},
+            {QStringLiteral("BACKSPACE"), Qt::Key_Backspace},
+            {QStringLiteral("BS"), Qt::Key_Backspace},
+            {QStringLiteral("BKSP"), Qt::Key_Backspace},
+            {QStringLiteral("BREAK"), Qt::Key_Pause},
+            {QStringLiteral("CAPSLOCK"), Qt::Key_CapsLock},
+            {QStringLiteral("DELETE"), Qt::Key_Delete},
+            {QStringLiteral("DEL"), Qt::Key_Delete},
+            {QStringLiteral("DOWN"), Qt::Key_Down},
+            {QStringLiteral("END"), Qt::Key_End},
+            {QStringLiteral("ENTER"), Qt::Key_Return},
+            {QStringLiteral("ESC"), Qt::Key_Escape},
+            {QStringLiteral("HELP"), Qt::Key_Help},
+            {QStringLiteral("HOME"), Qt::Key_Home},
+            {QStringLiteral("INSERT"), Qt::Key_Insert},
+            {QStringLiteral("INS"), Qt::Key_Insert},
+            {QStringLiteral("LEFT"), Qt::Key_Left},
+            {QStringLiteral("NUMLOCK"), Qt::Key_NumLock},
+            {QStringLiteral("PGDN"), Qt::Key_PageDown},
+            {QStringLiteral("PGUP"), Qt::Key_PageUp},
+            {QStringLiteral("PRTSC"), Qt::Key_Print},
+            {QStringLiteral("RIGHT"), Qt::Key_Right},
+            {QStringLiteral("SCROLLLOCK"), Qt::Key_ScrollLock},
+            {QStringLiteral("TAB"), Qt::Key_Tab},
+            {QStringLiteral("UP"), Qt::Key_Up},
         };
         for (int i = 1; i <= 16; ++i)
             k.insert(QStringLiteral("F%1").arg(i), Qt::Key_F1 + i - 1);
@@ -87,8 +99,8 @@ KeyStroke namedStroke(int key, Qt::KeyboardModifiers modifiers) {
 
 QList<KeyStroke> parseSendKeys(const QString &keys) {
     QList<KeyStroke> strokes;
-    Qt::KeyboardModifiers pending;     // modifiers waiting for their key
-    Qt::KeyboardModifiers group;       // modifiers of an open "(...)" group
+    Qt::KeyboardModifiers pending;  // modifiers waiting for their key
+    Qt::KeyboardModifiers group;    // modifiers of an open "(...)" group
     bool inGroup = false;
     const int n = int(keys.size());
     auto emitStroke = [&](KeyStroke stroke, int repeat) {
@@ -173,7 +185,8 @@ void deliverKeys(QWidget *target, const QList<KeyStroke> &strokes, bool wait) {
             QKeyEvent release(QEvent::KeyRelease, stroke.key, stroke.modifiers, stroke.text);
             QCoreApplication::sendEvent(guard, &release);
         } else {
-            QCoreApplication::postEvent(guard, new QKeyEvent(QEvent::KeyPress, stroke.key, stroke.modifiers, stroke.text));
+            QCoreApplication::postEvent(guard,
+                                        new QKeyEvent(QEvent::KeyPress, stroke.key, stroke.modifiers, stroke.text));
             QCoreApplication::postEvent(guard,
                                         new QKeyEvent(QEvent::KeyRelease, stroke.key, stroke.modifiers, stroke.text));
         }

@@ -1,6 +1,7 @@
 #include "platform/pageprinter.h"
 
 #include "platform/errors.h"
+#include "platform/picturesize.h"
 #include "platform/rtf/rtf.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -19,6 +20,7 @@ public:
     PagePainter(QTextDocument *doc, QPrinter *printer, QPainter &painter)
         : printer_(printer), painter_(painter), layout_(doc->documentLayout()) {
         layout_->setPaintDevice(printer);
+        limitPictureSize(doc);
         // Page size in the printer's pixels; the layout scales the
         // document's own measures (margins, indents) to the printer.
         page_ = QSizeF(printer->width(), printer->height());

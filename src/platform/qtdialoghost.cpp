@@ -67,8 +67,7 @@ QWidget *QtDialogHost::parentWidget() const {
 }
 
 int QtDialogHost::messageBox(const MessageBoxRequest &request) {
-    QMessageBox box(QMessageBox::NoIcon, titleOr(request.title), request.prompt, QMessageBox::NoButton,
-                    parentWidget());
+    QMessageBox box(QMessageBox::NoIcon, titleOr(request.title), request.prompt, QMessageBox::NoButton, parentWidget());
     QList<QMessageBox::StandardButton> order;
     QMessageBox::StandardButton escape = QMessageBox::NoButton;
     switch (request.buttons & 7) {
@@ -76,9 +75,7 @@ int QtDialogHost::messageBox(const MessageBoxRequest &request) {
         order = {QMessageBox::Ok, QMessageBox::Cancel};
         escape = QMessageBox::Cancel;
         break;
-    case kAbortRetryIgnore:
-        order = {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
-        break;
+    case kAbortRetryIgnore: order = {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore}; break;
     case vbYesNoCancel:
         order = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
         escape = QMessageBox::Cancel;

@@ -50,8 +50,8 @@ public:
     virtual ~Registry() = default;
     // Opens an existing key below root (a predefined root or an open key);
     // never creates one. subKey separates its parts with '\'.
-    virtual long RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint32_t options,
-                               std::uint32_t samDesired, HKEY *result) = 0;
+    virtual long RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint32_t options, std::uint32_t samDesired,
+                               HKEY *result) = 0;
     // Writes a value of the open key, replacing an earlier value of that
     // name, its type included.
     virtual long RegSetValueExA(HKEY key, const std::string &valueName, std::uint32_t reserved, std::uint32_t type,

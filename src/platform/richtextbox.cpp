@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/filesave.h"
 #include "platform/pageprinter.h"
+#include "platform/picturesize.h"
 #include "platform/rtf/docformat.h"
 #include "platform/rtf/rtf.h"
 #include "platform/units.h"
@@ -73,12 +74,16 @@ void forEachSelectedFormat(const QTextCursor &cursor, Visit visit) {
     const int start = cursor.selectionStart();
     const int end = cursor.selectionEnd();
     std::vector<bool> seen;
-    for (QTextBlock block = cursor.document()->findBlock(start); block.isValid() && block.position() < end;
-         block = block.next()) {
-        // A block's fragments follow each other from the block's start;
-        // adding up their lengths is much cheaper than asking each one for
-        // its position, which climbs the document's fragment tree.
-        int fragmentEnd = block.position();
+    // Blocks and the fragments of a block follow each other from where the
+    // first starts; adding up their lengths is much cheaper than asking each
+    // for its position, which climbs the document's tree. An empty
+    // paragraph holds no fragment and is passed over without asking.
+    QTextBlock block = cursor.document()->findBlock(start);
+    for (int blockStart = block.position(); block.isValid() && blockStart < end;
+         blockStart += block.length(), block = block.next()) {
+        if (block.length() == 1)
+            continue;
+        int fragmentEnd = blockStart;
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int fragmentStart = fragmentEnd;
@@ -223,6 +228,13 @@ RichTextBox::RichTextBox(QWidget *parent) : QObject(parent), edit_(new EditorWid
     // font change of the window, so both are set.
     edit_->setFont(font);
     edit_->document()->setDefaultFont(font);
+    limitPictureSize(edit_->document());
+    // Paragraphs run left to right unless they say otherwise (a file's
+    // \rtlpar), as in RTF itself; Qt would otherwise look through the text
+    // of every paragraph after the one edited, on every keystroke, for it.
+    QTextOption option = edit_->document()->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    edit_->document()->setDefaultTextOption(option);
     edit_->setLineWrapMode(QTextEdit::WidgetWidth);
     edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -427,16 +439,15 @@ void RichTextBox::LoadFile(const QString &fileName, int fileType) {
     QTextDocument *doc = edit_->document();
     bool changed = false;
     const auto probe = connect(edit_, &QTextEdit::textChanged, this, [&changed] { changed = true; });
-    // With a null page size the layout ignores the changes; restoring it
-    // afterwards counts as a fresh document, which Qt lays out a part at a
-    // time from the top, so even a very large file shows at once. The caret
+    // Hidden from the layout while it is read, the document is laid out
+    // afterwards from the top a part at a time, so even a very large file
+    // shows at once. The caret
     // goes to the start before that: left where the insertion pushed it, at
     // the end, it would have every line shaped just to repaint it.
-    const QSizeF pageSize = doc->pageSize();
-    doc->setPageSize(QSizeF(0, 0));
+    const QSizeF pageSize = edit_->hideFromLayout();
     const rtf::ReadResult result = rtf::readDocument(bytes, doc);
     edit_->setTextCursor(QTextCursor(doc));
-    doc->setPageSize(pageSize);
+    edit_->showToLayout(pageSize);
     disconnect(probe);
     if (!result.ok)
         throw PlatformError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(fileName), result.error));

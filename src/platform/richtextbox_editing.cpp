@@ -46,8 +46,7 @@ QString RichTextBox::withPlainTextBreaks(QString text) {
         case 0xfdd1:  // QTextEndOfFrame
             c = QLatin1Char('\n');
             break;
-        default:
-            break;
+        default: break;
         }
     }
     return text;

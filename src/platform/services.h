@@ -30,8 +30,7 @@ public:
     virtual QString GetSetting(const QString &app, const QString &section, const QString &key,
                                const QString &defaultValue) = 0;
     // Throws PlatformError when the value cannot be stored.
-    virtual void SaveSetting(const QString &app, const QString &section, const QString &key,
-                             const QString &value) = 0;
+    virtual void SaveSetting(const QString &app, const QString &section, const QString &key, const QString &value) = 0;
 };
 
 // Keystrokes and window messages aimed at the focused control.
@@ -93,11 +92,9 @@ struct Services {
     // The services of a platform that holds one of each as members named
     // as above (the Qt one and the tests' scripted one).
     template <class Platform>
-    static Services of(Platform &p)
-    {
-        return Services{&p.dialogs, &p.clipboard, &p.settings, &p.registry,
-                        &p.input,   &p.fonts,     &p.commandLine, &p.process,
-                        &p.recovery};
+    static Services of(Platform &p) {
+        return Services{&p.dialogs, &p.clipboard,   &p.settings, &p.registry, &p.input,
+                        &p.fonts,   &p.commandLine, &p.process,  &p.recovery};
     }
 };
 

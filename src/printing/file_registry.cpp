@@ -80,10 +80,9 @@ bool writableKey(const QString &folder) {
 }  // namespace
 
 FileRegistry::FileRegistry(const QString &base)
-    : base_(base.isEmpty()
-                ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                      QStringLiteral("/Pennaro/registry")
-                : base) {}
+    : base_(base.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                 QStringLiteral("/Pennaro/registry")
+                           : base) {}
 
 QString FileRegistry::keyFolder(HKEY root, const std::string &subKey) const {
     const std::string_view rootName = registryRootName(root);
@@ -109,8 +108,8 @@ QString FileRegistry::existingFolder(HKEY root, const std::string &subKey) const
     return folder;
 }
 
-long FileRegistry::RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint32_t options,
-                                 std::uint32_t samDesired, HKEY *result) {
+long FileRegistry::RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint32_t options, std::uint32_t samDesired,
+                                 HKEY *result) {
     Q_UNUSED(options);
     if (registryRootName(root).empty() && !handles_.contains(root))
         return ERROR_INVALID_HANDLE;
@@ -126,8 +125,8 @@ long FileRegistry::RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint
     return ERROR_SUCCESS;
 }
 
-long FileRegistry::RegSetValueExA(HKEY key, const std::string &valueName, std::uint32_t reserved,
-                                  std::uint32_t type, const std::uint8_t *data, std::uint32_t size) {
+long FileRegistry::RegSetValueExA(HKEY key, const std::string &valueName, std::uint32_t reserved, std::uint32_t type,
+                                  const std::uint8_t *data, std::uint32_t size) {
     Q_UNUSED(reserved);
     const auto it = handles_.constFind(key);
     if (it == handles_.constEnd())
@@ -189,8 +188,7 @@ QByteArray FileRegistry::formatValue(std::uint32_t type, const std::uint8_t *dat
 
 std::optional<FileRegistry::Value> FileRegistry::parseValue(const QByteArray &text) {
     const QList<QByteArray> lines = text.split('\n');
-    if (lines.size() < 3 || lines[0] != kValueMagic || !lines[1].startsWith("type ") ||
-        !lines[2].startsWith("size "))
+    if (lines.size() < 3 || lines[0] != kValueMagic || !lines[1].startsWith("type ") || !lines[2].startsWith("size "))
         return std::nullopt;
     bool typeOk = false, sizeOk = false;
     Value value;

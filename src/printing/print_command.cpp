@@ -1,6 +1,7 @@
 // The Print command: the printer defaults into the registry, the print
 // dialog, then the selection, or the whole document when nothing is
 // selected, to the chosen printer.
+#include "platform/busycursor.h"
 #include "platform/richtextbox.h"
 #include "printing/hex_text.h"
 #include "printing/printer_defaults.h"
@@ -9,7 +10,6 @@
 #include "shell/form1.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QProgressDialog>
 
 #include <exception>
@@ -26,7 +26,6 @@ namespace {
 class PrintProgress {
 public:
     explicit PrintProgress(QWidget *window) : dialog_(window) {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         dialog_.setWindowTitle(texts::AppTitle);
         dialog_.setWindowModality(Qt::WindowModal);
         dialog_.setCancelButton(nullptr);
@@ -37,7 +36,6 @@ public:
         // the screen before the first page is laid out.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
-    ~PrintProgress() { QGuiApplication::restoreOverrideCursor(); }
     PrintProgress(const PrintProgress &) = delete;
     PrintProgress &operator=(const PrintProgress &) = delete;
 
@@ -48,6 +46,7 @@ public:
     }
 
 private:
+    BusyCursor busy_;  // first, so that the pointer is busy before the window appears
     QProgressDialog dialog_;
 };
 

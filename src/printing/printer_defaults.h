@@ -10,8 +10,7 @@ namespace pennaro {
 
 // The printer's key below HKEY_LOCAL_MACHINE, and the value that holds the
 // record.
-inline constexpr char kPrinterKeyPath[] =
-    "System\\CurrentControlSet\\Control\\Print\\Printers\\EPSON Stylus COLOR 440";
+inline constexpr char kPrinterKeyPath[] = "System\\CurrentControlSet\\Control\\Print\\Printers\\EPSON Stylus COLOR 440";
 inline constexpr char kDevModeValueName[] = "Default DevMode";
 
 // The record as text: 442 byte values, each two lowercase hexadecimal

@@ -15,7 +15,7 @@ namespace pennaro::RegFunction {
 // page. A missing key is not created. True when the value was written;
 // false, with nothing written, when the key is missing, access is refused
 // or the write fails. Holds no key open afterwards.
-bool WriteRegistryBinary(Registry &registry, const HKEY &root, const std::string &keyPath,
-                         const std::string &valueName, const std::vector<std::uint8_t> &data);
+bool WriteRegistryBinary(Registry &registry, const HKEY &root, const std::string &keyPath, const std::string &valueName,
+                         const std::vector<std::uint8_t> &data);
 
 }  // namespace pennaro::RegFunction

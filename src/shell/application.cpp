@@ -1,6 +1,7 @@
 #include "shell/application.h"
 
 #include "document/recovery.h"
+#include "platform/fontfallback.h"
 #include "platform/qtplatform.h"
 #include "resources/texts.h"
 #include "shell/form1.h"
@@ -27,6 +28,7 @@ int runEditor(int &argc, char **argv, const std::function<void(Form1 &)> &afterS
     QApplication::setApplicationName(texts::AppTitle);
     QApplication::setOrganizationName(texts::AppTitle);
     QApplication::setWindowIcon(applicationIcon());
+    installDesignFontFallback();
 
     QtPlatform platform(commandLine);
     Form1 window(platform.services());

@@ -7,6 +7,7 @@
 // Exit, closing the window and Open stop there instead, with the document,
 // its name and the modified flag as they were.
 #include "document/recovery.h"
+#include "platform/busycursor.h"
 #include "platform/errors.h"
 #include "platform/richtextbox.h"
 #include "resources/texts.h"
@@ -54,6 +55,9 @@ QString Form1::SaveTarget() const {
 
 bool Form1::WriteDocument(const QString &fileName) {
     try {
+        // Ends before the failure's message box, which must not show a busy
+        // pointer.
+        const BusyCursor busy;
         RichTextBox1->SaveFile(fileName, 0);
         return true;
     } catch (const PlatformError &e) {
@@ -75,12 +79,9 @@ bool Form1::OfferToSaveChanges() {
     if (!Modified)
         return true;
     switch (AskSaveChanges()) {
-    case vbYes:
-        return SaveDocument() != SaveOutcome::NotWritten;
-    case vbNo:
-        return true;
-    default:
-        return false;
+    case vbYes: return SaveDocument() != SaveOutcome::NotWritten;
+    case vbNo: return true;
+    default: return false;
     }
 }
 
@@ -106,10 +107,8 @@ void Form1::mnuCloseItem_Click() {
             if (SaveDocument() != SaveOutcome::WrittenInPlace)
                 return;
             break;
-        case vbNo:
-            break;
-        default:
-            return;
+        case vbNo: break;
+        default: return;
         }
     }
     clearDocument(*this);
@@ -136,8 +135,7 @@ void Form1::Form_Unload(int &Cancel) {
         };
         for (const auto &[key, value] : placement) {
             try {
-                services_.settings->SaveSetting(texts::SettingsApp, texts::SettingsSection, key,
-                                                singleToText(value));
+                services_.settings->SaveSetting(texts::SettingsApp, texts::SettingsSection, key, singleToText(value));
             } catch (const PlatformError &) {
                 // The key keeps its old value; the others are still written.
             }

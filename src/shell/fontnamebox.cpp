@@ -46,10 +46,8 @@ bool FontNameBox::eventFilter(QObject *watched, QEvent *event) {
             return false;
         break;
     }
-    case QEvent::FocusOut:
-        break;
-    default:
-        return false;
+    case QEvent::FocusOut: break;
+    default: return false;
     }
     // Deliver the Enter or focus change now, so that an activation it
     // causes is known to come from typing.

@@ -104,8 +104,7 @@ void Form1::buildStatusBar() {
 
 void Form1::connectHandlers() {
     connect(RichTextBox1, &RichTextBox::Change, this, [this] { runHandler([this] { RichTextBox1_Change(); }); });
-    connect(RichTextBox1, &RichTextBox::SelChange, this,
-            [this] { runHandler([this] { RichTextBox1_SelChange(); }); });
+    connect(RichTextBox1, &RichTextBox::SelChange, this, [this] { runHandler([this] { RichTextBox1_SelChange(); }); });
     connect(RichTextBox1, &RichTextBox::MouseUp, this, [this](int button, int shift, float x, float y) {
         runHandler([=, this] { RichTextBox1_MouseUp(button, shift, x, y); });
     });

@@ -67,9 +67,9 @@ public:
     QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuFormat = nullptr;
     QAction *mnuOpenItem = nullptr, *mnuCloseItem = nullptr, *mnuSave = nullptr, *mnuSaveAsItem = nullptr,
             *mnuPrintItem = nullptr, *mnuExitItem = nullptr;
-    QAction *mnuUndo = nullptr, *mnuRedo = nullptr, *mnuCutItem = nullptr, *mnudel = nullptr,
-            *mnuSelectAll = nullptr, *mnuCopyItem = nullptr, *mnuPasteItem = nullptr, *mnuFindItem = nullptr,
-            *mnuFindNextItem = nullptr, *mnufindall = nullptr;
+    QAction *mnuUndo = nullptr, *mnuRedo = nullptr, *mnuCutItem = nullptr, *mnudel = nullptr, *mnuSelectAll = nullptr,
+            *mnuCopyItem = nullptr, *mnuPasteItem = nullptr, *mnuFindItem = nullptr, *mnuFindNextItem = nullptr,
+            *mnufindall = nullptr;
     QAction *mnuAllcapsItem = nullptr, *mnuFontItem = nullptr, *mnuBoldItem = nullptr, *mnuItalicItem = nullptr,
             *mnuUnderlineItem = nullptr;
 
@@ -190,7 +190,7 @@ private:
     ClientArea *client_ = nullptr;
     QString documentPath_;         // full path of the document's file
     QString documentPathShownAs_;  // the panel-1 text that stands for it
-    bool ended_ = false;  // End() was called: no further handler runs
+    bool ended_ = false;           // End() was called: no further handler runs
     // Outer size in pixels asked for before the window was shown; applied
     // again once the window manager's frame is known.
     int pendingOuterWidth_ = 0;

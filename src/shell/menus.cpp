@@ -74,8 +74,7 @@ std::vector<MenuDef> menuTable() {
              {&Form1::mnuFontItem, &MenuFont, none, true, [](Form1 &f) { f.mnuFontItem_Click(); }},
              {&Form1::mnuBoldItem, &MenuBold, none, true, [](Form1 &f) { f.mnuBoldItem_Click(); }},
              {&Form1::mnuItalicItem, &MenuItalic, none, true, [](Form1 &f) { f.mnuItalicItem_Click(); }},
-             {&Form1::mnuUnderlineItem, &MenuUnderline, none, true,
-              [](Form1 &f) { f.mnuUnderlineItem_Click(); }},
+             {&Form1::mnuUnderlineItem, &MenuUnderline, none, true, [](Form1 &f) { f.mnuUnderlineItem_Click(); }},
          }},
     };
 }
@@ -97,7 +96,8 @@ void Form1::buildMenus() {
             menu->addAction(action);
             this->*def.item = action;
             auto handler = def.handler;
-            connect(action, &QAction::triggered, this, [this, handler] { runHandler([this, handler] { handler(*this); }); });
+            connect(action, &QAction::triggered, this,
+                    [this, handler] { runHandler([this, handler] { handler(*this); }); });
         }
     }
 }

@@ -25,8 +25,7 @@ extern "C" void forwardSignal(int signal) {
 }  // namespace
 
 void handleTerminationSignals(QObject *context, std::function<void(int)> handler) {
-    if (signalSocket[0] < 0 &&
-        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalSocket) != 0)
+    if (signalSocket[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalSocket) != 0)
         return;  // the signals keep their default: the last copy written is all there is
     auto *notifier = new QSocketNotifier(signalSocket[1], QSocketNotifier::Read, context);
     QObject::connect(notifier, &QSocketNotifier::activated, context, [handler = std::move(handler)] {

@@ -152,8 +152,8 @@ void Closing::closeAnswers() {
         expectCannotSave(f.platform.dialogs.shown()[1], before.name);
         QCOMPARE(f.document(), before);
     }
-    {  // Yes without a name, Save As completed: the document stays, under
-       // its new name.
+    {   // Yes without a name, Save As completed: the document stays, under
+        // its new name.
         FormFixture f;
         f.type(QStringLiteral("无名"));
         f.platform.dialogs.answerMessage(vbYes);
@@ -371,10 +371,9 @@ void Closing::windowCloseMaximizedStoresItsBounds() {
     const QStringList keys = placementKeys();
     const QStringList stored{kept.values.value(keys[0]), kept.values.value(keys[1]), kept.values.value(keys[2]),
                              kept.values.value(keys[3])};
-    const QStringList expected{singleToText(maximized.x() * twipsPerPixelX()),
-                               singleToText(maximized.y() * twipsPerPixelY()),
-                               singleToText(maximized.width() * twipsPerPixelX()),
-                               singleToText(maximized.height() * twipsPerPixelY())};
+    const QStringList expected{
+        singleToText(maximized.x() * twipsPerPixelX()), singleToText(maximized.y() * twipsPerPixelY()),
+        singleToText(maximized.width() * twipsPerPixelX()), singleToText(maximized.height() * twipsPerPixelY())};
     QCOMPARE(stored, expected);
 
     FormFixture next(false);

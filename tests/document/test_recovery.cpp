@@ -31,11 +31,11 @@ std::unique_ptr<FormFixture> program(const QString &recoveryFolder, const QStrin
     return f;
 }
 
-void start(FormFixture &f) { f.run([&] { f.form->Form_Load(); }); }
-
-QStringList filesIn(const QString &folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+void start(FormFixture &f) {
+    f.run([&] { f.form->Form_Load(); });
 }
+
+QStringList filesIn(const QString &folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 QStringList copiesIn(const QString &folder) { return QDir(folder).entryList({QStringLiteral("*.rtf")}, QDir::Files); }
 
@@ -206,7 +206,8 @@ private slots:
         f->run([&] { f->form->mnuCloseItem_Click(); });  // Yes, then Save As cancelled
         f->form.reset();
         QCOMPARE(copiesIn(folder).size(), 1);
-        QCOMPARE(FormFixture::readRtfText(folder + QLatin1Char('/') + copiesIn(folder).first()), QStringLiteral("keep"));
+        QCOMPARE(FormFixture::readRtfText(folder + QLatin1Char('/') + copiesIn(folder).first()),
+                 QStringLiteral("keep"));
     }
 
     // Restored: every character, modified, under its old name, and saved
@@ -226,8 +227,8 @@ private slots:
         expectOffer(shown[0], file, 1, 1, QString());
         QVERIFY2(shown[0].prompt.contains(savedAt), qPrintable(shown[0].prompt));
 
-        QCOMPARE(next->document(), (DocumentView{QStringLiteral("补充 more 原文 original"),
-                                                 QStringLiteral("季度报告.rtf"), true}));
+        QCOMPARE(next->document(),
+                 (DocumentView{QStringLiteral("补充 more 原文 original"), QStringLiteral("季度报告.rtf"), true}));
         QCOMPARE(next->form->SaveTarget(), file);
         QCOMPARE(next->form->Recovery().copyPath(), copy);  // this window keeps it now
 

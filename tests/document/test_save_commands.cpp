@@ -32,6 +32,7 @@ private slots:
     void failedWritesAreReportedAndHarmless();
 };
 
+// clang-format off
 void SaveCommands::extensionRule_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
@@ -45,6 +46,7 @@ void SaveCommands::extensionRule_data() {
     QTest::newRow("folder only, backslash") << "C:\\old.rtf.files\\report" << "C:\\old.rtf.files\\report.rtf";
     QTest::newRow("chinese") << "d/报告" << "d/报告.rtf";
 }
+// clang-format on
 
 // The rule itself, and the same rule through Save As: the file that lands on
 // disk and the name panel 1 shows. (On this system a backslash is part of a

@@ -352,9 +352,9 @@ void SaveFailures::readOnlyFolderWritableFile() {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         const QString self = QCoreApplication::applicationFilePath();
-        child.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                                QStringLiteral("--clear-groups"), self,
-                                                QStringLiteral("readOnlyFolderWritableFile")});
+        child.start(QStringLiteral("setpriv"),
+                    {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+                     self, QStringLiteral("readOnlyFolderWritableFile")});
         QVERIFY2(child.waitForFinished(120000), "the unprivileged run did not finish");
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(child.exitCode(), 0);
@@ -388,8 +388,8 @@ void SaveFailures::readOnlyFolderWritableFile() {
         f.run([&] { f.form->mnuSave_Click(); });
     }
     QCOMPARE(f.platform.dialogs.shown().size(), 1);
-    QVERIFY(f.platform.dialogs.shown()[0].prompt.endsWith(
-        QStringLiteral("\nThe file is larger than this system allows.")));
+    QVERIFY(
+        f.platform.dialogs.shown()[0].prompt.endsWith(QStringLiteral("\nThe file is larger than this system allows.")));
     QCOMPARE(fileBytes(file), saved);
     QVERIFY(f.form->Modified);
     ::chmod(QFile::encodeName(folder).constData(), 0755);

@@ -51,7 +51,14 @@ done
 
 state=$(xwininfo -id "$win" 2>/dev/null | sed -n 's/.*Map State: //p')
 [ "$state" = IsViewable ] || fail "window not mapped (state: $state)"
-wmctrl -l | grep -F "$caption" >/dev/null || fail "the window manager does not list the window"
+# The window manager lists a window once it has taken it over, a moment
+# after the window is mapped (up to 10 s).
+listed=
+for _ in $(seq 100); do
+  wmctrl -l | grep -F "$caption" >/dev/null && { listed=1; break; }
+  sleep 0.1
+done
+[ -n "$listed" ] || fail "the window manager does not list the window"
 
 # Close it as a user would; a loaded, unmodified document asks nothing.
 wmctrl -c "$caption" || xdotool windowclose "$win" || true
@@ -74,4 +81,4 @@ grep -rq "MainWidth" "$work/home/.config" || fail "no placement stored on closin
 echo "PASS"
 SESSION
 
-timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$work" "$binary" "$caption"
+timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$work/session.sh" "$work" "$binary" "$caption"

@@ -13,9 +13,7 @@ source_dir=$(readlink -f "$2")
 . "$source_dir/tests/e2e/session.sh"
 in_x_session "$@"
 
-work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
-log=$work/pennaro.log
+scratch_work
 tpp=15  # twips per pixel at 96 DPI
 
 # ---- -qwindowtitle names a file, it does not retitle the window ----------

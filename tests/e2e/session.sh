@@ -14,26 +14,34 @@ fail() {
 in_x_session() {
   if [ -z "${PENNARO_X_SESSION:-}" ]; then
     # xvfb-run -a takes the first free display from the one given; scripts
-    # started at the same moment would race for the same one.
+    # started at the same moment would race for the same one. With -noreset
+    # the server stays up between clients: a window manager connecting while
+    # it resets after a probe (wmctrl) has left is refused.
     PENNARO_X_SESSION=1 exec timeout 280 xvfb-run -a -n $((200 + RANDOM % 700)) \
-      -s "-screen 0 1280x1024x24 -dpi 96" bash "$0" "$@"
+      -s "-screen 0 1280x1024x24 -dpi 96 -noreset" bash "$0" "$@"
   fi
   for tool in xdotool wmctrl openbox xwininfo xprop; do
     command -v "$tool" >/dev/null || fail "missing tool: $tool"
   done
   unset QT_QPA_PLATFORM  # the real X server, not the unit tests' offscreen one
-  local wm
-  for _ in 1 2; do
-    openbox >/dev/null 2>&1 &
-    wm=$!
-    for _ in $(seq 150); do
-      wmctrl -m >/dev/null 2>&1 && return 0
-      kill -0 $wm 2>/dev/null || break
-      sleep 0.2
-    done
-    kill $wm 2>/dev/null
+  local wm wm_log
+  wm_log=$(mktemp)
+  openbox >"$wm_log" 2>&1 &
+  wm=$!
+  for _ in $(seq 100); do
+    wmctrl -m >/dev/null 2>&1 && { rm -f "$wm_log"; return 0; }
+    kill -0 $wm 2>/dev/null || fail "the window manager ended: $(cat "$wm_log")"
+    sleep 0.1
   done
   fail "the window manager did not start"
+}
+
+# scratch_work: a scratch folder, work, removed at the end together with any
+# editor still running, and log, a file in it for the editor's output.
+scratch_work() {
+  work=$(mktemp -d)
+  trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+  log=$work/pennaro.log
 }
 
 # private_home DIR: the editor's settings and state live under DIR.

@@ -45,19 +45,34 @@ expect_runs() {
 
 # run_x_session SCRIPT: runs bash SCRIPT under Xvfb, 1280 x 1024. Display
 # numbers are tried from a random start: two test runs picking the same free
-# number at once would share a server, and its clipboard.
+# number at once would share a server, and its clipboard. The server must not
+# reset when its last client leaves: a window manager connecting while it
+# resets (after a probe such as xprop, or between two editors) is refused.
 run_x_session() {
-  timeout 180 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$1"
+  timeout 180 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -noreset" bash "$1"
 }
 
-# start_editor: the real X server rather than the test suite's offscreen
-# platform, openbox as the window manager, then the editor on DOC (its output
-# in WORK/app.log); sets app (its process) and win (its main window), and
-# gives the window the keyboard.
-start_editor() {
+# start_window_manager: the real X server rather than the test suite's
+# offscreen platform, and openbox, waited for (up to 10 s) until it can
+# activate windows; its messages are in WORK/openbox.log.
+start_window_manager() {
   unset QT_QPA_PLATFORM
-  openbox >/dev/null 2>&1 &
-  for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+  xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && return 0
+  openbox >"$WORK/openbox.log" 2>&1 &
+  local wm=$!
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && return 0
+    kill -0 $wm 2>/dev/null || fail "the window manager ended: $(cat "$WORK/openbox.log")"
+    sleep 0.1
+  done
+  fail "the window manager did not start"
+}
+
+# start_editor: the window manager, then the editor on DOC (its output in
+# WORK/app.log); sets app (its process) and win (its main window), and gives
+# the window the keyboard.
+start_editor() {
+  start_window_manager
   "$BIN" "$DOC" >"$WORK/app.log" 2>&1 &
   app=$!
   win=$(wait_for 'RTF文件编辑器') || fail "main window not found"
@@ -96,15 +111,29 @@ open_menu() {
   fail "menu alt+$1 not shown"
 }
 
-# close_saving: closes the main window, answers Yes (the default button) at
-# the save prompt, and waits for the editor to end.
-close_saving() {
+# wait_end: waits up to 10 s for the editor (app) to end by itself, which
+# may have been started by another program; false, with the editor killed,
+# when it is still running.
+wait_end() {
+  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.1; done
+  kill "$app"
+  return 1
+}
+
+# answer_close_prompt: closes the main window and answers Yes (the default
+# button) at the save prompt.
+answer_close_prompt() {
   wmctrl -c 'RTF文件编辑器'
   box=$(wait_for 'Pennaro') || fail "save prompt not shown"
   xdotool windowactivate --sync "$box"
   xdotool key Return
-  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$app" 2>/dev/null; then kill "$app"; fail "editor still running"; fi
+}
+
+# close_saving: closes the main window, answers Yes at the save prompt, and
+# waits for the editor to end; returns its exit status.
+close_saving() {
+  answer_close_prompt
+  wait_end || fail "editor still running"
   wait "$app"
 }
 

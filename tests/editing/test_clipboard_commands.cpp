@@ -253,8 +253,8 @@ void ClipboardCommands::keysRunThePlainTextCommands() {
     QGuiApplication::clipboard()->setText(QStringLiteral("system"));
 
     select(f, 10, 4);
-    for (const QKeyCombination key : {Qt::CTRL | Qt::Key_Insert, Qt::SHIFT | Qt::Key_Insert,
-                                      Qt::SHIFT | Qt::Key_Delete}) {
+    for (const QKeyCombination key :
+         {Qt::CTRL | Qt::Key_Insert, Qt::SHIFT | Qt::Key_Insert, Qt::SHIFT | Qt::Key_Delete}) {
         QTest::keyClick(editor, key.key(), key.keyboardModifiers());
         QCOMPARE(f.form->RichTextBox1->Text(), QStringLiteral("plain and bold"));
         QCOMPARE(f.platform.clipboard.text_, std::nullopt);
@@ -282,6 +282,18 @@ void ClipboardCommands::dragsAndDropsCarryPlainText() {
     std::unique_ptr<QMimeData> out(editor.createMimeDataFromSelection());
     QCOMPARE(out->formats(), QStringList{QStringLiteral("text/plain")});
     QCOMPARE(out->text(), QStringLiteral("one\ntwo"));
+    // The X11 selection is read when another program asks for it: the
+    // selected text as it stands then, wherever edits have moved it, and
+    // nothing once it has been deleted.
+    QTextCursor two(editor.document());
+    two.setPosition(4);
+    two.setPosition(7, QTextCursor::KeepAnchor);
+    editor.setTextCursor(two);
+    std::unique_ptr<QMimeData> primary(editor.createMimeDataFromSelection());
+    QTextCursor(editor.document()).insertText(QStringLiteral("zero\n"));
+    QCOMPARE(primary->text(), QStringLiteral("two"));
+    editor.textCursor().removeSelectedText();
+    QCOMPARE(primary->text(), QString());
 
     FormFixture f;
     f.startWith(QStringLiteral("ab"));
@@ -292,7 +304,8 @@ void ClipboardCommands::dragsAndDropsCarryPlainText() {
     in.setHtml(QStringLiteral("<b>粗</b>"));
     in.setText(QStringLiteral("粗"));
     QWidget *viewport = f.form->RichTextBox1->widget()->viewport();
-    const QPoint at = f.form->RichTextBox1->widget()->cursorRect(QTextCursor(f.form->RichTextBox1->document())).center();
+    const QPoint at =
+        f.form->RichTextBox1->widget()->cursorRect(QTextCursor(f.form->RichTextBox1->document())).center();
     QDragEnterEvent enter(at, Qt::CopyAction, &in, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &enter);
     QVERIFY(enter.isAccepted());

@@ -19,8 +19,6 @@ using namespace pennaro::testing;
 
 namespace {
 
-constexpr quint32 kBlue = 0xFF0000;
-
 // A document of plain text, clean, with the state an earlier Find Next
 // leaves: RestartSearch false, no current match.
 void startWith(FormFixture &f, const QString &text) {
@@ -49,8 +47,8 @@ QString blueMask(const FormFixture &f) {
     for (int i = 0; i < mask.size(); ++i) {
         probe.setPosition(i + 1);
         const QTextCharFormat format = probe.charFormat();
-        const bool blue = format.hasProperty(QTextFormat::ForegroundBrush) &&
-                          format.foreground().color() == QColor(0, 0, 255);
+        const bool blue =
+            format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().color() == QColor(0, 0, 255);
         if (!blue)
             mask[i] = QLatin1Char('.');
     }
@@ -121,6 +119,7 @@ void FindCommands::findSelectsTheFirstOccurrenceFromTheTop() {
     QCOMPARE(f.selection(), QStringLiteral("2+3"));
 }
 
+// clang-format off
 void FindCommands::findReportsAMiss_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("search");
@@ -128,6 +127,7 @@ void FindCommands::findReportsAMiss_data() {
     QTest::newRow("longer than the document") << "abc" << "abcd";
     QTest::newRow("empty document") << "" << "a";
 }
+// clang-format on
 
 void FindCommands::findReportsAMiss() {
     QFETCH(QString, text);
@@ -234,12 +234,13 @@ void FindCommands::findNextAfterTheTextShrankFindsNothing() {
 }
 
 void FindCommands::matchIsSelectedExactly_data() {
-    const QByteArray head = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\\f0 ";
+    const QByteArray head =
+        "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\\f0 ";
     const QByteArray row = "\\trowd\\cellx2000\\cellx4000 ";
     QTest::addColumn<QByteArray>("rtf");
     QTest::newRow("after line breaks") << head + "one\\par two\\line three\\par target}";
-    QTest::newRow("in a table cell")
-        << head + "before\\par " + row + "a\\cell b\\cell\\row " + row + "c\\cell x target\\cell\\row after}";
+    QTest::newRow("in a table cell") << head + "before\\par " + row + "a\\cell b\\cell\\row " + row +
+                                            "c\\cell x target\\cell\\row after}";
     QTest::newRow("after a table") << head + row + "a\\cell b\\cell\\row " + row + "c\\cell d\\cell\\row target}";
     QTest::newRow("after a picture") << head + "pic " + testing::pngPicture(8, 8) + " \\'d6\\'d0 target}";
     QTest::newRow("after emoji") << head + "\\u-10179?\\u-8704?\\u-10179?\\u-8703? target}";
@@ -376,8 +377,7 @@ void FindCommands::findAllFromTheFontNameBoxLeavesTheLastMatchSelected() {
     f.platform.input.setFocus(f.form->Combo1);
     QTextEdit *edit = f.form->RichTextBox1->widget();
     QList<int> seen;
-    connect(f.form->RichTextBox1, &RichTextBox::SelChange, this,
-            [&] { seen << edit->textCursor().selectionStart(); });
+    connect(f.form->RichTextBox1, &RichTextBox::SelChange, this, [&] { seen << edit->textCursor().selectionStart(); });
     f.platform.dialogs.answerInput(QStringLiteral("字"));
     f.run([&] { f.form->mnufindall_Click(); });
     QCOMPARE(blueMask(f).count(QStringLiteral("字")), 500);

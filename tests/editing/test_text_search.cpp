@@ -25,6 +25,7 @@ private slots:
     void copyFollowsEveryKindOfEdit();
 };
 
+// clang-format off
 void TextSearch::upperCasingKeepsEveryLength_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("upper");
@@ -38,6 +39,7 @@ void TextSearch::upperCasingKeepsEveryLength_data() {
     QTest::newRow("lone surrogates") << QString::fromUtf16(u"a\xd800" u"b\xdc00" u"c")
                                      << QString::fromUtf16(u"A\xd800" u"B\xdc00" u"C");
 }
+// clang-format on
 
 void TextSearch::upperCasingKeepsEveryLength() {
     QFETCH(QString, text);
@@ -66,8 +68,9 @@ void TextSearch::copyFollowsEveryKindOfEdit() {
     RichTextBox box(&window);
     QTextDocument *doc = box.document();
     QRandomGenerator rng(7);
-    const QString pieces[] = {QStringLiteral("abc"), QString::fromUtf16(u"中文字"), QString::fromUtf16(u"ß😀x𐐨"),
-                              QString::fromUtf16(u"a\u00a0b"), QStringLiteral("line\nbreak"), QStringLiteral("Q")};
+    const QString pieces[] = {QStringLiteral("abc"),         QString::fromUtf16(u"中文字"),
+                              QString::fromUtf16(u"ß😀x𐐨"),   QString::fromUtf16(u"a\u00a0b"),
+                              QStringLiteral("line\nbreak"), QStringLiteral("Q")};
     box.setText(QStringLiteral("The start of it all.\nSecond paragraph."));
 
     auto randomRange = [&](QTextCursor &cursor) {

@@ -24,9 +24,7 @@ void undo(FormFixture &f) {
     f.run([&] { f.form->mnuUndo_Click(); });
 }
 
-void focusEditor(FormFixture &f) {
-    f.platform.input.setFocus(f.form->RichTextBox1->widget());
-}
+void focusEditor(FormFixture &f) { f.platform.input.setFocus(f.form->RichTextBox1->widget()); }
 
 struct RecordedRedo : RedoableEdit {
     bool can = false;
@@ -190,7 +188,8 @@ void UndoCommands::largeUndoPutsEverythingBack() {
     QVERIFY(f.form->Modified);
     QCOMPARE(doc->pageSize(), pageSize);
     QTRY_VERIFY(doc->documentLayout()->documentSize().height() > 4000 * 15);
-    QVERIFY(f.form->RichTextBox1->widget()->cursorRect().bottom() <= f.form->RichTextBox1->widget()->viewport()->height());
+    QVERIFY(f.form->RichTextBox1->widget()->cursorRect().bottom() <=
+            f.form->RichTextBox1->widget()->viewport()->height());
 }
 
 QTEST_MAIN(UndoCommands)

@@ -38,7 +38,7 @@ struct RangeFormat {
 inline RangeFormat formatOf(FormFixture &f, int start, int length) {
     select(f, start, length);
     const RichTextBox &box = *f.form->RichTextBox1;
-    return {box.SelFontName(), box.SelFontSize(),  box.SelColor(),    box.SelBold(),
+    return {box.SelFontName(), box.SelFontSize(),  box.SelColor(),     box.SelBold(),
             box.SelItalic(),   box.SelUnderline(), box.SelStrikeThru()};
 }
 
@@ -62,10 +62,10 @@ QString optionalText(const std::optional<T> &value) {
 }
 
 inline char *toString(const RangeFormat &r) {
-    const QString text = QStringLiteral("{%1 %2 pt, colour %3, bold %4, italic %5, underline %6, strike %7}")
-                             .arg(optionalText(r.name), optionalText(r.size), optionalText(r.color),
-                                  optionalText(r.bold), optionalText(r.italic), optionalText(r.underline),
-                                  optionalText(r.strikethru));
+    const QString text =
+        QStringLiteral("{%1 %2 pt, colour %3, bold %4, italic %5, underline %6, strike %7}")
+            .arg(optionalText(r.name), optionalText(r.size), optionalText(r.color), optionalText(r.bold),
+                 optionalText(r.italic), optionalText(r.underline), optionalText(r.strikethru));
     return qstrdup(text.toUtf8().constData());
 }
 

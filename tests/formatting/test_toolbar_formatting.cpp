@@ -147,8 +147,9 @@ void ToolbarFormatting::keysAreComparedExactly() {
     f.form->Modified = false;
     const QByteArray before = rtf::writeDocument(f.form->RichTextBox1->document());
     const DocumentView view = f.document();
-    for (const char *key : {"", "bold", "BOLD", "Bold ", " Bold", "italic", "UNDERLINE", "color", "Colour", "up",
-                            "DOWN", "new", "open", "save", "print", "cut", "copy", "paste", "粗体", "Up\n"}) {
+    for (const char *key :
+         {"",     "bold", "BOLD", "Bold ", " Bold", "italic", "UNDERLINE", "color", "Colour", "up",
+          "DOWN", "new",  "open", "save",  "print", "cut",    "copy",      "paste", "粗体",   "Up\n"}) {
         click(f, QString::fromUtf8(key));
         QCOMPARE(f.document(), view);
         QCOMPARE(rtf::writeDocument(f.form->RichTextBox1->document()), before);

@@ -95,8 +95,7 @@ private slots:
             title = dialog->windowTitle();
             dialog->reject();
         });
-        QCOMPARE(host.inputBox(InputBoxRequest{texts::FindPrompt, texts::FindTitle, QStringLiteral("abc")}),
-                 QString());
+        QCOMPARE(host.inputBox(InputBoxRequest{texts::FindPrompt, texts::FindTitle, QStringLiteral("abc")}), QString());
         QCOMPARE(label, texts::FindPrompt);
         QCOMPARE(value, QStringLiteral("abc"));
         QCOMPARE(title, texts::FindTitle);

@@ -403,8 +403,7 @@ private slots:
         QVERIFY(QDir().mkdir(folder));
         QVERIFY_THROWS_EXCEPTION(PlatformError, box_->SaveFile(folder, 0));
         QVERIFY(QFileInfo(folder).isDir());
-        QVERIFY_THROWS_EXCEPTION(PlatformError,
-                                 box_->SaveFile(dir.filePath(QStringLiteral("no/such/folder.rtf")), 0));
+        QVERIFY_THROWS_EXCEPTION(PlatformError, box_->SaveFile(dir.filePath(QStringLiteral("no/such/folder.rtf")), 0));
 
         if (::geteuid() == 0)
             QSKIP("running as root: a read-only file is writable");

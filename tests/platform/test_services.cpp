@@ -174,8 +174,8 @@ private slots:
     // same argv takes those out of its list).
     void commandLineWords() {
         QByteArray words[] = {"pennaro", "-style", "fusion", "my  report.rtf", "\"x\"", "\xe4\xbd\xa0.rtf"};
-        char *argv[] = {words[0].data(), words[1].data(), words[2].data(), words[3].data(), words[4].data(),
-                        words[5].data()};
+        char *argv[] = {words[0].data(), words[1].data(), words[2].data(),
+                        words[3].data(), words[4].data(), words[5].data()};
         int argc = 6;
         QtCommandLine line(argc, argv);
         QCOMPARE(line.Command(), QStringLiteral("-style fusion my  report.rtf \"x\" 你.rtf"));

@@ -38,8 +38,8 @@ void Units::twipsRoundToTheNearestPixel() {
     QCOMPARE(twipsToPixelsX(10.5 * tx), 11);
     QCOMPARE(twipsToPixelsY(-10.5 * ty), -11);
     QCOMPARE(twipsToPixelsY(0), 0);
-    for (double refused : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-                           -1e12, double(QWIDGETSIZE_MAX + 1) * tx}) {
+    for (double refused : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), -1e12,
+                           double(QWIDGETSIZE_MAX + 1) * tx}) {
         QVERIFY_THROWS_EXCEPTION(PlatformError, twipsToPixelsX(refused));
     }
 }

@@ -173,9 +173,9 @@ void TestFileRegistry::valuesAreReadableAndReplacedWhole() {
     QCOMPARE(store.registry.readValue(HKEY_LOCAL_MACHINE, kPrinterKeyPath, "")->data, QByteArray());
 
     // A damaged file is not taken for a value.
-    for (const QByteArray &damaged : {QByteArray("PENNARO-REGISTRY-VALUE\ntype 3\nsize 3\n01 02\n"),
-                                      QByteArray("PENNARO-REGISTRY-VALUE\ntype 3\nsize 2\n01 2g\n"),
-                                      QByteArray("type 3\nsize 0\n")})
+    for (const QByteArray &damaged :
+         {QByteArray("PENNARO-REGISTRY-VALUE\ntype 3\nsize 3\n01 02\n"),
+          QByteArray("PENNARO-REGISTRY-VALUE\ntype 3\nsize 2\n01 2g\n"), QByteArray("type 3\nsize 0\n")})
         QVERIFY(!FileRegistry::parseValue(damaged));
 }
 
@@ -188,16 +188,15 @@ void TestFileRegistry::readOnlyKeyRefusesAndKeepsTheOldValue() {
              ERROR_SUCCESS);
 
     // Read-only for its owner means read-only for everyone, root included.
-    QVERIFY(QFile::setPermissions(store.key, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                                 QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(store.key, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                                                 QFile::ReadOther | QFile::ExeOther));
     QVERIFY(!store.write(bytesOf({1, 2, 3})));
     const quint8 one[] = {1};
     QCOMPARE(store.registry.RegSetValueExA(openedBefore, "Default DevMode", 0, REG_BINARY, one, 1),
              ERROR_ACCESS_DENIED);
     QCOMPARE(store.registry.RegCloseKey(openedBefore), ERROR_SUCCESS);
     HKEY key = 0;
-    QCOMPARE(store.registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPrinterKeyPath, 0, 0x2003F, &key),
-             ERROR_ACCESS_DENIED);
+    QCOMPARE(store.registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPrinterKeyPath, 0, 0x2003F, &key), ERROR_ACCESS_DENIED);
     QCOMPARE(store.value()->data, asArray(old));
     QCOMPARE(tree(store.key), QStringList{"Default DevMode"});
 }

@@ -56,6 +56,7 @@ private slots:
     void deviceModeNumbers();
 };
 
+// clang-format off
 void TestHexText::splitting_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("delimiters");
@@ -67,6 +68,7 @@ void TestHexText::splitting_data() {
     QTest::newRow("exact characters") << "aAbaB" << "a" << QStringList{"Ab", "B"};
     QTest::newRow("chinese") << "你好，世界，" << "，" << QStringList{"你好", "世界"};
 }
+// clang-format on
 
 void TestHexText::splitting() {
     QFETCH(QString, text);
@@ -98,6 +100,7 @@ void TestHexText::splittingReusesAList() {
     QCOMPARE(list, (QStringList{QString(), "x", "y"}));
 }
 
+// clang-format off
 void TestHexText::numbers_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("mode");
@@ -118,6 +121,7 @@ void TestHexText::numbers_data() {
     QTest::newRow("commas only") << ",,," << "NO" << QList<int>{};
     QTest::newRow("empty") << "" << "YES" << QList<int>{};
 }
+// clang-format on
 
 void TestHexText::numbers() {
     QFETCH(QString, text);
@@ -130,9 +134,9 @@ void TestHexText::numbers() {
 
 // The bytes a caller had stay as they were; nothing is wrapped or clipped.
 void TestHexText::numbersOutsideAByteAreRefused() {
-    for (const auto &[text, mode] : {std::pair{"1,100", "NO"}, std::pair{"fff", "NO"}, std::pair{"256", "YES"},
-                                     std::pair{"-1", "YES"}, std::pair{"255.5", "YES"}, std::pair{"1e999", "YES"},
-                                     std::pair{"&H100", "YES"}}) {
+    for (const auto &[text, mode] :
+         {std::pair{"1,100", "NO"}, std::pair{"fff", "NO"}, std::pair{"256", "YES"}, std::pair{"-1", "YES"},
+          std::pair{"255.5", "YES"}, std::pair{"1e999", "YES"}, std::pair{"&H100", "YES"}}) {
         std::vector<std::uint8_t> bytes{42};
         QVERIFY_THROWS_EXCEPTION(std::out_of_range,
                                  HexTextToBytes(QString::fromLatin1(text), bytes, QString::fromLatin1(mode)));
@@ -148,10 +152,10 @@ void TestHexText::deviceModeRecord() {
     QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{2}(,[0-9a-f]{2}){441}$")).match(text).hasMatch());
     const std::vector<std::uint8_t> b = decode(text, QStringLiteral("NO"));
     QCOMPARE(int(b.size()), 442);
-    QCOMPARE(little(b, 36, 2) + little(b, 38, 2), 442u);  // dmSize + dmDriverExtra
+    QCOMPARE(little(b, 36, 2) + little(b, 38, 2), 442u);                 // dmSize + dmDriverExtra
     QCOMPARE(slice(b, 0, 32), textField("EPSON Stylus COLOR 440", 32));  // dmDeviceName
     QCOMPARE(slice(b, 70, 32), textField("", 32));                       // dmFormName
-    QCOMPARE(slice(b, 102, 22), textField("", 22));  // dmLogPixels .. dmDisplayFrequency
+    QCOMPARE(slice(b, 102, 22), textField("", 22));                      // dmLogPixels .. dmDisplayFrequency
     // The driver's private part starts with three text fields.
     QCOMPARE(slice(b, 148, 32), textField("DLLName16=EPIGUE3P.DLL", 32));
     QCOMPARE(slice(b, 180, 32), textField("DLLName32=EPIDA230.DLL", 32));
@@ -169,14 +173,18 @@ void TestHexText::deviceModeNumbers_data() {
         int offset, size;
         uint value;
     } fields[] = {
-        {"dmSpecVersion", 32, 2, 0x0400},   {"dmDriverVersion", 34, 2, 0x0217}, {"dmSize", 36, 2, 148},
-        {"dmDriverExtra", 38, 2, 294},      {"dmFields", 40, 4, 0x07808B0F},    {"dmOrientation", 44, 2, 1},
-        {"dmPaperSize", 46, 2, 768},        {"dmPaperLength", 48, 2, 2690},     {"dmPaperWidth", 50, 2, 1940},
-        {"dmScale", 52, 2, 0},              {"dmCopies", 54, 2, 1},             {"dmDefaultSource", 56, 2, 7},
-        {"dmPrintQuality", 58, 2, 180},     {"dmColor", 60, 2, 2},              {"dmDuplex", 62, 2, 0},
-        {"dmYResolution", 64, 2, 180},      {"dmTTOption", 66, 2, 0},           {"dmCollate", 68, 2, 0},
-        {"dmICMMethod", 124, 4, 1},         {"dmICMIntent", 128, 4, 2},         {"dmMediaType", 132, 4, 1},
-        {"dmDitherType", 136, 4, 288},      {"dmReserved1", 140, 4, 0},         {"dmReserved2", 144, 4, 0},
+        {"dmSpecVersion", 32, 2, 0x0400}, {"dmDriverVersion", 34, 2, 0x0217},
+        {"dmSize", 36, 2, 148},           {"dmDriverExtra", 38, 2, 294},
+        {"dmFields", 40, 4, 0x07808B0F},  {"dmOrientation", 44, 2, 1},
+        {"dmPaperSize", 46, 2, 768},      {"dmPaperLength", 48, 2, 2690},
+        {"dmPaperWidth", 50, 2, 1940},    {"dmScale", 52, 2, 0},
+        {"dmCopies", 54, 2, 1},           {"dmDefaultSource", 56, 2, 7},
+        {"dmPrintQuality", 58, 2, 180},   {"dmColor", 60, 2, 2},
+        {"dmDuplex", 62, 2, 0},           {"dmYResolution", 64, 2, 180},
+        {"dmTTOption", 66, 2, 0},         {"dmCollate", 68, 2, 0},
+        {"dmICMMethod", 124, 4, 1},       {"dmICMIntent", 128, 4, 2},
+        {"dmMediaType", 132, 4, 1},       {"dmDitherType", 136, 4, 288},
+        {"dmReserved1", 140, 4, 0},       {"dmReserved2", 144, 4, 0},
     };
     for (const auto &f : fields)
         QTest::newRow(f.field) << f.offset << f.size << f.value;

@@ -292,7 +292,8 @@ private slots:
         QCOMPARE(f.RichTextBox1->Text(), QString());  // nothing failed
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QVERIFY2(f.width() >= 1 && f.height() >= 1, qPrintable(QStringLiteral("%1 x %2").arg(f.width()).arg(f.height())));
+        QVERIFY2(f.width() >= 1 && f.height() >= 1,
+                 qPrintable(QStringLiteral("%1 x %2").arg(f.width()).arg(f.height())));
     }
 };
 

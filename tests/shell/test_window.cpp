@@ -118,8 +118,8 @@ private slots:
                 const Row &row = table[m].second[i];
                 QCOMPARE(actions[i], row.action);
                 QCOMPARE(actions[i]->text(), QString::fromUtf8(row.caption));
-                QCOMPARE(actions[i]->shortcuts(), row.shortcut.isEmpty() ? QList<QKeySequence>{}
-                                                                         : QList<QKeySequence>{row.shortcut});
+                QCOMPARE(actions[i]->shortcuts(),
+                         row.shortcut.isEmpty() ? QList<QKeySequence>{} : QList<QKeySequence>{row.shortcut});
                 QCOMPARE(actions[i]->isEnabled(), row.enabled);
                 QVERIFY(!actions[i]->isSeparator());
                 QVERIFY(!actions[i]->isCheckable());
@@ -128,10 +128,10 @@ private slots:
     }
 
     void toolbarFollowsTheTable() {
-        const QStringList keys = {"New", "Open", "Save", "", "Print", "", "Cut", "Copy", "Paste", "",
-                                  "Bold", "Italic", "Underline", "", "Color", "", "Up", "Down"};
-        const QStringList tips = {"新建", "打开", "保存", "", "打印", "", "剪切", "复制", "粘贴", "",
-                                  "粗体", "斜体", "下划线", "", "字体颜色", "", "增大字号", "减小字号"};
+        const QStringList keys = {"New", "Open", "Save",   "",          "Print", "",      "Cut", "Copy", "Paste",
+                                  "",    "Bold", "Italic", "Underline", "",      "Color", "",    "Up",   "Down"};
+        const QStringList tips = {"新建", "打开", "保存", "",       "打印", "",         "剪切", "复制",     "粘贴",
+                                  "",     "粗体", "斜体", "下划线", "",     "字体颜色", "",     "增大字号", "减小字号"};
         const QList<QAction *> actions = form->Toolbar1->actions();
         QCOMPARE(actions.size(), 18);
         QCOMPARE(form->Toolbar1->iconSize(), QSize(16, 16));

@@ -89,9 +89,9 @@ QWidget *FormFixture::showWithEditorFocused() {
 }
 
 char *toString(const DocumentView &view) {
-    const QString text = QStringLiteral("{text \"%1\", panel 1 \"%2\", %3}")
-                             .arg(view.text, view.name,
-                                  view.modified ? QStringLiteral("modified") : QStringLiteral("clean"));
+    const QString text =
+        QStringLiteral("{text \"%1\", panel 1 \"%2\", %3}")
+            .arg(view.text, view.name, view.modified ? QStringLiteral("modified") : QStringLiteral("clean"));
     return qstrdup(text.toUtf8().constData());
 }
 

@@ -4,6 +4,7 @@
 #include "platform/keystrokes.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QPrinter>
 #include <QTest>
 #include <QWidget>
@@ -68,13 +69,15 @@ QList<ShownDialog> ScriptedDialogHost::takeShown() {
 
 ScriptedDialogHost::Answer ScriptedDialogHost::take(DialogKind kind, const ShownDialog &shown) {
     shown_.append(shown);
+    const QCursor *pointer = QGuiApplication::overrideCursor();
+    shown_.last().busyPointer = pointer && pointer->shape() == Qt::WaitCursor;
     if (queue_.empty() || queue_.front().kind != kind) {
         QString message = QStringLiteral("Unexpected %1").arg(QLatin1String(dialogKindName(kind)));
         if (!shown.prompt.isEmpty())
             message += QStringLiteral(": \"%1\"").arg(shown.prompt);
         if (!queue_.empty())
-            message += QStringLiteral(" (the test expected a %1)")
-                           .arg(QLatin1String(dialogKindName(queue_.front().kind)));
+            message +=
+                QStringLiteral(" (the test expected a %1)").arg(QLatin1String(dialogKindName(queue_.front().kind)));
         const QByteArray text = message.toUtf8();
         QTest::qFail(text.constData(), __FILE__, __LINE__);
         // The handler under test must not go on as if the user had answered.
@@ -180,11 +183,10 @@ void ScriptedSettings::SaveSetting(const QString &app, const QString &section, c
 
 // ---- ScriptedRegistry ------------------------------------------------------
 
-long ScriptedRegistry::RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint32_t, std::uint32_t,
-                                     HKEY *result) {
+long ScriptedRegistry::RegOpenKeyExA(HKEY root, const std::string &subKey, std::uint32_t, std::uint32_t, HKEY *result) {
     const std::string_view rootName = registryRootName(root);
-    QString base = rootName.empty() ? handles_.value(root)
-                                    : QString::fromLatin1(rootName.data(), qsizetype(rootName.size()));
+    QString base =
+        rootName.empty() ? handles_.value(root) : QString::fromLatin1(rootName.data(), qsizetype(rootName.size()));
     if (base.isEmpty())
         return ERROR_INVALID_HANDLE;
     QString wanted = base;
@@ -248,8 +250,6 @@ void ScriptedProcess::End() {
     throw EndProgram();
 }
 
-Services ScriptedPlatform::services() {
-    return Services::of(*this);
-}
+Services ScriptedPlatform::services() { return Services::of(*this); }
 
 }  // namespace pennaro::testing

@@ -38,17 +38,18 @@ struct ShownDialog {
     QString defaultText;  // input box default answer
     QString filter;       // file dialogs
     int filterIndex = 1;
-    QString fileName;     // file dialogs: initial name
-    int flags = 0;        // every common dialog: the Flags it was shown with
-    FontChoice font;      // font dialog: what it was preset with
-    quint32 color = 0;    // colour dialog: preset colour
+    QString fileName;          // file dialogs: initial name
+    int flags = 0;             // every common dialog: the Flags it was shown with
+    FontChoice font;           // font dialog: what it was preset with
+    quint32 color = 0;         // colour dialog: preset colour
+    bool busyPointer = false;  // the pointer was busy when it came up
 };
 
 class ScriptedDialogHost : public DialogHost {
 public:
     // Queue answers, in the order the dialogs are expected.
-    void answerMessage(int result);            // vbYes, vbNo, vbCancel, vbOK
-    void answerInput(const QString &text);     // empty text = Cancel
+    void answerMessage(int result);         // vbYes, vbNo, vbCancel, vbOK
+    void answerInput(const QString &text);  // empty text = Cancel
     void answerOpen(const QString &path);
     void answerSave(const QString &path);
     void answerFont(const FontChoice &choice);
@@ -57,10 +58,10 @@ public:
     // or, with printRange >= 0, the QPrinter::PrintRange the user switched to.
     void answerPrinterPdf(const QString &pdfPath, int printRange = -1);
     void answerPrinter(std::shared_ptr<QPrinter> printer);  // a printer of the test's own
-    void cancel(DialogKind kind);              // that kind of dialog, closed with Cancel
+    void cancel(DialogKind kind);                           // that kind of dialog, closed with Cancel
 
     const QList<ShownDialog> &shown() const { return shown_; }
-    QList<ShownDialog> takeShown();            // returns and forgets what was shown
+    QList<ShownDialog> takeShown();  // returns and forgets what was shown
     int pending() const { return int(queue_.size()); }
 
     int messageBox(const MessageBoxRequest &request) override;
@@ -87,9 +88,18 @@ private:
 
 class ScriptedClipboard : public Clipboard {
 public:
-    void Clear() override { refuseWhileHeld(); text_.reset(); }
-    void SetText(const QString &text) override { refuseWhileHeld(); text_ = text; }
-    QString GetText() override { refuseWhileHeld(); return text_.value_or(QString()); }
+    void Clear() override {
+        refuseWhileHeld();
+        text_.reset();
+    }
+    void SetText(const QString &text) override {
+        refuseWhileHeld();
+        text_ = text;
+    }
+    QString GetText() override {
+        refuseWhileHeld();
+        return text_.value_or(QString());
+    }
     std::optional<QString> text_;  // nullopt: holds no text
     bool held = false;             // another program holds it open: every call fails
 
@@ -106,9 +116,9 @@ public:
                        const QString &defaultValue) override;
     void SaveSetting(const QString &app, const QString &section, const QString &key, const QString &value) override;
     static QString path(const QString &app, const QString &section, const QString &key);  // "app/section/key"
-    QMap<QString, QString> values;  // by path()
-    QSet<QString> failingWrites;    // paths whose SaveSetting throws
-    QStringList writes;             // paths in the order written
+    QMap<QString, QString> values;                                                        // by path()
+    QSet<QString> failingWrites;  // paths whose SaveSetting throws
+    QStringList writes;           // paths in the order written
 };
 
 class ScriptedRegistry : public Registry {
@@ -161,16 +171,21 @@ inline void failOnce(int &count) {
 
 class ScriptedFonts : public ScreenFonts {
 public:
-    int FontCount() override { failOnce(failuresLeft); return int(names.size()); }
+    int FontCount() override {
+        failOnce(failuresLeft);
+        return int(names.size());
+    }
     QString Fonts(int index) override { return names.value(index); }
-    QStringList names{QStringLiteral("宋体"), QStringLiteral("Arial"), QStringLiteral("黑体"),
-                      QStringLiteral("Arial")};
+    QStringList names{QStringLiteral("宋体"), QStringLiteral("Arial"), QStringLiteral("黑体"), QStringLiteral("Arial")};
     int failuresLeft = 0;  // FontCount fails this many times before it answers
 };
 
 class ScriptedCommandLine : public CommandLine {
 public:
-    QString Command() override { failOnce(failuresLeft); return text; }
+    QString Command() override {
+        failOnce(failuresLeft);
+        return text;
+    }
     QString text;
     int failuresLeft = 0;  // Command fails this many times before it answers
 };

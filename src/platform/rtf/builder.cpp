@@ -331,6 +331,10 @@ QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps &p)
     }
     if (p.align != 0)
         f.setAlignment(Qt::Alignment(p.align));
+    // A paragraph runs left to right unless the file says otherwise: left
+    // to Qt, the direction would be found by looking at the text, for every
+    // later paragraph again after each keystroke.
+    f.setLayoutDirection(p.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     if (p.left)
         f.setLeftMargin(twipsToUnits(p.left));
     if (p.right)

@@ -103,6 +103,7 @@ const Entry kEntries[] = {
     {"af", {Kw::Associated, int(Kw::Font)}}, {"afs", {Kw::Associated, int(Kw::FontSize)}},
 
     {"pard", {Kw::Pard, 0}}, {"s", {Kw::ParaStyle, 0}},
+    {"ltrpar", {Kw::ParaDirection, 0}}, {"rtlpar", {Kw::ParaDirection, 1}},
     {"ql", {Kw::Align, Left}}, {"qc", {Kw::Align, Center}}, {"qr", {Kw::Align, Right}},
     {"qj", {Kw::Align, Justify}}, {"qd", {Kw::Align, Justify}},
     {"li", {Kw::LeftIndent, 0}}, {"lin", {Kw::LeftIndent, 0}}, {"ri", {Kw::RightIndent, 0}},

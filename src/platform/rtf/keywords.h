@@ -34,7 +34,9 @@ enum class Kw : std::uint8_t {
     Hidden,
     // paragraph properties
     Pard, ParaStyle, Align, LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter,
-    LineSpacing, LineMult, PageBreakBefore, InTable, TabKind, TabStop, Itap, ListOverride, ListLevel,
+    LineSpacing, LineMult, PageBreakBefore, InTable, TabKind, TabStop,
+    ParaDirection,  // \ltrpar \rtlpar
+    Itap, ListOverride, ListLevel,
     // text: paragraph ends and special characters
     Par, Sect, Line, Tab, Page, Chftn, Char,
     // tables

@@ -85,6 +85,7 @@ struct ParaProps {
     int lineSpacing = 0;
     bool lineMultiple = false;
     bool breakBefore = false;  // \pagebb
+    bool rightToLeft = false;  // \rtlpar
     bool inTable = false;
     int itap = 0;
     // Tab stops in the order given; the kind applies to the next \tx.

@@ -553,6 +553,7 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
             p.tabs[p.tabCount++] = {std::min(param, kMaxTwips), p.nextTabKind};
         p.nextTabKind = 0;
         break;
+    case Kw::ParaDirection: p.rightToLeft = value != 0; break;
     case Kw::Itap:
         if (!s.inlineOnly)
             p.itap = std::clamp(param, 0, kMaxTableDepth);

@@ -4,10 +4,9 @@
 #include "platform/rtf/reader.h"
 
 #include "platform/rtf/docformat.h"
+#include "platform/rtf/picturedecode.h"
 
-#include <QBuffer>
 #include <QImage>
-#include <QImageReader>
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <QUrl>
@@ -383,17 +382,12 @@ void Reader::finishPicture()
     }
     if ((pic.kind != PicPng && pic.kind != PicJpeg) || pic.data.isEmpty())
         return;
-    QBuffer buffer(&pic.data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, pic.kind == PicPng ? "png" : "jpeg");
     // A few bytes of PNG can claim a huge picture; allow what a real image
     // of this many bytes could hold, and never more than a fixed ceiling.
-    const QSize size = reader.size();
     const qint64 allowed = std::min(kMaxImagePixels, std::max<qint64>(kMinImagePixels, 64 * pic.data.size()));
-    if (!size.isValid() || qint64(size.width()) * size.height() > allowed)
-        return;
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
+    const QImage image =
+        decodePicture(pic.data, pic.kind == PicPng ? PictureFormat::Png : PictureFormat::Jpeg, allowed);
+    if (image.isNull())
         return;
 
     const quint64 n = ++imageCounter;
@@ -403,8 +397,8 @@ void Reader::finishPicture()
     doc->addResource(QTextDocument::ImageResource, originalImageUrl(name), pic.data);
     QTextImageFormat format;
     format.setName(name);
-    const double w = pic.goalW > 0 ? twipsToUnits(pic.goalW * pic.scaleX / 100.0) : image.width();
-    const double h = pic.goalH > 0 ? twipsToUnits(pic.goalH * pic.scaleY / 100.0) : image.height();
+    const double w = pic.goalW > 0 ? twipsToUnits(pic.goalW * (pic.scaleX / 100.0)) : image.width();
+    const double h = pic.goalH > 0 ? twipsToUnits(pic.goalH * (pic.scaleY / 100.0)) : image.height();
     if (w > 0 && h > 0) {
         format.setWidth(w);
         format.setHeight(h);

@@ -509,8 +509,8 @@ void Reader::keptPicture(const Picture &pic)
     }
     for (; depth > 0; --depth)
         out.close();
-    double w = pic.goalW > 0 ? twipsToUnits(pic.goalW * pic.scaleX / 100.0) : pic.picW;
-    double h = pic.goalH > 0 ? twipsToUnits(pic.goalH * pic.scaleY / 100.0) : pic.picH;
+    double w = pic.goalW > 0 ? twipsToUnits(pic.goalW * (pic.scaleX / 100.0)) : pic.picW;
+    double h = pic.goalH > 0 ? twipsToUnits(pic.goalH * (pic.scaleY / 100.0)) : pic.picH;
     w = std::clamp(w, 8.0, 2000.0);
     h = std::clamp(h, 8.0, 2000.0);
     const std::pair<int, int> pixels(std::min(int(w), 256), std::min(int(h), 256));

@@ -32,8 +32,8 @@ long WindowsRegistry::RegOpenKeyExA(HKEY root, const std::string &subKey, std::u
     return status;
 }
 
-long WindowsRegistry::RegSetValueExA(HKEY key, const std::string &valueName, std::uint32_t reserved,
-                                     std::uint32_t type, const std::uint8_t *data, std::uint32_t size) {
+long WindowsRegistry::RegSetValueExA(HKEY key, const std::string &valueName, std::uint32_t reserved, std::uint32_t type,
+                                     const std::uint8_t *data, std::uint32_t size) {
     return ::RegSetValueExA(toNative(key), valueName.c_str(), reserved, type, data, size);
 }
 
