@@ -57,6 +57,8 @@ private slots:
         QTest::newRow("SYMBOL field that was a link")
             << QByteArray("\\field{\\fldinst{HYPERLINK }r}{\\fldinst SYMBOL 216");
         QTest::newRow("SYMBOL field opened in a result") << QByteArray("\\field{\\fldrslt\\field{\\fldinst SYMBOL 216");
+        QTest::newRow("SYMBOL field showing a picture, hidden")
+            << QByteArray("\\v\\field{\\fldinst SYMBOL 82}{\\fldrslt{\\pict\\wmetafile");
         QTest::newRow("SYMBOL field opened in a link's result")
             << QByteArray("\\field{\\fldinst{HYPERLINK h}}{\\fldrslt\\field{\\fldinst SYMBOL 216");
         // \u and \uc that open a group in a shape or field, or stand in its

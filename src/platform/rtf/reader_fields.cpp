@@ -407,6 +407,7 @@ void Reader::finishPicture()
     if (state().chr.owner >= 0)
         KeptList::set(format, KeptOwner, builder_.owners(state().chr.owner));
     builder_.insertImage(format, state().para);
+    resultShown();
 }
 
 }  // namespace pennaro::rtf

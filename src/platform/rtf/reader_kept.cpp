@@ -527,6 +527,7 @@ void Reader::keptPicture(const Picture &pic)
     if (owner >= 0)
         KeptList::set(format, KeptOwner, builder_.owners(owner));
     builder_.insertImage(format, state().para);
+    resultShown();
 }
 
 }  // namespace pennaro::rtf
