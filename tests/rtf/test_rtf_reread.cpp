@@ -83,6 +83,13 @@ private slots:
         // A mark spelled out in a character the writer gives a longer
         // fallback (\\ucN before its \\u).
         QTest::newRow("spelled-out mark of a byte GBK lacks") << QByteArray("\\chftn\xea\\footnote");
+        // What follows the brace that ends the document, there closing a
+        // destination, is not read.
+        QTest::newRow("note after a footer that ended the document") << QByteArray("\\chftn\\footer\xcc}{\\footnote");
+        // \\sect in a table ends a paragraph, not a section: the notes'
+        // numbers go on.
+        QTest::newRow("section break in a table, notes restarting per section")
+            << QByteArray("\\ftnrestart\\chftn{\\footnote}\\itap2\\sect\\chftn\\footnote");
         // A mark spelled out takes a number only with its note.
         QTest::newRow("spelled-out mark without its note") << QByteArray("\\chftn*\\chftn\\footnote");
         // A font given again names what it named first: kept content

@@ -44,6 +44,8 @@ bool Reader::run()
             continue;  // only white space stands before the outermost group
         if (capture_.depth > 0) {
             captureToken(t);
+            if (stack_.size() == 1 && overflowDepth_ == 0 && t.kind == Token::GroupClose)
+                break;  // a destination that began at the outermost level ended the document
             continue;
         }
         // A spelled-out reference mark is its text, \u and \uc included.
@@ -578,8 +580,9 @@ void Reader::textWord(const Keyword &k, const Token &t)
     case Kw::Sect:
         if (paragraphs) {
             startBody();
-            sectionBreak();
-            restartNotes(RestartSection);
+            // Only a section that ends restarts the notes' numbers.
+            if (sectionBreak())
+                restartNotes(RestartSection);
         }
         break;
     case Kw::Page:

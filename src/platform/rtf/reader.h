@@ -158,7 +158,7 @@ private:
     void keepGapWord(const Token &t);
     void keepSettingWord(const Token &t, bool known);
     void keepFootnote(const Token &t, bool starred);
-    void sectionBreak();
+    bool sectionBreak();  // whether a section ended (none does in a table)
     void pageSetting(int which, const Token &t);
     std::shared_ptr<KeptItem> newItem(KeptItem::Kind kind);
     void beginWrapper(std::shared_ptr<KeptItem> item, int field, bool wholeGroupShown);

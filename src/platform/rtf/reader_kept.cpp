@@ -239,7 +239,7 @@ void Reader::keepSettingWord(const Token &t, bool known)
 // \sect: the paragraph ends with a section break, which keeps the settings
 // and headers of the section that follows it. A section ends at a paragraph
 // of the body, not inside a table.
-void Reader::sectionBreak()
+bool Reader::sectionBreak()
 {
     State &s = state();
     std::shared_ptr<KeptItem> item;
@@ -249,6 +249,7 @@ void Reader::sectionBreak()
         sectionOut_ = KeptRtf(&item->rtf);
     }
     builder_.endParagraph(false, s.chr, s.para, item);
+    return item != nullptr;
 }
 
 void Reader::pageSetting(int which, const Token &t)
