@@ -34,6 +34,14 @@ Reader::Reader(const QByteArray &bytes, QTextCursor &cursor, Mode mode)
 
 bool Reader::run()
 {
+    // Once the outermost group is open, its closing brace ends the reading,
+    // whatever closes it: a group of its own, a kept destination that began
+    // at its level, a group skipped from inside it.
+    bool opened = false;
+    auto closed = [&] {
+        opened = opened || stack_.size() > 1;
+        return opened && stack_.size() == 1 && overflowDepth_ == 0;
+    };
     for (;;) {
         Token t = tokenizer_.next();
         if (t.kind == Token::End)
@@ -44,8 +52,8 @@ bool Reader::run()
             continue;  // only white space stands before the outermost group
         if (capture_.depth > 0) {
             captureToken(t);
-            if (stack_.size() == 1 && overflowDepth_ == 0 && t.kind == Token::GroupClose)
-                break;  // a destination that began at the outermost level ended the document
+            if (closed())
+                break;
             continue;
         }
         // A spelled-out reference mark is its text, \u and \uc included.
@@ -122,8 +130,8 @@ bool Reader::run()
         case Token::End:
             break;
         }
-        if (stack_.size() == 1 && overflowDepth_ == 0 && t.kind == Token::GroupClose)
-            break;  // the outermost group is closed
+        if (closed())
+            break;
     }
 
     if (stack_.size() > 1 || capture_.depth > 0)
