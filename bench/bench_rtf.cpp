@@ -24,8 +24,7 @@ using namespace pennaro;
 
 namespace {
 
-const bench::BusinessDocument &document(int megabytes)
-{
+const bench::BusinessDocument &document(int megabytes) {
     static std::map<int, bench::BusinessDocument> cache;
     auto it = cache.find(megabytes);
     if (it == cache.end())
@@ -35,8 +34,7 @@ const bench::BusinessDocument &document(int megabytes)
 
 // Times reading the file into a fresh document, the document's teardown
 // left out.
-void timeLoads(benchmark::State &state, const QByteArray &rtf)
-{
+void timeLoads(benchmark::State &state, const QByteArray &rtf) {
     for (auto _ : state) {
         auto doc = std::make_unique<QTextDocument>();
         bench::setEditorFont(doc.get());
@@ -53,8 +51,7 @@ void timeLoads(benchmark::State &state, const QByteArray &rtf)
 
 // Times building a fresh document with the given function, the same way.
 template <class Build>
-void timeBuilds(benchmark::State &state, const Build &build)
-{
+void timeBuilds(benchmark::State &state, const Build &build) {
     for (auto _ : state) {
         auto doc = std::make_unique<QTextDocument>();
         bench::setEditorFont(doc.get());
@@ -66,13 +63,9 @@ void timeBuilds(benchmark::State &state, const Build &build)
     }
 }
 
-void BM_Load(benchmark::State &state)
-{
-    timeLoads(state, document(int(state.range(0))).rtf);
-}
+void BM_Load(benchmark::State &state) { timeLoads(state, document(int(state.range(0))).rtf); }
 
-void BM_Save(benchmark::State &state)
-{
+void BM_Save(benchmark::State &state) {
     const bench::BusinessDocument &source = document(int(state.range(0)));
     QTextDocument doc;
     bench::setEditorFont(&doc);
@@ -87,16 +80,14 @@ void BM_Save(benchmark::State &state)
     state.counters["output_MB"] = double(written) / (1 << 20);
 }
 
-void BM_Floor(benchmark::State &state)
-{
+void BM_Floor(benchmark::State &state) {
     const bench::BusinessDocument &source = document(int(state.range(0)));
     timeBuilds(state, [&](QTextDocument *doc) { bench::buildDirectly(source, doc); });
     state.SetBytesProcessed(state.iterations() * source.rtf.size());
 }
 
 // Six cells of GBK text per row, rows until the file has the given size.
-QByteArray longTable(int megabytes, int *rows)
-{
+QByteArray longTable(int megabytes, int *rows) {
     QByteArray rtf = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\n";
     *rows = 0;
     while (rtf.size() < (qsizetype(megabytes) << 20)) {
@@ -109,15 +100,13 @@ QByteArray longTable(int megabytes, int *rows)
     return rtf + "}";
 }
 
-void BM_LoadTable(benchmark::State &state)
-{
+void BM_LoadTable(benchmark::State &state) {
     int rows = 0;
     timeLoads(state, longTable(int(state.range(0)), &rows));
     state.counters["rows"] = rows;
 }
 
-void BM_FloorTable(benchmark::State &state)
-{
+void BM_FloorTable(benchmark::State &state) {
     int rows = 0;
     longTable(int(state.range(0)), &rows);
     const QString year = QString::fromUtf8("年度 ");
@@ -141,8 +130,7 @@ struct MixedScripts {
     std::vector<bool> paragraphStarts;             // per piece
 };
 
-const MixedScripts &mixedScripts(int megabytes)
-{
+const MixedScripts &mixedScripts(int megabytes) {
     static std::map<int, MixedScripts> cache;
     auto found = cache.find(megabytes);
     if (found != cache.end())
@@ -154,9 +142,9 @@ const MixedScripts &mixedScripts(int megabytes)
         const char *rtf;
         const char16_t *text;
         bool eastAsian;
-    } kWords[] = {{"Quarterly ", u"Quarterly ", false}, {"report ", u"report ", false},
-                  {"\\'cf\\'fa\\'ca\\'db", u"销售", true}, {"\\u22686?\\u38271?", u"增长", true},
-                  {"12.5% ", u"12.5% ", false}, {"\\'a3\\'ac", u"，", true}};
+    } kWords[] = {
+        {"Quarterly ", u"Quarterly ", false},  {"report ", u"report ", false}, {"\\'cf\\'fa\\'ca\\'db", u"销售", true},
+        {"\\u22686?\\u38271?", u"增长", true}, {"12.5% ", u"12.5% ", false},   {"\\'a3\\'ac", u"，", true}};
     unsigned seed = 7;
     bool lastEastAsian = false;
     while (m.rtf.size() < (qsizetype(megabytes) << 20)) {
@@ -186,13 +174,9 @@ const MixedScripts &mixedScripts(int megabytes)
     return cache.emplace(megabytes, std::move(m)).first->second;
 }
 
-void BM_LoadMixedScripts(benchmark::State &state)
-{
-    timeLoads(state, mixedScripts(int(state.range(0))).rtf);
-}
+void BM_LoadMixedScripts(benchmark::State &state) { timeLoads(state, mixedScripts(int(state.range(0))).rtf); }
 
-void BM_FloorMixedScripts(benchmark::State &state)
-{
+void BM_FloorMixedScripts(benchmark::State &state) {
     const MixedScripts &m = mixedScripts(int(state.range(0)));
     QTextCharFormat latin, eastAsian;
     latin.setFontFamilies({QStringLiteral("Calibri")});
@@ -216,37 +200,34 @@ void BM_FloorMixedScripts(benchmark::State &state)
 // A Word-style report where every paragraph keeps something: a bookmark
 // around each heading, a footnote, a PAGE field and a comment in each body
 // paragraph, a header and a stylesheet. Loaded, and saved again.
-const QByteArray &keptDocument(int megabytes)
-{
+const QByteArray &keptDocument(int megabytes) {
     static std::map<int, QByteArray> cache;
     auto found = cache.find(megabytes);
     if (found != cache.end())
         return found->second;
-    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}"
-                     "{\\f1\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}{\\colortbl;\\red31\\green56\\blue100;}"
-                     "{\\stylesheet{\\f0\\fs24 Normal;}{\\s1\\sb240\\b\\fs32\\cf1 heading 1;}{\\*\\cs15\\super footnote reference;}}"
-                     "{\\info{\\title Report}{\\author Pennaro}}\\paperw16838\\paperh11906\\landscape"
-                     "\\sectd{\\header\\pard\\plain\\f1 \\'d2\\'b3\\'c3\\'bc\\par}\n";
+    QByteArray rtf =
+        "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}"
+        "{\\f1\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}{\\colortbl;\\red31\\green56\\blue100;}"
+        "{\\stylesheet{\\f0\\fs24 Normal;}{\\s1\\sb240\\b\\fs32\\cf1 heading 1;}{\\*\\cs15\\super footnote reference;}}"
+        "{\\info{\\title Report}{\\author Pennaro}}\\paperw16838\\paperh11906\\landscape"
+        "\\sectd{\\header\\pard\\plain\\f1 \\'d2\\'b3\\'c3\\'bc\\par}\n";
     for (int n = 0; rtf.size() < (qsizetype(megabytes) << 20); ++n) {
         const QByteArray i = QByteArray::number(n);
         rtf += "\\pard\\plain\\s1\\fs32\\b {\\*\\bkmkstart h" + i + "}Section " + i + "{\\*\\bkmkend h" + i +
                "}\\par\n\\pard\\plain\\f1\\fs21 \\'cf\\'fa\\'ca\\'db\\'b6\\'ee\\'d4\\'f6\\'b3\\'a4"
-               "{\\cs15\\super\\chftn}{\\footnote\\pard\\plain{\\cs15\\super\\chftn} Note " + i +
-               ".} on page {\\field{\\*\\fldinst PAGE}{\\fldrslt " + i + "}}, see the figures"
-               "{\\*\\atnauthor Reviewer}\\chatn{\\*\\annotation\\pard\\plain Check " + i +
-               ".} of the quarter, which rose again.\\par\n";
+               "{\\cs15\\super\\chftn}{\\footnote\\pard\\plain{\\cs15\\super\\chftn} Note " +
+               i + ".} on page {\\field{\\*\\fldinst PAGE}{\\fldrslt " + i +
+               "}}, see the figures"
+               "{\\*\\atnauthor Reviewer}\\chatn{\\*\\annotation\\pard\\plain Check " +
+               i + ".} of the quarter, which rose again.\\par\n";
     }
     rtf += "}";
     return cache.emplace(megabytes, std::move(rtf)).first->second;
 }
 
-void BM_LoadKept(benchmark::State &state)
-{
-    timeLoads(state, keptDocument(int(state.range(0))));
-}
+void BM_LoadKept(benchmark::State &state) { timeLoads(state, keptDocument(int(state.range(0)))); }
 
-void BM_SaveKept(benchmark::State &state)
-{
+void BM_SaveKept(benchmark::State &state) {
     const QByteArray &source = keptDocument(int(state.range(0)));
     QTextDocument doc;
     bench::setEditorFont(&doc);

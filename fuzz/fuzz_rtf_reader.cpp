@@ -18,8 +18,7 @@
 #include <cstdint>
 #include <cstdio>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     // Most mutations of a seed keep its header; those that do not would only
     // test the "not RTF" check, so give them one.

@@ -12,8 +12,7 @@
 
 namespace pennaro::rtf::reread {
 
-inline void tableShapes(QTextFrame *frame, int depth, QStringList *shapes)
-{
+inline void tableShapes(QTextFrame *frame, int depth, QStringList *shapes) {
     for (QTextFrame *child : frame->childFrames()) {
         if (auto *table = qobject_cast<QTextTable *>(child))
             *shapes << QStringLiteral("%1:%2x%3").arg(depth).arg(table->rows()).arg(table->columns());
@@ -24,8 +23,7 @@ inline void tableShapes(QTextFrame *frame, int depth, QStringList *shapes)
 // Its text, paragraphs, tables and kept objects (kinds and places; what
 // they hold is written as it was read, with its numbers mapped, so it is
 // not compared byte for byte).
-inline QStringList summary(const QTextDocument &doc)
-{
+inline QStringList summary(const QTextDocument &doc) {
     QStringList lines{doc.toRawText(), QString::number(doc.blockCount())};
     tableShapes(doc.rootFrame(), 0, &lines);
     // Items of one kind in one gap may come back as one.

@@ -17,7 +17,7 @@ test_packages=(
   abiword libreoffice-writer-nogui
   poppler-utils
   g++-mingw-w64-x86-64-posix wine wine64
-  imagemagick
+  imagemagick clang-format-14
   desktop-file-utils appstream dpkg-dev libglib2.0-bin shared-mime-info
 )
 

@@ -99,9 +99,12 @@ void EditorWidget::mouseReleaseEvent(QMouseEvent *e) {
     default: return;
     }
     int shift = 0;
-    if (e->modifiers() & Qt::ShiftModifier) shift |= 1;
-    if (e->modifiers() & Qt::ControlModifier) shift |= 2;
-    if (e->modifiers() & Qt::AltModifier) shift |= 4;
+    if (e->modifiers() & Qt::ShiftModifier)
+        shift |= 1;
+    if (e->modifiers() & Qt::ControlModifier)
+        shift |= 2;
+    if (e->modifiers() & Qt::AltModifier)
+        shift |= 4;
     // The event comes from the viewport; report it against the control.
     const QPointF pos = e->position() + QPointF(viewport()->pos());
     emit mouseReleased(button, shift, float(pos.x() * twipsPerPixelX()), float(pos.y() * twipsPerPixelY()));

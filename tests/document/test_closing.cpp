@@ -152,7 +152,7 @@ void Closing::closeAnswers() {
         expectCannotSave(f.platform.dialogs.shown()[1], before.name);
         QCOMPARE(f.document(), before);
     }
-    {   // Yes without a name, Save As completed: the document stays, under
+    {  // Yes without a name, Save As completed: the document stays, under
         // its new name.
         FormFixture f;
         f.type(QStringLiteral("无名"));

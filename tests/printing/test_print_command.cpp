@@ -26,8 +26,8 @@ const QString kDevModeValue = kPrinterKey + QStringLiteral("\\Default DevMode");
 
 // The text of each page of a PDF, without the line breaks the layout made.
 QStringList pdfPages(const QString &pdf) {
-    QStringList pages = toolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf,
-                                                          QStringLiteral("-")})
+    QStringList pages = toolOutput(QStringLiteral("pdftotext"),
+                                   {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")})
                             .split(QLatin1Char('\f'));
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
@@ -39,7 +39,8 @@ QStringList pdfPages(const QString &pdf) {
 // The "emb" column of pdffonts for every font the PDF uses.
 QStringList embedded(const QString &pdf) {
     QStringList flags;
-    const QStringList lines = toolOutput(QStringLiteral("pdffonts"), {pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines =
+        toolOutput(QStringLiteral("pdffonts"), {pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString &line : lines.mid(2)) {
         // name, type (may hold a blank), encoding, emb, sub, uni, object ID
         const QStringList fields = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -65,7 +66,9 @@ struct PrintFixture : FormFixture {
         form->RichTextBox1->setSelStart(start);
         form->RichTextBox1->setSelLength(length);
     }
-    void print() { run([this] { form->mnuPrintItem_Click(); }); }
+    void print() {
+        run([this] { form->mnuPrintItem_Click(); });
+    }
     // The one dialog the command showed: the print dialog, with its flags.
     int printDialogFlags() {
         const QList<ShownDialog> shown = platform.dialogs.takeShown();

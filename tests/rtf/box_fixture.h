@@ -22,8 +22,7 @@ public:
     RichTextBox *box() const { return box_; }
 
     // Returns false (and the test fails) when the file cannot be written.
-    bool load(const QByteArray &rtf)
-    {
+    bool load(const QByteArray &rtf) {
         QFile f(dir_.filePath(QStringLiteral("in.rtf")));
         if (!dir_.isValid() || !f.open(QIODevice::WriteOnly) || f.write(rtf) != rtf.size())
             return false;
@@ -32,8 +31,7 @@ public:
         return true;
     }
 
-    void select(int start, int length)
-    {
+    void select(int start, int length) {
         box_->setSelStart(start);
         box_->setSelLength(length);
     }

@@ -15,8 +15,7 @@
 namespace pennaro::rtf::test {
 
 inline QString textWithKept(const QTextDocument &doc, const QString &open = QStringLiteral("["),
-                            const QString &close = QStringLiteral("]"))
-{
+                            const QString &close = QStringLiteral("]")) {
     QString text = doc.toPlainText();
     std::vector<PlacedItem> placed = placeKeptContent(&doc);
     std::erase_if(placed, [](const PlacedItem &p) { return p.item->kind != KeptItem::Kind::HiddenText; });

@@ -39,16 +39,14 @@ using pennaro::rtf::test::textWithKept;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
+QByteArray readAll(const QString &path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
     return f.readAll();
 }
 
-QStringList normalisedLines(QString text)
-{
+QStringList normalisedLines(QString text) {
     static const QRegularExpression label(
         QStringLiteral("^(?:[\\x{2022}\\x{25E6}\\x{25AA}\\x{2043}\\x{00B7}\\x{F0B7}\\x{00A7}\\-*] ?"
                        "|(?:o|[0-9]{1,3}[.)]|[A-Za-z][.)]|[ivxlcdmIVXLCDM]{1,6}[.)]) )"));
@@ -75,8 +73,7 @@ QStringList normalisedLines(QString text)
     return out;
 }
 
-bool appearInOrder(const QStringList &needles, const QStringList &haystack)
-{
+bool appearInOrder(const QStringList &needles, const QStringList &haystack) {
     qsizetype at = 0;
     for (const QString &n : needles) {
         while (at < haystack.size() && haystack[at] != n)
@@ -88,8 +85,7 @@ bool appearInOrder(const QStringList &needles, const QStringList &haystack)
     return true;
 }
 
-QTextCharFormat formatOf(QTextDocument &doc, const QString &needle)
-{
+QTextCharFormat formatOf(QTextDocument &doc, const QString &needle) {
     const QTextCursor found = doc.find(needle);
     if (found.isNull())
         return QTextCharFormat();
@@ -98,8 +94,7 @@ QTextCharFormat formatOf(QTextDocument &doc, const QString &needle)
     return c.charFormat();
 }
 
-QTextTable *firstTable(QTextDocument &doc)
-{
+QTextTable *firstTable(QTextDocument &doc) {
     for (QTextFrame *f : doc.rootFrame()->childFrames())
         if (auto *t = qobject_cast<QTextTable *>(f))
             return t;
@@ -127,8 +122,7 @@ private slots:
     void corpusImage();
 };
 
-void TestRtfCorpus::fixtureText_data()
-{
+void TestRtfCorpus::fixtureText_data() {
     QTest::addColumn<QString>("name");
     const QStringList files = QDir(kFixtures).entryList({"*.rtf"}, QDir::Files, QDir::Name);
     QVERIFY2(files.size() >= 4, qPrintable(kFixtures));
@@ -136,8 +130,7 @@ void TestRtfCorpus::fixtureText_data()
         QTest::newRow(qPrintable(f)) << f.chopped(4);
 }
 
-void TestRtfCorpus::fixtureText()
-{
+void TestRtfCorpus::fixtureText() {
     QFETCH(QString, name);
     const QByteArray rtf = readAll(kFixtures + '/' + name + ".rtf");
     const QByteArray expected = readAll(kFixtures + '/' + name + ".expected.txt");
@@ -152,8 +145,7 @@ void TestRtfCorpus::fixtureText()
 
 // The business document has the same formatting in every program's output;
 // each writer expresses it its own way.
-void TestRtfCorpus::fixtureFormatting_data()
-{
+void TestRtfCorpus::fixtureFormatting_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("hasColourAndSizes");
     QTest::newRow("LibreOffice") << "libreoffice_business" << true;
@@ -161,8 +153,7 @@ void TestRtfCorpus::fixtureFormatting_data()
     QTest::newRow("pandoc") << "pandoc_business" << false;  // pandoc drops inline styles
 }
 
-void TestRtfCorpus::fixtureFormatting()
-{
+void TestRtfCorpus::fixtureFormatting() {
     QFETCH(QString, name);
     QFETCH(bool, hasColourAndSizes);
     QTextDocument doc;
@@ -192,8 +183,7 @@ void TestRtfCorpus::fixtureFormatting()
 }
 
 // Lists, a link and a table inside a table, as LibreOffice writes them.
-void TestRtfCorpus::fixtureStructure()
-{
+void TestRtfCorpus::fixtureStructure() {
     QTextDocument doc;
     QVERIFY(readDocument(readAll(kFixtures + "/libreoffice_structure.rtf"), &doc).ok);
     const QTextCharFormat link = formatOf(doc, QString::fromUtf8("在线报名"));
@@ -219,8 +209,7 @@ void TestRtfCorpus::fixtureStructure()
 // Footnotes and endnotes numbered as each file says, hidden text kept off
 // the text, and (where the writer gives both) Western and Chinese
 // characters of one run each in their own font.
-void TestRtfCorpus::fixtureScriptsAndNotes_data()
-{
+void TestRtfCorpus::fixtureScriptsAndNotes_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("endnotes");
     QTest::addColumn<bool>("asianFont");
@@ -228,8 +217,7 @@ void TestRtfCorpus::fixtureScriptsAndNotes_data()
     QTest::newRow("AbiWord") << "abiword_scripts" << QString::fromUtf8("尾注在此1和2。") << false;
 }
 
-void TestRtfCorpus::fixtureScriptsAndNotes()
-{
+void TestRtfCorpus::fixtureScriptsAndNotes() {
     QFETCH(QString, name);
     QFETCH(QString, endnotes);
     QFETCH(bool, asianFont);
@@ -239,10 +227,13 @@ void TestRtfCorpus::fixtureScriptsAndNotes()
     QCOMPARE(lines.value(0), QString::fromUtf8("第一段正文1，继续2。"));
     QCOMPARE(lines.value(1), endnotes);
     QCOMPARE(lines.value(2), QString::fromUtf8("可见文字，Visible text."));
-    QCOMPARE(textWithKept(doc).split(u'\n').value(2), QString::fromUtf8("可见[隐藏文字]文字，Visible[ hidden words] text."));
+    QCOMPARE(textWithKept(doc).split(u'\n').value(2),
+             QString::fromUtf8("可见[隐藏文字]文字，Visible[ hidden words] text."));
     QVERIFY(formatOf(doc, "1").verticalAlignment() == QTextCharFormat::AlignSuperScript);
     if (asianFont) {
-        auto family = [&](const QString &needle) { return formatOf(doc, needle).fontFamilies().toStringList().value(0); };
+        auto family = [&](const QString &needle) {
+            return formatOf(doc, needle).fontFamilies().toStringList().value(0);
+        };
         QCOMPARE(family("Mixed"), QString("Liberation Serif"));
         QCOMPARE(family(QString::fromUtf8("中文")), QString("SimSun"));
         QCOMPARE(family(" text, "), QString("Liberation Serif"));  // the space after 中文 sits in its \dbch group
@@ -251,8 +242,7 @@ void TestRtfCorpus::fixtureScriptsAndNotes()
     }
 }
 
-void TestRtfCorpus::corpusText_data()
-{
+void TestRtfCorpus::corpusText_data() {
     QTest::addColumn<QString>("name");
     if (!QDir(kCorpus).exists())
         QSKIP("The shared RTF corpus is not next to the repository.");
@@ -262,8 +252,7 @@ void TestRtfCorpus::corpusText_data()
         QTest::newRow(qPrintable(f)) << f.chopped(int(strlen(".reference.txt")));
 }
 
-void TestRtfCorpus::corpusText()
-{
+void TestRtfCorpus::corpusText() {
     QFETCH(QString, name);
     // LibreOffice leaves out text these files hold; see the comparison rule.
     static const QStringList partialReference = {"table_simple", "table_nested_malformed_itap"};
@@ -283,8 +272,7 @@ void TestRtfCorpus::corpusText()
     }
 }
 
-void TestRtfCorpus::corpusImage()
-{
+void TestRtfCorpus::corpusImage() {
     const QByteArray rtf = readAll(kCorpus + "/image.rtf");
     if (rtf.isEmpty())
         QSKIP("The shared RTF corpus is not next to the repository.");

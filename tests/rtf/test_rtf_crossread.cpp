@@ -20,8 +20,7 @@ using pennaro::testing::runTool;
 
 namespace {
 
-void buildDocument(QTextDocument *doc)
-{
+void buildDocument(QTextDocument *doc) {
     doc->setDefaultFont(QFont(QStringLiteral("宋体"), 12));
     QTextCursor cursor(doc);
     QTextCharFormat title;
@@ -62,16 +61,14 @@ void buildDocument(QTextDocument *doc)
 
 // Paragraph texts as a text export writes them: one line each, with
 // no-break spaces kept.
-QString expectedText(const QTextDocument &doc)
-{
+QString expectedText(const QTextDocument &doc) {
     QStringList lines;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
         lines << b.text();
     return lines.join(QLatin1Char('\n'));
 }
 
-QString normalised(QByteArray bytes)
-{
+QString normalised(QByteArray bytes) {
     if (bytes.startsWith("\xef\xbb\xbf"))
         bytes.remove(0, 3);
     QString s = QString::fromUtf8(bytes);
@@ -81,8 +78,7 @@ QString normalised(QByteArray bytes)
     return s;
 }
 
-QByteArray readAll(const QString &path)
-{
+QByteArray readAll(const QString &path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
@@ -91,8 +87,7 @@ QByteArray readAll(const QString &path)
 
 // True when the text follows the opening tag with nothing but other tags
 // between them: HTML exports nest <font> and <span> in varying order.
-bool tagged(const QString &html, const QString &tag, const QString &text)
-{
+bool tagged(const QString &html, const QString &tag, const QString &text) {
     const QRegularExpression re(QStringLiteral("<%1>(?:<[^>]+>|\\s)*%2").arg(tag, QRegularExpression::escape(text)));
     return re.match(html).hasMatch();
 }
@@ -109,21 +104,19 @@ private:
 
     // Converts our file with LibreOffice to the given filter; the result's
     // contents, empty when the conversion failed (the log says why).
-    QByteArray libreOfficeExport(const QString &filter, const QString &extension, QString *log)
-    {
+    QByteArray libreOfficeExport(const QString &filter, const QString &extension, QString *log) {
         return libreOfficeExport(rtfPath_, filter, extension, log);
     }
 
-    QByteArray libreOfficeExport(const QString &rtfPath, const QString &filter, const QString &extension, QString *log)
-    {
+    QByteArray libreOfficeExport(const QString &rtfPath, const QString &filter, const QString &extension,
+                                 QString *log) {
         if (!convertWithLibreOffice({rtfPath}, filter, dir_.path(), dir_.path(), log))
             return {};
         return readAll(dir_.filePath(QFileInfo(rtfPath).completeBaseName() + u'.' + extension));
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(dir_.isValid());
         buildDocument(&doc_);
         rtfPath_ = dir_.filePath(QStringLiteral("ours.rtf"));
@@ -132,16 +125,15 @@ private slots:
         f.write(pennaro::rtf::writeDocument(&doc_));
     }
 
-    void libreOfficeReadsTheText()
-    {
+    void libreOfficeReadsTheText() {
         QString log;
-        const QByteArray text = libreOfficeExport(QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("txt"), &log);
+        const QByteArray text =
+            libreOfficeExport(QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("txt"), &log);
         QVERIFY2(!text.isEmpty(), qPrintable(log));
         QCOMPARE(normalised(text), expectedText(doc_));
     }
 
-    void libreOfficeReadsTheFormatting()
-    {
+    void libreOfficeReadsTheFormatting() {
         QString log;
         const QString html = QString::fromUtf8(libreOfficeExport(QStringLiteral("html"), QStringLiteral("html"), &log));
         QVERIFY2(!html.isEmpty(), qPrintable(log));
@@ -159,14 +151,14 @@ private slots:
 
     // Hidden text we kept from a file goes back hidden, where it stood, with
     // its own formatting.
-    void libreOfficeReadsHiddenTextAsHidden()
-    {
+    void libreOfficeReadsHiddenTextAsHidden() {
         QTextDocument doc;
         doc.setDefaultFont(QFont(QStringLiteral("宋体"), 12));
         QVERIFY(pennaro::rtf::readDocument("{\\rtf1\\ansicpg936{\\fonttbl{\\f0\\fcharset134 SimSun;}}\\f0 "
                                            "\\'bf\\'c9\\'bc\\'fb{\\v \\'d2\\'fe\\'b2\\'d8\\'cb\\'b5\\'c3\\'f7}"
                                            "\\'ce\\'c4\\'d7\\'d6\\par Visible{\\b\\v  hidden} text\\par}",
-                                           &doc).ok);
+                                           &doc)
+                    .ok);
         QCOMPARE(doc.toPlainText(), QStringLiteral("可见文字\nVisible text"));
         const QString path = dir_.filePath(QStringLiteral("hidden.rtf"));
         QFile f(path);
@@ -174,31 +166,36 @@ private slots:
         f.write(pennaro::rtf::writeDocument(&doc));
         f.close();
         QString log;
-        const QString odf = QString::fromUtf8(libreOfficeExport(path, QStringLiteral("fodt"), QStringLiteral("fodt"), &log));
+        const QString odf =
+            QString::fromUtf8(libreOfficeExport(path, QStringLiteral("fodt"), QStringLiteral("fodt"), &log));
         QVERIFY2(!odf.isEmpty(), qPrintable(log));
         // <span T1>可见</span><span T2>隐藏说明</span><span T1>文字</span>, T2 hidden.
         auto hiddenStyleBetween = [&](const QString &before, const QString &hidden, const QString &after) {
-            const QRegularExpression span(QStringLiteral("%1</text:span><text:span text:style-name=\"(\\w+)\">%2</text:span>"
-                                                         "<text:span text:style-name=\"\\w+\">%3<")
-                                              .arg(QRegularExpression::escape(before), QRegularExpression::escape(hidden),
-                                                   QRegularExpression::escape(after)));
+            const QRegularExpression span(
+                QStringLiteral("%1</text:span><text:span text:style-name=\"(\\w+)\">%2</text:span>"
+                               "<text:span text:style-name=\"\\w+\">%3<")
+                    .arg(QRegularExpression::escape(before), QRegularExpression::escape(hidden),
+                         QRegularExpression::escape(after)));
             return span.match(odf).captured(1);
         };
         auto styleProperties = [&](const QString &style) {
-            const QRegularExpression props(QStringLiteral("style:name=\"%1\" style:family=\"text\">\\s*<style:text-properties([^>]*)>").arg(style));
+            const QRegularExpression props(
+                QStringLiteral("style:name=\"%1\" style:family=\"text\">\\s*<style:text-properties([^>]*)>")
+                    .arg(style));
             return props.match(odf).captured(1);
         };
-        const QString chinese = hiddenStyleBetween(QStringLiteral("可见"), QStringLiteral("隐藏说明"), QStringLiteral("文字"));
+        const QString chinese =
+            hiddenStyleBetween(QStringLiteral("可见"), QStringLiteral("隐藏说明"), QStringLiteral("文字"));
         QVERIFY2(!chinese.isEmpty(), qPrintable(odf.right(3000)));
         QVERIFY(styleProperties(chinese).contains(QStringLiteral("text:display=\"none\"")));
-        const QString bold = hiddenStyleBetween(QStringLiteral("Visible"), QStringLiteral(" hidden"), QStringLiteral(" text"));
+        const QString bold =
+            hiddenStyleBetween(QStringLiteral("Visible"), QStringLiteral(" hidden"), QStringLiteral(" text"));
         QVERIFY2(!bold.isEmpty(), qPrintable(odf.right(3000)));
         QVERIFY(styleProperties(bold).contains(QStringLiteral("text:display=\"none\"")));
         QVERIFY(styleProperties(bold).contains(QStringLiteral("fo:font-weight=\"bold\"")));
     }
 
-    void abiWordReadsTheText()
-    {
+    void abiWordReadsTheText() {
         const QString abiword = QStandardPaths::findExecutable(QStringLiteral("abiword"));
         QVERIFY2(!abiword.isEmpty(), "AbiWord is not installed (the test set-up installs it)");
         const QString out = dir_.filePath(QStringLiteral("abiword.txt"));

@@ -33,24 +33,19 @@ const QByteArray kDocument = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Courier 
 const QString kShown = QStringLiteral("See this.\n\nend");
 const QString kWithKept = QStringLiteral("See[ the note] this[ bold code].\n[whole paragraph]\nend[tail]");
 
-std::unique_ptr<QTextDocument> load(const QByteArray &rtf)
-{
+std::unique_ptr<QTextDocument> load(const QByteArray &rtf) {
     auto doc = std::make_unique<QTextDocument>();
     doc->setDefaultFont(rtf::editorFont());
     rtf::readDocument(rtf, doc.get());
     return doc;
 }
 
-QByteArray readAll(const QString &path)
-{
+QByteArray readAll(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-int occurrences(const QByteArray &haystack, const QByteArray &needle)
-{
-    return int(haystack.count(needle));
-}
+int occurrences(const QByteArray &haystack, const QByteArray &needle) { return int(haystack.count(needle)); }
 
 }  // namespace
 
@@ -66,20 +61,17 @@ class TestRtfHidden : public QObject {
     QString kept() const { return textWithKept(*box_->document()); }
 
 private slots:
-    void init()
-    {
+    void init() {
         fixture_ = std::make_unique<rtf::test::BoxFixture>();
         box_ = fixture_->box();
     }
 
-    void cleanup()
-    {
+    void cleanup() {
         box_ = nullptr;
         fixture_.reset();
     }
 
-    void keptOffTheTextWithItsFormatting()
-    {
+    void keptOffTheTextWithItsFormatting() {
         auto doc = load(kDocument);
         QCOMPARE(doc->toPlainText(), kShown);
         QCOMPARE(textWithKept(*doc), kWithKept);
@@ -98,8 +90,7 @@ private slots:
         QVERIFY(c.charFormat().fontWeight() < QFont::DemiBold);
     }
 
-    void keptInCellsLinksAndEmptyDocuments()
-    {
+    void keptInCellsLinksAndEmptyDocuments() {
         auto table = load("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl a{\\v h1}\\cell{\\v h2}\\cell\\row"
                           "\\pard after}");
         QCOMPARE(textWithKept(*table), QStringLiteral("\na[h1]\n[h2]\nafter"));
@@ -118,8 +109,7 @@ private slots:
         QCOMPARE(textWithKept(*load(rtf::writeDocument(only.get()))), QStringLiteral("[nothing shown]"));
     }
 
-    void writtenBackInPlaceOnce()
-    {
+    void writtenBackInPlaceOnce() {
         auto doc = load(kDocument);
         const QByteArray saved = rtf::writeDocument(doc.get());
         QCOMPARE(occurrences(saved, " the note}"), 1);
@@ -134,8 +124,7 @@ private slots:
 
     // The control counts only what it shows; edits move or delete hidden
     // text with its neighbours, and undo brings it back.
-    void editingThroughTheControl()
-    {
+    void editingThroughTheControl() {
         loadIntoBox(kDocument);
         QCOMPARE(box_->Text(), kShown);
         select(4, 4);
@@ -184,8 +173,7 @@ private slots:
         QCOMPARE(textWithKept(*other.document()), kept());
     }
 
-    void pastedWithItsHiddenText()
-    {
+    void pastedWithItsHiddenText() {
         box_->setText(QStringLiteral("xy"));
         select(1, 0);
         box_->setSelRTF(QStringLiteral("{\\rtf1 A{\\v hid}B}"));

@@ -26,8 +26,7 @@ using namespace pennaro;
 
 namespace {
 
-std::unique_ptr<QTextDocument> load(const QByteArray &rtf)
-{
+std::unique_ptr<QTextDocument> load(const QByteArray &rtf) {
     auto doc = std::make_unique<QTextDocument>();
     doc->setDefaultFont(rtf::editorFont());
     rtf::readDocument(rtf, doc.get());
@@ -40,16 +39,14 @@ QByteArray flat(QByteArray rtf) { return rtf.replace("\r\n", ""); }
 QByteArray saved(const QTextDocument &doc) { return flat(rtf::writeDocument(&doc)); }
 
 // Where each needle is in the haystack, -1 when missing: for checking order.
-QList<qsizetype> positions(const QByteArray &haystack, const QList<QByteArray> &needles)
-{
+QList<qsizetype> positions(const QByteArray &haystack, const QList<QByteArray> &needles) {
     QList<qsizetype> at;
     for (const QByteArray &needle : needles)
         at << haystack.indexOf(needle);
     return at;
 }
 
-bool ascending(const QList<qsizetype> &at)
-{
+bool ascending(const QList<qsizetype> &at) {
     for (qsizetype i = 0; i < at.size(); ++i) {
         if (at[i] < 0 || (i > 0 && at[i] <= at[i - 1]))
             return false;
@@ -58,16 +55,14 @@ bool ascending(const QList<qsizetype> &at)
 }
 
 // The font table entry with this number, as "name;charset".
-QString fontEntry(const QByteArray &rtf, int number)
-{
+QString fontEntry(const QByteArray &rtf, int number) {
     const QRegularExpression re(QStringLiteral("\\{\\\\f%1\\\\fnil\\\\fcharset(\\d+) ([^;]*);\\}").arg(number));
     const QRegularExpressionMatch m = re.match(QString::fromLatin1(rtf));
     return m.hasMatch() ? m.captured(2) + u';' + m.captured(1) : QString();
 }
 
 // The colour table entry with this number, as "r,g,b".
-QString colourEntry(const QByteArray &rtf, int number)
-{
+QString colourEntry(const QByteArray &rtf, int number) {
     const qsizetype start = rtf.indexOf("{\\colortbl;");
     const QList<QByteArray> entries = rtf.mid(start + 11, rtf.indexOf('}', start) - start - 11).split(';');
     if (number < 1 || number > entries.size())
@@ -77,8 +72,7 @@ QString colourEntry(const QByteArray &rtf, int number)
     return m.captured(1) + u',' + m.captured(2) + u',' + m.captured(3);
 }
 
-int number(const QByteArray &rtf, const QByteArray &before, const QByteArray &word)
-{
+int number(const QByteArray &rtf, const QByteArray &before, const QByteArray &word) {
     const qsizetype at = rtf.indexOf(word, rtf.indexOf(before));
     if (at < 0)
         return -1;
@@ -118,16 +112,15 @@ private slots:
     // The header tables and the document's settings are not shown; they go
     // back in their place in the header, the first section's with them, and
     // a second save writes the same file.
-    void documentLevelContent()
-    {
+    void documentLevelContent() {
         auto doc = load(kReport);
         QCOMPARE(doc->toPlainText(), QString::fromUtf8("Overview\nSales rose1 in March.\n•\tNorth\n"
                                                        "Last of the first section.\nAppendix."));
         const QByteArray out = saved(*doc);
         QVERIFY2(ascending(positions(out, {"{\\fonttbl", "{\\colortbl", "{\\*\\generator Pennaro;}", "{\\stylesheet",
                                            "{\\*\\listtable", "{\\*\\listoverridetable", "{\\info",
-                                           "\\paperw16838\\paperh11906", "\\landscape", "\\sectd\\titlepg",
-                                           "{\\header", "{\\footerf", "\\viewkind4"})),
+                                           "\\paperw16838\\paperh11906", "\\landscape", "\\sectd\\titlepg", "{\\header",
+                                           "{\\footerf", "\\viewkind4"})),
                  out.constData());
         QCOMPARE(out.count("{\\*\\generator"), 1);
         QVERIFY(out.contains("{\\info{\\title Quarterly Report}{\\author Jane Doe}}"));
@@ -148,8 +141,7 @@ private slots:
     // Paragraph styles, character styles and list membership are written
     // back as numbers of the stylesheet and list tables written with them;
     // a list label shows and goes back as a label.
-    void stylesAndLists()
-    {
+    void stylesAndLists() {
         auto doc = load(kReport);
         const QByteArray out = saved(*doc);
         QVERIFY(out.contains("\\pard\\plain\\s1"));
@@ -171,8 +163,7 @@ private slots:
     // A footnote's automatic mark shows; its text is a tooltip and goes
     // back after a \chftn in place of the mark. An endnote likewise; a
     // comment is kept where it stood with its author.
-    void notesAndComments()
-    {
+    void notesAndComments() {
         auto doc = load("{\\rtf1 Text{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} The note.}"
                         " more{\\super\\chftn}{\\footnote\\ftnalt\\pard The endnote.} own*{\\footnote\\pard Own mark.}"
                         " and{\\*\\atnid J}{\\*\\atnauthor Jane}\\chatn{\\*\\annotation\\pard Check it.}.\\par}");
@@ -204,16 +195,15 @@ private slots:
     // Fields other than hyperlinks show their result and keep their
     // instruction; so do objects and shapes, whose results stay inside the
     // paragraph. With nothing to show they are kept whole.
-    void fieldsObjectsAndShapes()
-    {
-        auto doc = load("{\\rtf1 Page {\\field\\flddirty{\\*\\fldinst  PAGE }{\\fldrslt 7}} of"
-                        "{\\field{\\*\\fldinst NUMPAGES}{\\fldrslt }}.\\par"
-                        "{\\field{\\*\\fldinst TOC \\\\o}{\\fldrslt First\\tab 1\\par Second\\tab 2}}\\par "
-                        "Obj {\\object\\objemb\\objw100{\\*\\objclass Excel.Sheet.8}{\\*\\objdata 0102}"
-                        "{\\result Result\\par text}} and {\\shp{\\*\\shpinst\\shpleft0{\\sp{\\sn fillColor}{\\sv 255}}}"
-                        "{\\shprslt\\par\\pard Box\\par}}.\\par}");
-        QCOMPARE(doc->toPlainText(),
-                 QStringLiteral("Page 7 of.\nFirst\t1\nSecond\t2\nObj Resulttext and Box."));
+    void fieldsObjectsAndShapes() {
+        auto doc =
+            load("{\\rtf1 Page {\\field\\flddirty{\\*\\fldinst  PAGE }{\\fldrslt 7}} of"
+                 "{\\field{\\*\\fldinst NUMPAGES}{\\fldrslt }}.\\par"
+                 "{\\field{\\*\\fldinst TOC \\\\o}{\\fldrslt First\\tab 1\\par Second\\tab 2}}\\par "
+                 "Obj {\\object\\objemb\\objw100{\\*\\objclass Excel.Sheet.8}{\\*\\objdata 0102}"
+                 "{\\result Result\\par text}} and {\\shp{\\*\\shpinst\\shpleft0{\\sp{\\sn fillColor}{\\sv 255}}}"
+                 "{\\shprslt\\par\\pard Box\\par}}.\\par}");
+        QCOMPARE(doc->toPlainText(), QStringLiteral("Page 7 of.\nFirst\t1\nSecond\t2\nObj Resulttext and Box."));
         const QByteArray out = saved(*doc);
         QVERIFY2(out.contains("{\\field\\flddirty{\\*\\fldinst  PAGE }{\\fldrslt {"), out.constData());
         QVERIFY(out.contains("{\\field{\\*\\fldinst NUMPAGES}{\\fldrslt}}"));
@@ -237,8 +227,7 @@ private slots:
 
     // Bookmarks, index entries and unknown destinations stay where they
     // stood, one item per gap.
-    void gapsStayInPlace()
-    {
+    void gapsStayInPlace() {
         auto doc = load("{\\rtf1 {\\*\\bkmkstart b1}Word{\\*\\bkmkend b1} two{\\xe{\\v index}}"
                         "{\\*\\unknownthing data{\\b x}}.\\par}");
         QCOMPARE(doc->toPlainText(), QStringLiteral("Word two."));
@@ -255,8 +244,7 @@ private slots:
 
     // A metafile shows as a placeholder of its size; its bytes go back as
     // they came, in place of the placeholder.
-    void picturesQtCannotDraw()
-    {
+    void picturesQtCannotDraw() {
         const QByteArray wmf = "{\\pict\\wmetafile8\\picw2000\\pich1000\\picwgoal1500\\pichgoal750 0102030405060708}";
         auto doc = load("{\\rtf1 a" + wmf + "b\\par}");
         QCOMPARE(doc->toPlainText(), QString("a\uFFFCb"));
@@ -279,8 +267,7 @@ private slots:
     // Kept content refers to fonts and colours by the file's numbers; the
     // writer numbers its tables its own way, so the references are mapped,
     // and text in another code page is written as Unicode with a fallback.
-    void numbersMappedIntoTheWritersTables()
-    {
+    void numbersMappedIntoTheWritersTables() {
         auto doc = load("{\\rtf1\\ansi\\ansicpg936\\deff2{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
                         "{\\f1\\fnil\\fcharset134 SimSun;}{\\f2\\froman\\fcharset0 Times New Roman;}"
                         "{\\f5\\fnil\\fcharset204 Courier Cyr;}}"
@@ -309,8 +296,7 @@ private slots:
     // other kept content at a paragraph's end, it is carried by the
     // paragraph's last character and its mark: either may go alone (the
     // break then ends the paragraph it is left in), both together take it.
-    void sectionBreaks()
-    {
+    void sectionBreaks() {
         rtf::test::BoxFixture f;
         RichTextBox *box = f.box();
         QVERIFY(f.load(kReport));
@@ -338,8 +324,7 @@ private slots:
     // deleting a footnote's mark deletes the note, undo brings it back; an
     // edit elsewhere (a paragraph deleted, text typed into another) keeps
     // every note, field, comment and bookmark.
-    void editingKeepsOrDeletesObjects()
-    {
+    void editingKeepsOrDeletesObjects() {
         rtf::test::BoxFixture f;
         RichTextBox *box = f.box();
         QVERIFY(f.load(kReport));
@@ -362,26 +347,25 @@ private slots:
         f.select(north + 5, 0);
         QTest::keyClicks(box->widget(), QStringLiteral(" region"));
         out = flat(rtf::writeDocument(box->document()));
-        for (const QByteArray &kept : {QByteArray("{\\footnote\\pard\\plain{\\super\\chftn} Up on 2023.}"),
-                                       QByteArray("{\\*\\fldinst  DATE }"), QByteArray("{\\*\\annotation Check this.}"),
-                                       QByteArray("{\\*\\bkmkstart intro}"), QByteArray("{\\*\\acmeextension secret}"),
-                                       QByteArray("{\\header\\pard\\plain\\f"), QByteArray("{\\*\\listtable"),
-                                       QByteArray("North region"), QByteArray("{\\header Appendix head\\par}")})
+        for (const QByteArray &kept :
+             {QByteArray("{\\footnote\\pard\\plain{\\super\\chftn} Up on 2023.}"), QByteArray("{\\*\\fldinst  DATE }"),
+              QByteArray("{\\*\\annotation Check this.}"), QByteArray("{\\*\\bkmkstart intro}"),
+              QByteArray("{\\*\\acmeextension secret}"), QByteArray("{\\header\\pard\\plain\\f"),
+              QByteArray("{\\*\\listtable"), QByteArray("North region"), QByteArray("{\\header Appendix head\\par}")})
             QVERIFY2(out.contains(kept), kept.constData());
         QVERIFY(!out.contains("Last of"));
     }
 
     // Pasted RTF brings its objects along; its styles and lists, which
     // belong to another file's tables, stay behind.
-    void pastingKeepsObjects()
-    {
+    void pastingKeepsObjects() {
         rtf::test::BoxFixture f;
         RichTextBox *box = f.box();
         box->setText(QStringLiteral("xy"));
         f.select(1, 0);
         box->setSelRTF(QStringLiteral("{\\rtf1{\\stylesheet{\\s3 Quote;}}\\pard\\s3 A{\\super\\chftn}{\\footnote "
-                                       "\\pard Pasted note.} {\\field{\\*\\fldinst PAGE}{\\fldrslt 4}}"
-                                       "{\\*\\bkmkstart p}B}"));
+                                      "\\pard Pasted note.} {\\field{\\*\\fldinst PAGE}{\\fldrslt 4}}"
+                                      "{\\*\\bkmkstart p}B}"));
         QCOMPARE(box->Text(), QStringLiteral("xA1 4By"));
         const QByteArray out = flat(rtf::writeDocument(box->document()));
         QVERIFY2(out.contains("\\chftn }{\\footnote\\pard Pasted note.}"), out.constData());
@@ -396,8 +380,7 @@ private slots:
     }
 
     // The note shows as a tooltip over its mark in the editing area.
-    void tooltipOverTheMark()
-    {
+    void tooltipOverTheMark() {
         rtf::test::BoxFixture f;
         RichTextBox *box = f.box();
         QWidget *window = f.window();

@@ -56,8 +56,7 @@ const Fixture kFixturesUnderTest[] = {
     {"word_styles", "will be deleted", "End of the minutes", StylesOnly},
 };
 
-const Fixture &fixtureNamed(const QString &name)
-{
+const Fixture &fixtureNamed(const QString &name) {
     for (const Fixture &f : kFixturesUnderTest) {
         if (name == QLatin1String(f.name))
             return f;
@@ -73,8 +72,7 @@ struct Node {
     QString text;
     std::vector<Node> children;
 
-    QString attribute(const QString &qualified) const
-    {
+    QString attribute(const QString &qualified) const {
         for (const QXmlStreamAttribute &a : attributes) {
             if (a.qualifiedName() == qualified)
                 return a.value().toString();
@@ -83,8 +81,7 @@ struct Node {
     }
 };
 
-Node parse(const QByteArray &xml)
-{
+Node parse(const QByteArray &xml) {
     QXmlStreamReader reader(xml);
     Node root;
     std::vector<Node *> open{&root};
@@ -98,25 +95,21 @@ Node parse(const QByteArray &xml)
             open.push_back(&open.back()->children.back());
             break;
         }
-        case QXmlStreamReader::EndElement:
-            open.pop_back();
-            break;
+        case QXmlStreamReader::EndElement: open.pop_back(); break;
         case QXmlStreamReader::Characters: {
             Node text;
             text.text = reader.text().toString();
             open.back()->children.push_back(std::move(text));
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     return root;
 }
 
 template <typename Visit>
-void forEach(const Node &node, const QString &name, Visit visit)
-{
+void forEach(const Node &node, const QString &name, Visit visit) {
     for (const Node &child : node.children) {
         if (child.name == name)
             visit(child);
@@ -128,8 +121,7 @@ void forEach(const Node &node, const QString &name, Visit visit)
 // The text a reader sees in an element: notes and comments left out, white
 // space at the ends too (LibreOffice keeps a note's leading space from
 // some files and not from others).
-QString textOf(const Node &node)
-{
+QString textOf(const Node &node) {
     QString text;
     std::function<void(const Node &)> walk = [&](const Node &n) {
         for (const Node &c : n.children) {
@@ -158,11 +150,10 @@ struct Facts {
 // included, parents first.
 class StyleSheet {
 public:
-    explicit StyleSheet(const Node &root)
-    {
+    explicit StyleSheet(const Node &root) {
         forEach(root, QStringLiteral("style:style"), [&](const Node &s) {
-            Style &style = styles_[s.attribute(QStringLiteral("style:family")) + u'/' +
-                                   s.attribute(QStringLiteral("style:name"))];
+            Style &style =
+                styles_[s.attribute(QStringLiteral("style:family")) + u'/' + s.attribute(QStringLiteral("style:name"))];
             style.parent = s.attribute(QStringLiteral("style:parent-style-name"));
             for (const Node &part : s.children) {
                 if (part.name == u"style:text-properties" || part.name == u"style:paragraph-properties") {
@@ -174,8 +165,7 @@ public:
     }
 
     // The properties of the style, added to those given (which win).
-    void addTo(std::map<QString, QString> *properties, const QString &family, QString name) const
-    {
+    void addTo(std::map<QString, QString> *properties, const QString &family, QString name) const {
         for (int depth = 0; depth < 10 && !name.isEmpty(); ++depth) {
             const auto found = styles_.find(family + u'/' + name);
             if (found == styles_.end())
@@ -196,8 +186,7 @@ private:
 
 // The properties that differ from what a paragraph or run has by default,
 // as "name=value" words.
-QString formatting(const std::map<QString, QString> &properties, const std::map<QString, QString> &defaults)
-{
+QString formatting(const std::map<QString, QString> &properties, const std::map<QString, QString> &defaults) {
     QStringList words;
     for (const auto &[name, fallback] : defaults) {
         const auto found = properties.find(name);
@@ -205,7 +194,8 @@ QString formatting(const std::map<QString, QString> &properties, const std::map<
         if (value == u"left")
             value = QStringLiteral("start");
         // A length of 0 in any unit.
-        if (value.front().isDigit() && value.section(QRegularExpression(QStringLiteral("[a-z%]")), 0, 0).toDouble() == 0)
+        if (value.front().isDigit() &&
+            value.section(QRegularExpression(QStringLiteral("[a-z%]")), 0, 0).toDouble() == 0)
             value = fallback;
         if (value != fallback)
             words << name + u'=' + value;
@@ -214,9 +204,12 @@ QString formatting(const std::map<QString, QString> &properties, const std::map<
 }
 
 const std::map<QString, QString> kParagraphDefaults = {
-    {QStringLiteral("fo:text-align"), QStringLiteral("start")}, {QStringLiteral("fo:margin-left"), QStringLiteral("0")},
-    {QStringLiteral("fo:margin-right"), QStringLiteral("0")},  {QStringLiteral("fo:text-indent"), QStringLiteral("0")},
-    {QStringLiteral("fo:margin-top"), QStringLiteral("0")},    {QStringLiteral("fo:margin-bottom"), QStringLiteral("0")},
+    {QStringLiteral("fo:text-align"), QStringLiteral("start")},
+    {QStringLiteral("fo:margin-left"), QStringLiteral("0")},
+    {QStringLiteral("fo:margin-right"), QStringLiteral("0")},
+    {QStringLiteral("fo:text-indent"), QStringLiteral("0")},
+    {QStringLiteral("fo:margin-top"), QStringLiteral("0")},
+    {QStringLiteral("fo:margin-bottom"), QStringLiteral("0")},
     {QStringLiteral("fo:line-height"), QStringLiteral("100%")},
 };
 // LibreOffice reads the \plain our paragraphs start with as black where
@@ -235,8 +228,7 @@ const std::map<QString, QString> kRunDefaults = {
 
 // A paragraph's formatting and its runs', runs of one formatting joined:
 // "paragraph | text{run} | text{run}".
-QString formatsOf(const Node &paragraph, const StyleSheet &styles)
-{
+QString formatsOf(const Node &paragraph, const StyleSheet &styles) {
     std::map<QString, QString> own;
     styles.addTo(&own, QStringLiteral("paragraph"), paragraph.attribute(QStringLiteral("text:style-name")));
     QStringList runs;
@@ -272,8 +264,7 @@ QString formatsOf(const Node &paragraph, const StyleSheet &styles)
     return (QStringList{formatting(own, kParagraphDefaults)} + runs).join(QStringLiteral(" | "));
 }
 
-Facts factsOf(const QByteArray &fodt)
-{
+Facts factsOf(const QByteArray &fodt) {
     const Node root = parse(fodt);
     const StyleSheet styles(root);
     Facts f;
@@ -296,10 +287,13 @@ Facts factsOf(const QByteArray &fodt)
     });
     f.headers.sort();
     forEach(root, QStringLiteral("style:page-layout-properties"), [&](const Node &p) {
-        f.pages << QStringList{p.attribute(QStringLiteral("fo:page-width")), p.attribute(QStringLiteral("fo:page-height")),
+        f.pages << QStringList{p.attribute(QStringLiteral("fo:page-width")),
+                               p.attribute(QStringLiteral("fo:page-height")),
                                p.attribute(QStringLiteral("style:print-orientation")),
-                               p.attribute(QStringLiteral("fo:margin-left")), p.attribute(QStringLiteral("fo:margin-right")),
-                               p.attribute(QStringLiteral("fo:margin-top")), p.attribute(QStringLiteral("fo:margin-bottom"))}
+                               p.attribute(QStringLiteral("fo:margin-left")),
+                               p.attribute(QStringLiteral("fo:margin-right")),
+                               p.attribute(QStringLiteral("fo:margin-top")),
+                               p.attribute(QStringLiteral("fo:margin-bottom"))}
                        .join(u' ');
     });
     f.pages.sort();
@@ -315,9 +309,8 @@ Facts factsOf(const QByteArray &fodt)
         styleNames[name] = display.isEmpty() ? name : display;
         parents[name] = s.attribute(QStringLiteral("style:parent-style-name"));
     });
-    forEach(root, QStringLiteral("text:list-style"), [&](const Node &s) {
-        listStyles[s.attribute(QStringLiteral("style:name"))] = &s;
-    });
+    forEach(root, QStringLiteral("text:list-style"),
+            [&](const Node &s) { listStyles[s.attribute(QStringLiteral("style:name"))] = &s; });
     auto styleOf = [&](QString name) {
         for (int i = 0; i < 4 && styleNames[name].startsWith(u'P') && !parents[name].isEmpty(); ++i)
             name = parents[name];
@@ -333,8 +326,8 @@ Facts factsOf(const QByteArray &fodt)
                 continue;
             if (l.name == u"text:list-level-style-bullet")
                 return QStringLiteral("bullet");
-            return QStringLiteral("number %1%2").arg(l.attribute(QStringLiteral("style:num-format")),
-                                                      l.attribute(QStringLiteral("style:num-suffix")));
+            return QStringLiteral("number %1%2")
+                .arg(l.attribute(QStringLiteral("style:num-format")), l.attribute(QStringLiteral("style:num-suffix")));
         }
         return QStringLiteral("?");
     };
@@ -384,8 +377,7 @@ Facts factsOf(const QByteArray &fodt)
 }
 
 // Every kind of fact but the paragraphs; a difference fails the test.
-void compareAllButParagraphs(const Facts &actual, const Facts &expected)
-{
+void compareAllButParagraphs(const Facts &actual, const Facts &expected) {
     QCOMPARE(actual.meta, expected.meta);
     QCOMPARE(actual.headers, expected.headers);
     QCOMPARE(actual.pages, expected.pages);
@@ -395,14 +387,12 @@ void compareAllButParagraphs(const Facts &actual, const Facts &expected)
     QCOMPARE(actual.fields, expected.fields);
 }
 
-QByteArray readAll(const QString &path)
-{
+QByteArray readAll(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool write(const QString &path, const QByteArray &bytes)
-{
+bool write(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
@@ -410,8 +400,7 @@ bool write(const QString &path, const QByteArray &bytes)
 // The edit: the paragraph holding `deleted` goes, mark and all; `typed`
 // is typed at the end of the paragraph holding `typedInto`, taking the
 // format there as typing does.
-void edit(QTextDocument *doc, const QString &deleted, const QString &typedInto)
-{
+void edit(QTextDocument *doc, const QString &deleted, const QString &typedInto) {
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
         if (b.text().contains(deleted)) {
             QTextCursor c(b);
@@ -432,8 +421,7 @@ void edit(QTextDocument *doc, const QString &deleted, const QString &typedInto)
 }
 
 // Whether the lines appear in the list in this order, others between them.
-bool inOrder(const QStringList &needles, const QStringList &haystack)
-{
+bool inOrder(const QStringList &needles, const QStringList &haystack) {
     qsizetype at = 0;
     for (const QString &n : needles) {
         at = haystack.indexOf(n, at);
@@ -455,8 +443,7 @@ class TestRtfLibreOffice : public QObject {
 private slots:
     // One run of LibreOffice for every file: the originals, our copies as
     // saved right after opening, and our copies after the edit.
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(dir_.isValid());
         QStringList files;
         for (const Fixture &fixture : kFixturesUnderTest) {
@@ -486,8 +473,7 @@ private slots:
         }
     }
 
-    void sameAfterSaving_data()
-    {
+    void sameAfterSaving_data() {
         QTest::addColumn<QString>("name");
         for (const Fixture &fixture : kFixturesUnderTest)
             QTest::newRow(fixture.name) << QString::fromLatin1(fixture.name);
@@ -497,8 +483,7 @@ private slots:
     // copy. Paragraphs may be more: LibreOffice loses AbiWord's list items,
     // which AbiWord writes inside their labels; we keep them, and our copy
     // has them where LibreOffice sees them.
-    void sameAfterSaving()
-    {
+    void sameAfterSaving() {
         QFETCH(QString, name);
         const Facts &original = facts_[name];
         const Facts &saved = facts_[name + QStringLiteral("_saved")];
@@ -508,8 +493,8 @@ private slots:
         if (fixture.holds != StylesOnly)
             QVERIFY(!original.notes.isEmpty());
         if (fixture.holds == Everything) {
-            for (const QStringList *facts : {&original.meta, &original.headers, &original.pages, &original.comments,
-                                             &original.bookmarks})
+            for (const QStringList *facts :
+                 {&original.meta, &original.headers, &original.pages, &original.comments, &original.bookmarks})
                 QVERIFY(!facts->isEmpty());
         }
         compareAllButParagraphs(saved, original);
@@ -527,8 +512,7 @@ private slots:
 
     // After the edit, the same but for the paragraph deleted and the text
     // typed.
-    void sameAfterAnEdit()
-    {
+    void sameAfterAnEdit() {
         QFETCH(QString, name);
         const Fixture *fixture = &fixtureNamed(name);
         const Facts &saved = facts_[name + QStringLiteral("_saved")];

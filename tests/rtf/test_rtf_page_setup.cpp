@@ -16,8 +16,7 @@ using namespace pennaro::testing;
 namespace {
 
 // "841.89 x 595.276" as a size in whole points.
-QSize pageSize(const QString &pdf)
-{
+QSize pageSize(const QString &pdf) {
     const QRegularExpression re(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"));
     const QRegularExpressionMatch m = re.match(toolOutput(QStringLiteral("pdfinfo"), {pdf}));
     return m.hasMatch() ? QSize(qRound(m.captured(1).toDouble()), qRound(m.captured(2).toDouble())) : QSize();
@@ -25,11 +24,10 @@ QSize pageSize(const QString &pdf)
 
 // Where the first word of the first page starts, in points from the top
 // left corner.
-QPointF firstWord(const QString &pdf)
-{
-    const QString html = toolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"),
-                                                           QStringLiteral("1"), QStringLiteral("-l"),
-                                                           QStringLiteral("1"), pdf, QStringLiteral("-")});
+QPointF firstWord(const QString &pdf) {
+    const QString html =
+        toolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                                                 QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
     const QRegularExpression re(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\""));
     const QRegularExpressionMatch m = re.match(html);
     return m.hasMatch() ? QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QPointF(-1, -1);
@@ -44,8 +42,7 @@ private slots:
     // quarter at the top: that is the page the PDF gets, and the text
     // starts inside the margins. The first section's own page settings
     // override the document's.
-    void printsOnTheDocumentsPaper()
-    {
+    void printsOnTheDocumentsPaper() {
         FormFixture f;
         const QString file = f.path(QStringLiteral("landscape.rtf"));
         QFile out(file);

@@ -21,8 +21,7 @@ using namespace pennaro::rtf;
 
 namespace {
 
-std::unique_ptr<QTextDocument> load(const QByteArray &rtf, ReadResult *result = nullptr)
-{
+std::unique_ptr<QTextDocument> load(const QByteArray &rtf, ReadResult *result = nullptr) {
     auto doc = std::make_unique<QTextDocument>();
     const ReadResult r = readDocument(rtf, doc.get());
     if (result)
@@ -30,14 +29,10 @@ std::unique_ptr<QTextDocument> load(const QByteArray &rtf, ReadResult *result = 
     return doc;
 }
 
-QString textOf(const QByteArray &rtf)
-{
-    return load(rtf)->toPlainText();
-}
+QString textOf(const QByteArray &rtf) { return load(rtf)->toPlainText(); }
 
 // Format of the first character of the first occurrence of needle.
-QTextCharFormat formatOf(const QTextDocument &doc, const QString &needle)
-{
+QTextCharFormat formatOf(const QTextDocument &doc, const QString &needle) {
     const QTextCursor found = doc.find(needle);
     if (found.isNull())
         return QTextCharFormat();
@@ -46,15 +41,13 @@ QTextCharFormat formatOf(const QTextDocument &doc, const QString &needle)
     return c.charFormat();
 }
 
-QTextBlockFormat blockOf(const QTextDocument &doc, const QString &needle)
-{
+QTextBlockFormat blockOf(const QTextDocument &doc, const QString &needle) {
     const QTextCursor found = doc.find(needle);
     return found.isNull() ? QTextBlockFormat() : found.block().blockFormat();
 }
 
 // Number of text fragments (runs of one format) in the document.
-int fragmentCount(const QTextDocument &doc)
-{
+int fragmentCount(const QTextDocument &doc) {
     int n = 0;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
         for (auto it = b.begin(); !it.atEnd(); ++it)
@@ -62,8 +55,7 @@ int fragmentCount(const QTextDocument &doc)
     return n;
 }
 
-QByteArray pngBytes()
-{
+QByteArray pngBytes() {
     QImage image(4, 3, QImage::Format_RGB32);
     image.fill(Qt::red);
     QByteArray bytes;
@@ -116,8 +108,7 @@ private slots:
 // ---------------------------------------------------------------------------
 // Syntax
 
-void TestRtfReader::syntax_data()
-{
+void TestRtfReader::syntax_data() {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
 
@@ -135,17 +126,15 @@ void TestRtfReader::syntax_data()
     QTest::newRow("bin data inside skipped group") << QByteArray("{\\rtf1 a{\\*\\x\\bin2 }}b}c}") << "ac";
     QTest::newRow("text after the closing brace ignored") << QByteArray("{\\rtf1 a}b") << "a";
     QTest::newRow("leading white space accepted") << QByteArray(" \r\n{\\rtf1 a}") << "a";
-    QTest::newRow("tab, line, page")
-        << QByteArray("{\\rtf1 a\\tab b\\line c\\page d}") << "a\tb\nc\nd";
+    QTest::newRow("tab, line, page") << QByteArray("{\\rtf1 a\\tab b\\line c\\page d}") << "a\tb\nc\nd";
     QTest::newRow("last par ends the last paragraph") << QByteArray("{\\rtf1 a\\par b\\par}") << "a\nb";
     QTest::newRow("empty paragraphs kept") << QByteArray("{\\rtf1 a\\par\\par b}") << "a\n\nb";
-    QTest::newRow("symbols")
-        << QByteArray("{\\rtf1 \\emdash\\endash\\lquote\\rquote\\ldblquote\\rdblquote\\bullet\\~\\-\\_}")
-        << QString::fromUtf8("—–‘’“”•\u00a0\u00ad\u2011").replace(QChar(0xa0), u' ');
+    QTest::newRow("symbols") << QByteArray(
+                                    "{\\rtf1 \\emdash\\endash\\lquote\\rquote\\ldblquote\\rdblquote\\bullet\\~\\-\\_}")
+                             << QString::fromUtf8("—–‘’“”•\u00a0\u00ad\u2011").replace(QChar(0xa0), u' ');
 }
 
-void TestRtfReader::syntax()
-{
+void TestRtfReader::syntax() {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     ReadResult r;
@@ -154,8 +143,7 @@ void TestRtfReader::syntax()
     QCOMPARE(doc->toPlainText(), text);
 }
 
-void TestRtfReader::unicodeEscapes_data()
-{
+void TestRtfReader::unicodeEscapes_data() {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
 
@@ -174,23 +162,20 @@ void TestRtfReader::unicodeEscapes_data()
         << QByteArray("{\\rtf1\\uc3\\u945 a{b}c}") << QString::fromUtf8("αbc");
     QTest::newRow("surrogate pair across two escapes")
         << QByteArray("{\\rtf1 \\u-10179?\\u-8704?}") << QString::fromUtf8("😀");
-    QTest::newRow("lone high surrogate")
-        << QByteArray("{\\rtf1 \\u55357?x}") << QString::fromUtf8("\uFFFDx");
+    QTest::newRow("lone high surrogate") << QByteArray("{\\rtf1 \\u55357?x}") << QString::fromUtf8("\uFFFDx");
     QTest::newRow("lone low surrogate") << QByteArray("{\\rtf1 a\\u56832?}") << QString::fromUtf8("a\uFFFD");
     QTest::newRow("high then high") << QByteArray("{\\rtf1 \\u55357?\\u55357?\\u56832?}")
                                     << QString::fromUtf8("\uFFFD😀");
     QTest::newRow("out of range") << QByteArray("{\\rtf1 \\u99999999?}") << QString::fromUtf8("\uFFFD");
 }
 
-void TestRtfReader::unicodeEscapes()
-{
+void TestRtfReader::unicodeEscapes() {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     QCOMPARE(textOf(rtf), text);
 }
 
-void TestRtfReader::codepages_data()
-{
+void TestRtfReader::codepages_data() {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
 
@@ -200,10 +185,10 @@ void TestRtfReader::codepages_data()
     QTest::newRow("pca") << QByteArray("{\\rtf1\\pca \\'9d}") << QString::fromUtf8("Ø");
     QTest::newRow("GBK by ansicpg") << QByteArray("{\\rtf1\\ansi\\ansicpg936 \\'d6\\'d0\\'ce\\'c4}")
                                     << QString::fromUtf8("中文");
-    QTest::newRow("GBK by fcharset")
-        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset134 SimSun;}}\\f0 \\'d6\\'d0}") << QString::fromUtf8("中");
-    QTest::newRow("GBK trail as a letter")
-        << QByteArray("{\\rtf1\\ansicpg936 \\'b0a}") << QString::fromUtf8("癮");
+    QTest::newRow("GBK by fcharset") << QByteArray(
+                                            "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset134 SimSun;}}\\f0 \\'d6\\'d0}")
+                                     << QString::fromUtf8("中");
+    QTest::newRow("GBK trail as a letter") << QByteArray("{\\rtf1\\ansicpg936 \\'b0a}") << QString::fromUtf8("癮");
     QTest::newRow("GBK trail as escaped backslash")
         << QByteArray("{\\rtf1\\ansicpg936 \\'b0\\\\x}") << QString::fromUtf8("癨x");
     QTest::newRow("Big5") << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset136 MingLiU;}}\\f1 \\'a4\\'a4\\'a4\\'e5}")
@@ -212,9 +197,9 @@ void TestRtfReader::codepages_data()
         << QByteArray("{\\rtf1\\ansicpg950 \\'a5\\\\\\'b3\\'5c}") << QString::fromUtf8("功許");
     QTest::newRow("Big5 trail as escaped brace")
         << QByteArray("{\\rtf1\\ansicpg950 \\'a4\\{}") << QString::fromUtf8("廾");
-    QTest::newRow("Shift-JIS")
-        << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}\\f0 \\'93\\'fa\\'96\\'7b}")
-        << QString::fromUtf8("日本");
+    QTest::newRow("Shift-JIS") << QByteArray(
+                                      "{\\rtf1{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}\\f0 \\'93\\'fa\\'96\\'7b}")
+                               << QString::fromUtf8("日本");
     QTest::newRow("Shift-JIS trail as bare brace")
         << QByteArray("{\\rtf1\\ansicpg932 \\'81{\\'81}x}") << QString::fromUtf8("＋±x");
     QTest::newRow("Shift-JIS trail as escaped brace and backslash")
@@ -225,8 +210,8 @@ void TestRtfReader::codepages_data()
     QTest::newRow("Cyrillic 1251")
         << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2}")
         << QString::fromUtf8("Привет");
-    QTest::newRow("Greek 1253")
-        << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset161 Arial;}}\\f0 \\'e1\\'e2\\'e3}") << QString::fromUtf8("αβγ");
+    QTest::newRow("Greek 1253") << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset161 Arial;}}\\f0 \\'e1\\'e2\\'e3}")
+                                << QString::fromUtf8("αβγ");
     QTest::newRow("cpg wins over fcharset")
         << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset0\\cpg1251 Arial;}}\\f0 \\'e0}") << QString::fromUtf8("а");
     QTest::newRow("font charset wins over document")
@@ -245,20 +230,24 @@ void TestRtfReader::codepages_data()
         << QByteArray("{\\rtf1\\ansi\\ansicpg10001{\\fonttbl{\\f0\\fcharset78 Osaka;}}\\f0 \\'93\\'fa \\'b2}")
         << QString::fromUtf8("日 ｲ");
     QTest::newRow("Mac Simplified Chinese by fcharset80")
-        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset80 STSong;}}\\f0 \\'d6\\'d0\\'ce\\'c4}") << QString::fromUtf8("中文");
+        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset80 STSong;}}\\f0 \\'d6\\'d0\\'ce\\'c4}")
+        << QString::fromUtf8("中文");
     QTest::newRow("Mac Traditional Chinese by fcharset81")
-        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset81 LiSong Pro;}}\\f0 \\'a4\\'a4\\'a4\\'e5}") << QString::fromUtf8("中文");
+        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset81 LiSong Pro;}}\\f0 \\'a4\\'a4\\'a4\\'e5}")
+        << QString::fromUtf8("中文");
     QTest::newRow("Mac Korean by ansicpg")
         << QByteArray("{\\rtf1\\mac\\ansicpg10003 \\'c7\\'d1\\'b1\\'b9}") << QString::fromUtf8("한국");
     QTest::newRow("Mac Cyrillic by fcharset89")
         << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset89 Charcoal CY;}}\\f0 \\'8f\\'f0\\'e8\\'e2\\'e5\\'f2}")
         << QString::fromUtf8("Привет");
     QTest::newRow("Mac Greek by fcharset85")
-        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset85 Athens;}}\\f0 \\'e1\\'e2\\'e7}") << QString::fromUtf8("αβγ");
+        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset85 Athens;}}\\f0 \\'e1\\'e2\\'e7}")
+        << QString::fromUtf8("αβγ");
     QTest::newRow("Mac Central European by ansicpg")
         << QByteArray("{\\rtf1\\mac\\ansicpg10029 \\'89l\\'87nek}") << QString::fromUtf8("Článek");
     QTest::newRow("Mac Turkish by fcharset86")
-        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset86 Geneva;}}\\f0 \\'db\\'9f\\'df}") << QString::fromUtf8("ğüş");
+        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset86 Geneva;}}\\f0 \\'db\\'9f\\'df}")
+        << QString::fromUtf8("ğüş");
     // Word 97 Japanese: the double-byte font decides, whatever \ansicpg says.
     QTest::newRow("Shift-JIS dbch font in a 1252 document")
         << QByteArray("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Times;}{\\f5\\fcharset128 MS Mincho;}}"
@@ -269,15 +258,13 @@ void TestRtfReader::codepages_data()
         << QString::fromUtf8("аα");
 }
 
-void TestRtfReader::codepages()
-{
+void TestRtfReader::codepages() {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     QCOMPARE(textOf(rtf), text);
 }
 
-void TestRtfReader::fontNamesInTheirCharset()
-{
+void TestRtfReader::fontNamesInTheirCharset() {
     auto doc = load("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}"
                     "{\\f1\\fcharset0 Times New Roman{\\*\\falt Times};}"
                     "\\f2\\fcharset128 \\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9;}"
@@ -299,20 +286,18 @@ void TestRtfReader::fontNamesInTheirCharset()
 // ---------------------------------------------------------------------------
 // Destinations
 
-void TestRtfReader::destinationsKeptOutOfBody_data()
-{
+void TestRtfReader::destinationsKeptOutOfBody_data() {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
 
     QTest::newRow("info") << QByteArray("{\\rtf1{\\info{\\title T}{\\author A}}body}") << "body";
-    QTest::newRow("headers and footers")
-        << QByteArray("{\\rtf1{\\header H}{\\headerl H}{\\footer F}{\\footerf F}body}") << "body";
+    QTest::newRow("headers and footers") << QByteArray("{\\rtf1{\\header H}{\\headerl H}{\\footer F}{\\footerf F}body}")
+                                         << "body";
     QTest::newRow("footnote leaves its anchor number")
         << QByteArray("{\\rtf1 a\\chftn{\\footnote\\pard{\\up6\\chftn} note}b\\chftn{\\footnote x}}") << "a1b2";
     QTest::newRow("annotation") << QByteArray("{\\rtf1 a{\\*\\atnid J}{\\*\\annotation comment}b}") << "ab";
     QTest::newRow("bookmarks") << QByteArray("{\\rtf1{\\*\\bkmkstart m}a{\\*\\bkmkend m}}") << "a";
-    QTest::newRow("field result shown")
-        << QByteArray("{\\rtf1{\\field{\\*\\fldinst PAGE}{\\fldrslt 7}}}") << "7";
+    QTest::newRow("field result shown") << QByteArray("{\\rtf1{\\field{\\*\\fldinst PAGE}{\\fldrslt 7}}}") << "7";
     QTest::newRow("field without result") << QByteArray("{\\rtf1 a{\\field{\\*\\fldinst PAGE}}b}") << "ab";
     QTest::newRow("list label from pntext")
         << QByteArray("{\\rtf1{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody{\\pntxta .}}item}") << "1.\titem";
@@ -321,12 +306,10 @@ void TestRtfReader::destinationsKeptOutOfBody_data()
         << QString::fromUtf8("•\titem");
     QTest::newRow("legacy numbering text not shown")
         << QByteArray("{\\rtf1{\\pn\\pnlvlblt{\\pntxtb B}}item}") << "item";
-    QTest::newRow("nested table fallback skipped")
-        << QByteArray("{\\rtf1 a{\\nonesttables fallback}b}") << "ab";
+    QTest::newRow("nested table fallback skipped") << QByteArray("{\\rtf1 a{\\nonesttables fallback}b}") << "ab";
     QTest::newRow("non-shape picture fallback skipped")
         << QByteArray("{\\rtf1 a{\\nonshppict{\\pict\\wmetafile8 00}}b}") << "ab";
-    QTest::newRow("upr takes the unicode half")
-        << QByteArray("{\\rtf1{\\upr{ansi}{\\*\\ud{uni}}}}") << "uni";
+    QTest::newRow("upr takes the unicode half") << QByteArray("{\\rtf1{\\upr{ansi}{\\*\\ud{uni}}}}") << "uni";
     QTest::newRow("stylesheet names not shown")
         << QByteArray("{\\rtf1{\\stylesheet{\\s0 Normal;}{\\*\\cs1 Strong;}}body}") << "body";
     QTest::newRow("list definition outside the list table")
@@ -337,15 +320,13 @@ void TestRtfReader::destinationsKeptOutOfBody_data()
         << QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red1\\green2\\blue3;}body}") << "body";
 }
 
-void TestRtfReader::destinationsKeptOutOfBody()
-{
+void TestRtfReader::destinationsKeptOutOfBody() {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     QCOMPARE(textOf(rtf), text);
 }
 
-void TestRtfReader::colourTable()
-{
+void TestRtfReader::colourTable() {
     auto doc = load("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;;\\red0\\green0\\blue255;}"
                     "\\cf1 r\\cf2 auto\\cf3 b\\cf0 zero\\cf99 missing\\highlight3 hl\\cb1 cb}");
     QCOMPARE(formatOf(*doc, "r").foreground().color(), QColor(255, 0, 0));
@@ -369,8 +350,7 @@ void TestRtfReader::colourTable()
 // ---------------------------------------------------------------------------
 // Properties
 
-void TestRtfReader::characterProperties()
-{
+void TestRtfReader::characterProperties() {
     auto doc = load("{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}"
                     "n {\\b b}{\\b1\\b0 nb}{\\i i}{\\ul u}{\\uld dot}{\\ulwave wave}{\\ul\\ulnone un}{\\ul\\ul0 u0}"
                     "{\\strike s}{\\striked1 sd}{\\f1 courier}{\\fs40 twenty}{\\fs3 tiny}"
@@ -412,8 +392,7 @@ void TestRtfReader::characterProperties()
     QCOMPARE(formatOf(*doc, "after").fontPointSize(), 12.0);
 }
 
-void TestRtfReader::plainResetsToDefaultFont()
-{
+void TestRtfReader::plainResetsToDefaultFont() {
     auto doc = load("{\\rtf1\\deff1{\\fonttbl{\\f0 Arial;}{\\f1 Georgia;}}"
                     "\\f0\\fs40\\b\\i\\ul\\strike\\super\\caps\\v\\cf1 x\\plain y}");
     const QTextCharFormat y = formatOf(*doc, "y");
@@ -427,8 +406,7 @@ void TestRtfReader::plainResetsToDefaultFont()
 
 // Writers give double-byte text its own font and style after \dbch, and
 // the properties of right-to-left text after \rtlch.
-void TestRtfReader::doubleByteAssociatedProperties()
-{
+void TestRtfReader::doubleByteAssociatedProperties() {
     auto doc = load("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset134 SimSun;}{\\f2 Tahoma;}}"
                     // LibreOffice: Asian bold and font after \dbch
                     "\\f0 {\\dbch\\ab\\af1 \\'d6\\'d0}{\\loch latin}"
@@ -453,8 +431,7 @@ void TestRtfReader::doubleByteAssociatedProperties()
 
 // Word's rule: East Asian characters take the \dbch font, the rest the
 // \loch/\hich one, whichever class word came last.
-void TestRtfReader::fontFollowsEachCharactersScript()
-{
+void TestRtfReader::fontFollowsEachCharactersScript() {
     auto families = [](const QTextDocument &doc, const QString &needle) {
         return formatOf(doc, needle).fontFamilies().toStringList().value(0);
     };
@@ -491,34 +468,34 @@ void TestRtfReader::fontFollowsEachCharactersScript()
 
 // Word writes a font's copy for another character set under a name no font
 // has; the charset still gives the code page.
-void TestRtfReader::fontCopiesPerCharset()
-{
-    auto doc = load("{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fcharset0 Calibri;}{\\f1\\fcharset238 Calibri CE;}"
-                    "{\\f2\\fcharset204 Times New Roman Cyr;}{\\f3\\fcharset161 Arial Greek;}{\\f4\\fcharset162 Arial Tur;}"
-                    "{\\f5\\fcharset186 Arial Baltic;}{\\f6\\fcharset177 Arial (Hebrew);}{\\f7\\fcharset178 Arial (Arabic);}"
-                    "{\\f8\\fcharset163 Times New Roman (Vietnamese);}{\\f9\\fcharset0 Noto Sans Greek;}}"
-                    "\\f1 \\'c8l\\'e1nek \\f2 \\'cf\\'f0\\f3 \\'e1\\f4 1\\f5 2\\f6 3\\f7 4\\f8 5\\f9 6}");
+void TestRtfReader::fontCopiesPerCharset() {
+    auto doc =
+        load("{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fcharset0 Calibri;}{\\f1\\fcharset238 Calibri CE;}"
+             "{\\f2\\fcharset204 Times New Roman Cyr;}{\\f3\\fcharset161 Arial Greek;}{\\f4\\fcharset162 Arial Tur;}"
+             "{\\f5\\fcharset186 Arial Baltic;}{\\f6\\fcharset177 Arial (Hebrew);}{\\f7\\fcharset178 Arial (Arabic);}"
+             "{\\f8\\fcharset163 Times New Roman (Vietnamese);}{\\f9\\fcharset0 Noto Sans Greek;}}"
+             "\\f1 \\'c8l\\'e1nek \\f2 \\'cf\\'f0\\f3 \\'e1\\f4 1\\f5 2\\f6 3\\f7 4\\f8 5\\f9 6}");
     QCOMPARE(doc->toPlainText(), QString::fromUtf8("Článek Прα123456"));
-    const QStringList expected = {"Calibri", "Times New Roman", "Arial", "Arial", "Arial", "Arial", "Arial",
-                                  "Times New Roman", "Noto Sans Greek"};
-    const QStringList needles = {QString::fromUtf8("Článek"), QString::fromUtf8("Пр"), QString::fromUtf8("α"),
-                                 "1", "2", "3", "4", "5", "6"};
+    const QStringList expected = {"Calibri", "Times New Roman", "Arial",           "Arial",          "Arial",
+                                  "Arial",   "Arial",           "Times New Roman", "Noto Sans Greek"};
+    const QStringList needles = {
+        QString::fromUtf8("Článek"), QString::fromUtf8("Пр"), QString::fromUtf8("α"), "1", "2", "3", "4", "5", "6"};
     for (int i = 0; i < needles.size(); ++i)
         QCOMPARE(formatOf(*doc, needles[i]).fontFamilies().toStringList(), QStringList{expected[i]});
 }
 
 // Symbol and Wingdings bytes (and their U+F0xx forms) stand for Unicode
 // characters; a SYMBOL field shows its character when its result is empty.
-void TestRtfReader::symbolFonts()
-{
-    auto doc = load("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}{\\f3\\fcharset2 Marlett;}}"
-                    "\\f0 [{\\f1 a+\\'b7\\'d6}][{\\f1\\u-3999?}][{\\f2 J\\'d8\\'fc}][{\\f2\\u-3880?}][{\\f3 \\'b7h}]"
-                    "[{\\field{\\*\\fldinst SYMBOL 216 \\\\f \"Wingdings\" \\\\s 20}{\\fldrslt }}]"
-                    "[{\\field{\\*\\fldinst SYMBOL 255 \\\\f Wingdings}{\\fldrslt }}]"
-                    "[{\\field{\\*\\fldinst SYMBOL 97 \\\\f Symbol}{\\fldrslt shown}}]"
-                    "[{\\field{\\*\\fldinst SYMBOL 65 \\\\f Arial}{\\fldrslt}}]"
-                    "[{\\field{\\*\\fldinst SYMBOL 0x4E2D \\\\u}}]"
-                    "[{\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Wingdings 2\"}{\\fldrslt }}]}");
+void TestRtfReader::symbolFonts() {
+    auto doc = load(
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}{\\f3\\fcharset2 Marlett;}}"
+        "\\f0 [{\\f1 a+\\'b7\\'d6}][{\\f1\\u-3999?}][{\\f2 J\\'d8\\'fc}][{\\f2\\u-3880?}][{\\f3 \\'b7h}]"
+        "[{\\field{\\*\\fldinst SYMBOL 216 \\\\f \"Wingdings\" \\\\s 20}{\\fldrslt }}]"
+        "[{\\field{\\*\\fldinst SYMBOL 255 \\\\f Wingdings}{\\fldrslt }}]"
+        "[{\\field{\\*\\fldinst SYMBOL 97 \\\\f Symbol}{\\fldrslt shown}}]"
+        "[{\\field{\\*\\fldinst SYMBOL 65 \\\\f Arial}{\\fldrslt}}]"
+        "[{\\field{\\*\\fldinst SYMBOL 0x4E2D \\\\u}}]"
+        "[{\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Wingdings 2\"}{\\fldrslt }}]}");
     const QString text = doc->toPlainText();
     QCOMPARE(text, QString::fromUtf8("[α+•√][α][☺\u2B9A✔][\u2B9A][•h][\u2B9A][\uF0FF][shown][A][中][\uF0B7]"));
     // Characters show in an ordinary font (Qt does not fall back from a
@@ -544,6 +521,7 @@ void TestRtfReader::symbolFonts()
     QCOMPARE(formatOf(*given, "a").fontFamilies().toStringList(), QStringList{"Symbol"});
 }
 
+// clang-format off
 void TestRtfReader::footnoteNumbering_data()
 {
     QTest::addColumn<QByteArray>("rtf");
@@ -576,9 +554,9 @@ void TestRtfReader::footnoteNumbering_data()
     // The words after the note's own mark inside the note are not body text.
     QTest::newRow("pandoc's notes") << QByteArray("{\\rtf1 x{\\super\\chftn}{\\*\\footnote\\chftn\\~\\plain\\pard n}y}") << "x1y";
 }
+// clang-format on
 
-void TestRtfReader::footnoteNumbering()
-{
+void TestRtfReader::footnoteNumbering() {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     QCOMPARE(textOf(rtf), text);
@@ -586,13 +564,13 @@ void TestRtfReader::footnoteNumbering()
 
 // A run's properties are its own words' after the last \plain; \s and \cs
 // only name the style.
-void TestRtfReader::stylesAddNothing()
-{
-    auto doc = load("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Georgia;}}"
-                    "{\\stylesheet{\\s0\\f0 Normal;}{\\s1\\qc\\sb240\\b\\f1\\fs20\\tx720 heading 1;}"
-                    "{\\s2\\sbasedon1\\i heading 2;}{\\*\\cs10\\ul\\cf1 Link;}}"
-                    "{\\colortbl;\\red0\\green0\\blue255;}"
-                    "\\pard\\s1 this is heading 1\\par\\pard\\s2\\plain\\b Sub\\par\\pard\\plain Body {\\cs10 linked} tail\\par}");
+void TestRtfReader::stylesAddNothing() {
+    auto doc = load(
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Georgia;}}"
+        "{\\stylesheet{\\s0\\f0 Normal;}{\\s1\\qc\\sb240\\b\\f1\\fs20\\tx720 heading 1;}"
+        "{\\s2\\sbasedon1\\i heading 2;}{\\*\\cs10\\ul\\cf1 Link;}}"
+        "{\\colortbl;\\red0\\green0\\blue255;}"
+        "\\pard\\s1 this is heading 1\\par\\pard\\s2\\plain\\b Sub\\par\\pard\\plain Body {\\cs10 linked} tail\\par}");
     const QTextCharFormat heading = formatOf(*doc, "this is heading 1");
     QCOMPARE(heading.fontPointSize(), 12.0);
     QVERIFY(heading.fontWeight() < QFont::DemiBold);
@@ -614,8 +592,7 @@ void TestRtfReader::stylesAddNothing()
     QVERIFY(!blockOf(*doc, "Body").hasProperty(StyleNumber));
 }
 
-void TestRtfReader::paragraphProperties()
-{
+void TestRtfReader::paragraphProperties() {
     auto doc = load("{\\rtf1 \\qc c\\par\\pard\\qr r\\par\\pard\\qj j\\par\\pard "
                     "\\li1440\\ri720\\fi-360\\sb300\\sa150 indents\\par"
                     "\\pard\\sl-480 exact\\par\\pard\\sl360 atleast\\par\\pard\\sl480\\slmult1 double\\par"
@@ -675,8 +652,7 @@ void TestRtfReader::paragraphProperties()
     QCOMPARE(blockOf(*paged, "d").pageBreakPolicy(), QTextFormat::PageBreak_Auto);
 }
 
-void TestRtfReader::hyperlinks()
-{
+void TestRtfReader::hyperlinks() {
     auto doc = load("{\\rtf1 see {\\field{\\*\\fldinst{HYPERLINK \"http://example.com/a b\"}}"
                     "{\\fldrslt{\\ul\\cf1 site}}} and {\\field{\\*\\fldinst HYPERLINK \\\\l \"mark\"}{\\fldrslt here}}"
                     " {\\field{\\*\\fldinst HYPERLINK  http://x.org/ \\\\o \"tip\"}{\\fldrslt x}} end}");
@@ -690,13 +666,13 @@ void TestRtfReader::hyperlinks()
     QVERIFY(!formatOf(*doc, "and").isAnchor());
 }
 
-void TestRtfReader::pictures()
-{
+void TestRtfReader::pictures() {
     const QByteArray hex = pngBytes().toHex();
-    auto doc = load("{\\rtf1 a{\\pict\\pngblip\\picw4\\pich3\\picwgoal1500\\pichgoal900\\picscalex200 " + hex +
-                    "}b{\\pict\\wmetafile8\\picw4\\pich3 0102030405}c{\\pict\\jpegblip ffd8ffe0}d"
-                    "{\\*\\shppict{\\pict\\pngblip\\bin" + QByteArray::number(pngBytes().size()) + " " + pngBytes() +
-                    "}}{\\nonshppict{\\pict\\wmetafile8 00}}e}");
+    auto doc =
+        load("{\\rtf1 a{\\pict\\pngblip\\picw4\\pich3\\picwgoal1500\\pichgoal900\\picscalex200 " + hex +
+             "}b{\\pict\\wmetafile8\\picw4\\pich3 0102030405}c{\\pict\\jpegblip ffd8ffe0}d"
+             "{\\*\\shppict{\\pict\\pngblip\\bin" +
+             QByteArray::number(pngBytes().size()) + " " + pngBytes() + "}}{\\nonshppict{\\pict\\wmetafile8 00}}e}");
     // The PNGs become images, the metafile a placeholder (kept content has
     // its own tests); the broken JPEG is skipped.
     QCOMPARE(doc->toPlainText(), QString("a\uFFFCb\uFFFCcd\uFFFCe"));
@@ -719,12 +695,12 @@ void TestRtfReader::pictures()
 // ---------------------------------------------------------------------------
 // Tables
 
-void TestRtfReader::tables()
-{
-    auto doc = load("{\\rtf1 before\\par"
-                    "\\trowd\\cellx1500\\cellx3000\\cellx4500\\pard\\intbl A1\\cell A2\\cell\\cell\\row"
-                    "\\trowd\\cellx1500\\cellx3000\\cellx4500\\pard\\intbl B1\\par second\\cell\\qc B2\\cell B3\\cell\\row"
-                    "\\pard after\\par}");
+void TestRtfReader::tables() {
+    auto doc =
+        load("{\\rtf1 before\\par"
+             "\\trowd\\cellx1500\\cellx3000\\cellx4500\\pard\\intbl A1\\cell A2\\cell\\cell\\row"
+             "\\trowd\\cellx1500\\cellx3000\\cellx4500\\pard\\intbl B1\\par second\\cell\\qc B2\\cell B3\\cell\\row"
+             "\\pard after\\par}");
     QTextTable *table = nullptr;
     for (QTextFrame *f : doc->rootFrame()->childFrames())
         if ((table = qobject_cast<QTextTable *>(f)))
@@ -759,8 +735,9 @@ void TestRtfReader::tables()
     QCOMPARE(two->columns(), 2);
 
     // More cells than \cellx, and a row without any definition.
-    QCOMPARE(textOf("{\\rtf1\\trowd\\cellx100\\pard\\intbl a\\cell b\\cell c\\cell\\row}").split('\n', Qt::SkipEmptyParts),
-             QStringList({"a", "b", "c"}));
+    QCOMPARE(
+        textOf("{\\rtf1\\trowd\\cellx100\\pard\\intbl a\\cell b\\cell c\\cell\\row}").split('\n', Qt::SkipEmptyParts),
+        QStringList({"a", "b", "c"}));
     QCOMPARE(textOf("{\\rtf1\\pard\\intbl x\\cell y\\cell\\row\\pard z}").split('\n', Qt::SkipEmptyParts),
              QStringList({"x", "y", "z"}));
 
@@ -778,14 +755,14 @@ void TestRtfReader::tables()
     }
 }
 
-void TestRtfReader::nestedTables()
-{
-    auto doc = load("{\\rtf1\\trowd\\cellx5000\\cellx9000"
-                    "\\pard\\intbl\\itap1 outer\\par"
-                    "\\pard\\intbl\\itap2 n1\\nestcell n2\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}"
-                    "{\\nonesttables fallback\\par}"
-                    "\\pard\\intbl\\itap2 n3\\nestcell n4\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}"
-                    "\\pard\\intbl\\itap1 tail\\cell second\\cell\\row\\pard out\\par}");
+void TestRtfReader::nestedTables() {
+    auto doc =
+        load("{\\rtf1\\trowd\\cellx5000\\cellx9000"
+             "\\pard\\intbl\\itap1 outer\\par"
+             "\\pard\\intbl\\itap2 n1\\nestcell n2\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}"
+             "{\\nonesttables fallback\\par}"
+             "\\pard\\intbl\\itap2 n3\\nestcell n4\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}"
+             "\\pard\\intbl\\itap1 tail\\cell second\\cell\\row\\pard out\\par}");
     const QString text = doc->toPlainText();
     QVERIFY(!text.contains("fallback"));
     QTextTable *outer = nullptr;
@@ -842,8 +819,7 @@ void TestRtfReader::nestedTables()
 // ---------------------------------------------------------------------------
 // How the document is built
 
-void TestRtfReader::buildsRunsWithoutUndo()
-{
+void TestRtfReader::buildsRunsWithoutUndo() {
     QTextDocument doc;
     doc.setDefaultFont(QFont("Serif", 17));
     QTextCursor c(&doc);
@@ -867,8 +843,7 @@ void TestRtfReader::buildsRunsWithoutUndo()
     QVERIFY(doc.isUndoAvailable());
 }
 
-void TestRtfReader::notRtfLeavesDocumentAlone()
-{
+void TestRtfReader::notRtfLeavesDocumentAlone() {
     for (const QByteArray &bytes : {QByteArray(), QByteArray("plain text"), QByteArray("{\\rtx1 a}"),
                                     QByteArray("x{\\rtf1 a}"), QByteArray("{\\RTF1 a}")}) {
         QTextDocument doc;
@@ -885,8 +860,7 @@ void TestRtfReader::notRtfLeavesDocumentAlone()
     QVERIFY(looksLikeRtf("\n {\\rtf"));
 }
 
-void TestRtfReader::damagedInputKeepsWhatWasRead_data()
-{
+void TestRtfReader::damagedInputKeepsWhatWasRead_data() {
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("text");
 
@@ -905,8 +879,7 @@ void TestRtfReader::damagedInputKeepsWhatWasRead_data()
     QTest::newRow("cut lead byte") << QByteArray("{\\rtf1\\ansicpg936 \\'d6\\'d0\\'d6") << QString::fromUtf8("中");
 }
 
-void TestRtfReader::damagedInputKeepsWhatWasRead()
-{
+void TestRtfReader::damagedInputKeepsWhatWasRead() {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     ReadResult r;
@@ -916,6 +889,7 @@ void TestRtfReader::damagedInputKeepsWhatWasRead()
     QCOMPARE(doc->toPlainText().split('\n', Qt::SkipEmptyParts).join('\n'), text);
 }
 
+// clang-format off
 void TestRtfReader::hostileInput_data()
 {
     QTest::addColumn<QByteArray>("rtf");
@@ -967,9 +941,9 @@ void TestRtfReader::hostileInput_data()
     QByteArray colors = "{\\rtf1{\\colortbl;" + QByteArray("\\red1;").repeated(1000000) + "}\\cf999999 z}";
     QTest::newRow("a million colours") << colors << "z";
 }
+// clang-format on
 
-void TestRtfReader::hostileInput()
-{
+void TestRtfReader::hostileInput() {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, tail);
     ReadResult r;
@@ -983,8 +957,7 @@ void TestRtfReader::hostileInput()
 // Past the depth where groups keep a state of their own, groups are still
 // groups: destinations are skipped whole, and each closing brace takes back
 // the formatting its group set.
-void TestRtfReader::deepNestingKeepsGroups()
-{
+void TestRtfReader::deepNestingKeepsGroups() {
     for (int depth : {100, 600, 5000}) {
         const QByteArray open(depth, '{');
         const QByteArray close(depth, '}');
@@ -1005,8 +978,7 @@ void TestRtfReader::deepNestingKeepsGroups()
 // ---------------------------------------------------------------------------
 // Pasting
 
-void TestRtfReader::insertAtCursor()
-{
+void TestRtfReader::insertAtCursor() {
     QTextDocument doc;
     QTextCursor c(&doc);
     c.insertText("start [sel] end");

@@ -14,15 +14,13 @@
 namespace {
 
 // The fuzzer's way of reading bytes that do not start as RTF.
-QByteArray asRtf(QByteArray bytes)
-{
+QByteArray asRtf(QByteArray bytes) {
     if (!pennaro::rtf::looksLikeRtf(bytes))
         bytes.prepend("{\\rtf1 ");
     return bytes;
 }
 
-QString differences(const QStringList &read, const QStringList &reread, const QByteArray &written)
-{
+QString differences(const QStringList &read, const QStringList &reread, const QByteArray &written) {
     QString text;
     for (qsizetype i = 0; i < std::max(read.size(), reread.size()); ++i) {
         if (read.value(i) != reread.value(i))
@@ -37,8 +35,7 @@ class TestRtfReread : public QObject {
     Q_OBJECT
 
 private slots:
-    void writtenAndReadBackTheSame_data()
-    {
+    void writtenAndReadBackTheSame_data() {
         QTest::addColumn<QByteArray>("input");
         // A \pict after other content of its group: the picture kept is
         // the \pict on, not the whole group (once the whole document).
@@ -72,8 +69,7 @@ private slots:
             << QByteArray("{\\fonttbl{\\f2Sy\0mbol}}\\f2J", 26);
         // A symbol font's bytes in kept content, the font in force from
         // outside it: the copy names the font.
-        QTest::newRow("Wingdings byte in a field part")
-            << QByteArray("{{\\fonttbl\\f3Wingdings}\\f3\\field{\\'fa}}i");
+        QTest::newRow("Wingdings byte in a field part") << QByteArray("{{\\fonttbl\\f3Wingdings}\\f3\\field{\\'fa}}i");
         QTest::newRow("Symbol byte in an unknown destination")
             << QByteArray("{\\fonttbl{\\f1\\fcharset2 Symbol;}}A\\f1{\\*\\x \\'e8}B");
         // Control characters show nothing, and do not part a reference
@@ -102,8 +98,7 @@ private slots:
         QTest::newRow("field after a paragraph's section break") << QByteArray("A\\sect{\\field{\\*\\fldinst P}}");
     }
 
-    void writtenAndReadBackTheSame()
-    {
+    void writtenAndReadBackTheSame() {
         QFETCH(QByteArray, input);
         const QByteArray rtf = asRtf(input);
         QTextDocument doc;

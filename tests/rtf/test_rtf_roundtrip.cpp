@@ -36,16 +36,23 @@ struct CharLook {
     bool image = false;
 
     bool operator==(const CharLook &) const = default;
-    QString describe() const
-    {
+    QString describe() const {
         return QStringLiteral("%1 %2pt b%3 i%4 u%5 s%6 v%7 c%8 h%9 fg=%10 bg=%11 href=%12 img%13")
-            .arg(family).arg(size).arg(bold).arg(italic).arg(underline).arg(strike).arg(vertical).arg(caps)
-            .arg(hidden).arg(colour, background, href).arg(image);
+            .arg(family)
+            .arg(size)
+            .arg(bold)
+            .arg(italic)
+            .arg(underline)
+            .arg(strike)
+            .arg(vertical)
+            .arg(caps)
+            .arg(hidden)
+            .arg(colour, background, href)
+            .arg(image);
     }
 };
 
-CharLook lookOf(const QTextCharFormat &f, const QFont &defaults)
-{
+CharLook lookOf(const QTextCharFormat &f, const QFont &defaults) {
     CharLook l;
     const QStringList families = f.property(QTextFormat::FontFamilies).toStringList();
     l.family = families.isEmpty() ? defaults.family() : families.first();
@@ -75,23 +82,28 @@ struct BlockLook {
     QString tabs;  // "type@position ..." rounded to whole units
     bool breakBefore = false;
 
-    bool sameAs(const BlockLook &o) const
-    {
+    bool sameAs(const BlockLook &o) const {
         auto near = [](double a, double b) { return std::abs(a - b) < 0.5; };
-        return align == o.align && near(left, o.left) && near(right, o.right) && near(indent, o.indent)
-            && near(top, o.top) && near(bottom, o.bottom) && lineType == o.lineType && near(line, o.line)
-            && tabs == o.tabs && breakBefore == o.breakBefore;
+        return align == o.align && near(left, o.left) && near(right, o.right) && near(indent, o.indent) &&
+               near(top, o.top) && near(bottom, o.bottom) && lineType == o.lineType && near(line, o.line) &&
+               tabs == o.tabs && breakBefore == o.breakBefore;
     }
-    QString describe() const
-    {
+    QString describe() const {
         return QStringLiteral("align %1 margins %2/%3/%4 %5/%6 line %7:%8 tabs %9")
-            .arg(align).arg(left).arg(right).arg(indent).arg(top).arg(bottom).arg(lineType).arg(line).arg(tabs)
-            + (breakBefore ? QStringLiteral(" page break before") : QString());
+                   .arg(align)
+                   .arg(left)
+                   .arg(right)
+                   .arg(indent)
+                   .arg(top)
+                   .arg(bottom)
+                   .arg(lineType)
+                   .arg(line)
+                   .arg(tabs) +
+               (breakBefore ? QStringLiteral(" page break before") : QString());
     }
 };
 
-BlockLook lookOf(const QTextBlockFormat &f)
-{
+BlockLook lookOf(const QTextBlockFormat &f) {
     BlockLook l;
     l.align = int(f.alignment() & Qt::AlignHorizontal_Mask);
     if (l.align == Qt::AlignLeft)
@@ -115,14 +127,14 @@ BlockLook lookOf(const QTextBlockFormat &f)
 
 // Compares text, every character's look and every paragraph's look; the
 // first difference is the failure message.
-QString difference(const QTextDocument &a, const QTextDocument &b)
-{
+QString difference(const QTextDocument &a, const QTextDocument &b) {
     if (a.toPlainText() != b.toPlainText())
         return QStringLiteral("text differs:\n  wrote %1\n  read  %2").arg(a.toPlainText(), b.toPlainText());
     if (a.blockCount() != b.blockCount())
         return QStringLiteral("%1 blocks written, %2 read").arg(a.blockCount()).arg(b.blockCount());
     if (test::textWithKept(a) != test::textWithKept(b))
-        return QStringLiteral("hidden text differs:\n  wrote %1\n  read  %2").arg(test::textWithKept(a), test::textWithKept(b));
+        return QStringLiteral("hidden text differs:\n  wrote %1\n  read  %2")
+            .arg(test::textWithKept(a), test::textWithKept(b));
     // Each hidden character's look (runs of one look may come back joined).
     const std::vector<PlacedItem> ka = placeKeptContent(&a);
     const std::vector<PlacedItem> kb = placeKeptContent(&b);
@@ -147,7 +159,9 @@ QString difference(const QTextDocument &a, const QTextDocument &b)
         const BlockLook la = lookOf(ba.blockFormat());
         const BlockLook lb = lookOf(bb.blockFormat());
         if (!la.sameAs(lb))
-            return QStringLiteral("paragraph %1: wrote %2, read %3").arg(ba.blockNumber()).arg(la.describe(), lb.describe());
+            return QStringLiteral("paragraph %1: wrote %2, read %3")
+                .arg(ba.blockNumber())
+                .arg(la.describe(), lb.describe());
         for (int i = 0; i < ba.length() - 1; ++i) {
             QTextCursor ca(ba);
             ca.setPosition(ba.position() + i + 1);
@@ -157,15 +171,15 @@ QString difference(const QTextDocument &a, const QTextDocument &b)
             const CharLook y = lookOf(cb.charFormat(), b.defaultFont());
             if (!(x == y))
                 return QStringLiteral("character %1 (U+%2): wrote %3\n  read %4")
-                    .arg(ba.position() + i).arg(ba.text().at(i).unicode(), 4, 16, QLatin1Char('0'))
+                    .arg(ba.position() + i)
+                    .arg(ba.text().at(i).unicode(), 4, 16, QLatin1Char('0'))
                     .arg(x.describe(), y.describe());
         }
     }
     return {};
 }
 
-QString roundTrip(const QTextDocument &doc, QTextDocument *back, QByteArray *rtf = nullptr)
-{
+QString roundTrip(const QTextDocument &doc, QTextDocument *back, QByteArray *rtf = nullptr) {
     const QByteArray bytes = writeDocument(&doc);
     if (rtf)
         *rtf = bytes;
@@ -178,8 +192,7 @@ QString roundTrip(const QTextDocument &doc, QTextDocument *back, QByteArray *rtf
 
 // Random text in one script per piece, with the characters RTF treats
 // specially mixed in.
-QString randomText(QRandomGenerator &rng)
-{
+QString randomText(QRandomGenerator &rng) {
     static const QStringList pieces = {
         QStringLiteral("Quarterly report {draft} \\ v2 "),
         QStringLiteral("第三季度销售额同比增长百分之十二，利润率保持稳定。"),
@@ -204,23 +217,23 @@ QString randomText(QRandomGenerator &rng)
     return s;
 }
 
-QColor randomColour(QRandomGenerator &rng)
-{
+QColor randomColour(QRandomGenerator &rng) {
     return QColor(int(rng.bounded(256)), int(rng.bounded(256)), int(rng.bounded(256)));
 }
 
-QTextCharFormat randomCharFormat(QRandomGenerator &rng)
-{
+QTextCharFormat randomCharFormat(QRandomGenerator &rng) {
     static const QStringList families = {
-        QStringLiteral("宋体"), QStringLiteral("SimHei"), QStringLiteral("Arial"), QStringLiteral("Times New Roman"),
-        QStringLiteral("微软雅黑"), QStringLiteral("ＭＳ 明朝"), QStringLiteral("Batang"), QStringLiteral("新細明體"),
-        QStringLiteral("Courier New"), QStringLiteral("Font;With{Odd}\\Name"), QStringLiteral("Шрифт Sans"),
-        QStringLiteral("Γραμματοσειρά"),
+        QStringLiteral("宋体"),        QStringLiteral("SimHei"),
+        QStringLiteral("Arial"),       QStringLiteral("Times New Roman"),
+        QStringLiteral("微软雅黑"),    QStringLiteral("ＭＳ 明朝"),
+        QStringLiteral("Batang"),      QStringLiteral("新細明體"),
+        QStringLiteral("Courier New"), QStringLiteral("Font;With{Odd}\\Name"),
+        QStringLiteral("Шрифт Sans"),  QStringLiteral("Γραμματοσειρά"),
     };
     static const double sizes[] = {8, 9, 10.5, 12, 14, 16, 22, 36, 72};
     static const QTextCharFormat::UnderlineStyle underlines[] = {
-        QTextCharFormat::SingleUnderline, QTextCharFormat::DashUnderline, QTextCharFormat::DotLine,
-        QTextCharFormat::DashDotLine, QTextCharFormat::DashDotDotLine, QTextCharFormat::WaveUnderline};
+        QTextCharFormat::SingleUnderline, QTextCharFormat::DashUnderline,  QTextCharFormat::DotLine,
+        QTextCharFormat::DashDotLine,     QTextCharFormat::DashDotDotLine, QTextCharFormat::WaveUnderline};
     QTextCharFormat f;
     if (rng.bounded(4) != 0)  // some runs use the document's default font
         f.setFontFamilies({families.at(int(rng.bounded(qsizetype(families.size()))))});
@@ -250,8 +263,7 @@ QTextCharFormat randomCharFormat(QRandomGenerator &rng)
     return f;
 }
 
-QTextBlockFormat randomBlockFormat(QRandomGenerator &rng)
-{
+QTextBlockFormat randomBlockFormat(QRandomGenerator &rng) {
     static const Qt::Alignment aligns[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignJustify};
     QTextBlockFormat b;
     if (rng.bounded(2))
@@ -288,8 +300,7 @@ QTextBlockFormat randomBlockFormat(QRandomGenerator &rng)
 // Hangs a hidden item on the gap before position p of the block, the way
 // the reader does: on the shown characters on both sides, or on the mark of
 // an empty paragraph.
-void addHidden(QTextDocument *doc, const QTextBlock &block, int offset, QRandomGenerator &rng)
-{
+void addHidden(QTextDocument *doc, const QTextBlock &block, int offset, QRandomGenerator &rng) {
     auto item = std::make_shared<KeptItem>();
     for (int runs = 1 + int(rng.bounded(2)); runs > 0; --runs) {
         QTextCharFormat f = randomCharFormat(rng);
@@ -331,8 +342,7 @@ void addHidden(QTextDocument *doc, const QTextBlock &block, int offset, QRandomG
     }
 }
 
-void fillRandom(QTextDocument *doc, quint32 seed)
-{
+void fillRandom(QTextDocument *doc, quint32 seed) {
     QRandomGenerator rng(seed);
     static const char *defaults[] = {"宋体", "Arial", "SimSun", "Noto Sans CJK SC"};
     doc->setDefaultFont(QFont(QString::fromUtf8(defaults[rng.bounded(4)]), 9 + int(rng.bounded(4)) * 3));
@@ -361,8 +371,7 @@ void fillRandom(QTextDocument *doc, quint32 seed)
     }
 }
 
-QImage testImage()
-{
+QImage testImage() {
     QImage image(7, 5, QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -376,20 +385,20 @@ class TestRtfRoundTrip : public QObject {
     Q_OBJECT
 
 private slots:
-    void generatedDocuments()
-    {
+    void generatedDocuments() {
         for (quint32 seed = 1; seed <= 300; ++seed) {
             QTextDocument doc;
             fillRandom(&doc, seed);
             QTextDocument back;
             QByteArray rtf;
             const QString diff = roundTrip(doc, &back, &rtf);
-            QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("seed %1: %2\n%3").arg(seed).arg(diff, QString::fromLatin1(rtf.left(3000)))));
+            QVERIFY2(
+                diff.isEmpty(),
+                qPrintable(QStringLiteral("seed %1: %2\n%3").arg(seed).arg(diff, QString::fromLatin1(rtf.left(3000)))));
         }
     }
 
-    void writingTwiceGivesTheSameBytes()
-    {
+    void writingTwiceGivesTheSameBytes() {
         // A saved document, opened and saved again, is stable: nothing drifts
         // or grows with every save.
         for (quint32 seed = 1000; seed < 1030; ++seed) {
@@ -404,8 +413,7 @@ private slots:
         }
     }
 
-    void corpusFilesSurviveOpenAndSave()
-    {
+    void corpusFilesSurviveOpenAndSave() {
         // Files from other word processors: what we save of them reads back
         // the same, and saving again gives the same bytes.
         const QDir corpus(QStringLiteral(PENNARO_SHARED_DIR "/corpus/public"));
@@ -426,8 +434,7 @@ private slots:
         }
     }
 
-    void edgeDocuments_data()
-    {
+    void edgeDocuments_data() {
         QTest::addColumn<QString>("text");
         QTest::newRow("empty") << QString();
         QTest::newRow("one empty paragraph after text") << QStringLiteral("a\n");
@@ -438,8 +445,7 @@ private slots:
         QTest::newRow("private use and specials") << QStringLiteral("\ue000\ufffd\ufeff");
     }
 
-    void edgeDocuments()
-    {
+    void edgeDocuments() {
         QFETCH(QString, text);
         QTextDocument doc;
         doc.setDefaultFont(QFont(QStringLiteral("宋体"), 12));
@@ -451,8 +457,7 @@ private slots:
 
     // Text in the Symbol or Wingdings font is text: its letters do not turn
     // into the glyphs at those bytes when read back.
-    void symbolFontTextComesBackAsWritten()
-    {
+    void symbolFontTextComesBackAsWritten() {
         QTextDocument doc;
         doc.setDefaultFont(QFont(QStringLiteral("Arial"), 12));
         QTextCursor cursor(&doc);
@@ -466,8 +471,7 @@ private slots:
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
     }
 
-    void longParagraphAcrossManyLines()
-    {
+    void longParagraphAcrossManyLines() {
         QTextDocument doc;
         doc.setDefaultFont(QFont(QStringLiteral("宋体"), 10.5));
         QString text;
@@ -479,21 +483,22 @@ private slots:
         QVERIFY2(diff.isEmpty(), qPrintable(diff.left(500)));
     }
 
-    void tablesKeepTheirShapeAndText()
-    {
+    void tablesKeepTheirShapeAndText() {
         QTextDocument doc;
         doc.setDefaultFont(QFont(QStringLiteral("Arial"), 12));
         QTextCursor cursor(&doc);
         cursor.insertText(QStringLiteral("前言"));
         QTextTableFormat tf;
-        tf.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, 120), QTextLength(QTextLength::FixedLength, 200),
+        tf.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, 120),
+                                      QTextLength(QTextLength::FixedLength, 200),
                                       QTextLength(QTextLength::FixedLength, 80)});
         QTextTable *table = cursor.insertTable(3, 3, tf);
         QTextCharFormat bold;
         bold.setFontWeight(QFont::Bold);
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c)
-                table->cellAt(r, c).firstCursorPosition().insertText(QStringLiteral("格%1%2").arg(r).arg(c), r == 0 ? bold : QTextCharFormat());
+                table->cellAt(r, c).firstCursorPosition().insertText(QStringLiteral("格%1%2").arg(r).arg(c),
+                                                                     r == 0 ? bold : QTextCharFormat());
         // A cell with two paragraphs and a nested table between them.
         QTextCursor inner = table->cellAt(1, 1).lastCursorPosition();
         inner.insertBlock();
@@ -534,8 +539,7 @@ private slots:
         QCOMPARE(empty->columns(), 2);
     }
 
-    void documentStartingWithATable()
-    {
+    void documentStartingWithATable() {
         QTextDocument doc;
         doc.setDefaultFont(QFont(QStringLiteral("Arial"), 12));
         QTextCursor cursor(&doc);
@@ -550,8 +554,7 @@ private slots:
 
     // An empty nested table in a one-column table: its second cell is an
     // empty paragraph past the outer row's \cellx list, and still a cell.
-    void emptyNestedTableKeepsItsColumns()
-    {
+    void emptyNestedTableKeepsItsColumns() {
         QTextDocument doc;
         QTextCursor cursor(&doc);
         QTextTable *outer = cursor.insertTable(1, 1);
@@ -568,8 +571,7 @@ private slots:
         QCOMPARE(nested->columns(), 2);
     }
 
-    void picturesComeBackAsPictures()
-    {
+    void picturesComeBackAsPictures() {
         QTextDocument doc;
         doc.setDefaultFont(QFont(QStringLiteral("Arial"), 12));
         const QImage image = testImage();
@@ -606,8 +608,7 @@ private slots:
 
     // A photo read from a file goes back as the same JPEG bytes, not as a
     // PNG of its pixels, and a second save writes it the same way again.
-    void jpegPicturesKeepTheirBytes()
-    {
+    void jpegPicturesKeepTheirBytes() {
         QImage photo(64, 48, QImage::Format_RGB32);
         for (int y = 0; y < photo.height(); ++y)
             for (int x = 0; x < photo.width(); ++x)

@@ -17,16 +17,14 @@ using pennaro::rtf::writeDocument;
 
 namespace {
 
-QByteArray writeText(const QString &text, const QTextCharFormat &format = {})
-{
+QByteArray writeText(const QString &text, const QTextCharFormat &format = {}) {
     QTextDocument doc;
     QTextCursor cursor(&doc);
     cursor.insertText(text, format);
     return writeDocument(&doc);
 }
 
-QTextCharFormat fontFormat(const QString &family, double points = 12)
-{
+QTextCharFormat fontFormat(const QString &family, double points = 12) {
     QTextCharFormat f;
     f.setFontFamilies({family});
     f.setFontPointSize(points);
@@ -34,15 +32,12 @@ QTextCharFormat fontFormat(const QString &family, double points = 12)
 }
 
 // The body without line breaks, which readers ignore.
-QByteArray flat(QByteArray rtf)
-{
-    return rtf.replace("\r\n", "");
-}
+QByteArray flat(QByteArray rtf) { return rtf.replace("\r\n", ""); }
 
 // The font table entry for a family name as written (already escaped).
-int fontIndexOf(const QByteArray &rtf, const QByteArray &escapedName, int *charset = nullptr)
-{
-    const QRegularExpression re(QStringLiteral("\\{\\\\f(\\d+)\\\\fnil\\\\fcharset(\\d+) ") + QRegularExpression::escape(QString::fromLatin1(escapedName)) + ";\\}");
+int fontIndexOf(const QByteArray &rtf, const QByteArray &escapedName, int *charset = nullptr) {
+    const QRegularExpression re(QStringLiteral("\\{\\\\f(\\d+)\\\\fnil\\\\fcharset(\\d+) ") +
+                                QRegularExpression::escape(QString::fromLatin1(escapedName)) + ";\\}");
     const QRegularExpressionMatch m = re.match(QString::fromLatin1(flat(rtf)));
     if (!m.hasMatch())
         return -1;
@@ -57,9 +52,9 @@ class TestRtfWriter : public QObject {
     Q_OBJECT
 
 private slots:
-    void headerAndSevenBitOutput()
-    {
-        const QByteArray rtf = writeText(QStringLiteral("Hello 你好 Привет 😀 \u00e9"), fontFormat(QStringLiteral("宋体")));
+    void headerAndSevenBitOutput() {
+        const QByteArray rtf =
+            writeText(QStringLiteral("Hello 你好 Привет 😀 \u00e9"), fontFormat(QStringLiteral("宋体")));
         QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg936\\deff0"));
         QVERIFY(rtf.trimmed().endsWith('}'));
         for (char c : rtf)
@@ -68,8 +63,7 @@ private slots:
         QVERIFY(rtf.contains("{\\colortbl;"));
     }
 
-    void fontTableNamesInTheirCodePage()
-    {
+    void fontTableNamesInTheirCodePage() {
         QTextDocument doc;
         QTextCursor cursor(&doc);
         cursor.insertText(QStringLiteral("中文"), fontFormat(QStringLiteral("宋体")));
@@ -91,9 +85,11 @@ private slots:
         QCOMPARE(cs, 128);
         // 中 = d6 d0, 文 = ce c4 in GBK, two fallback bytes each after \uc2.
         const QByteArray f = QByteArray::number(song);
-        QVERIFY(flat(rtf).contains("{\\f" + f + "\\dbch\\af" + f + "\\fs24 \\uc2\\u20013\\'d6\\'d0\\u25991\\'ce\\'c4}"));
+        QVERIFY(
+            flat(rtf).contains("{\\f" + f + "\\dbch\\af" + f + "\\fs24 \\uc2\\u20013\\'d6\\'d0\\u25991\\'ce\\'c4}"));
     }
 
+    // clang-format off
     void nonAsciiEscapes_data()
     {
         QTest::addColumn<QString>("family");
@@ -112,9 +108,9 @@ private slots:
         QTest::newRow("encodable after unencodable") << "宋体" << "\ud55c中" << QByteArray("\\u-10916?\\uc2\\u20013\\'d6\\'d0");
         QTest::newRow("uc back to 1 after dbcs") << "宋体" << "中\ud55c" << QByteArray("\\uc2\\u20013\\'d6\\'d0\\uc1\\u-10916?");
     }
+    // clang-format on
 
-    void nonAsciiEscapes()
-    {
+    void nonAsciiEscapes() {
         QFETCH(QString, family);
         QFETCH(QString, text);
         QFETCH(QByteArray, expected);
@@ -122,8 +118,7 @@ private slots:
         QVERIFY2(rtf.contains(" " + expected + "}"), rtf.constData());
     }
 
-    void cyrillicInLatinFontGetsItsOwnCharsetEntry()
-    {
+    void cyrillicInLatinFontGetsItsOwnCharsetEntry() {
         QTextDocument doc;
         QTextCursor cursor(&doc);
         cursor.insertText(QStringLiteral("abc "), fontFormat(QStringLiteral("Arial")));
@@ -136,8 +131,7 @@ private slots:
         Q_UNUSED(cs);
     }
 
-    void everyRunStatesFontAndSize()
-    {
+    void everyRunStatesFontAndSize() {
         QTextDocument doc;
         doc.setDefaultFont(QFont(QStringLiteral("KaiTi"), 15));
         QTextCursor cursor(&doc);
@@ -150,8 +144,7 @@ private slots:
         QVERIFY2(rtf.contains("{\\f0\\dbch\\af0\\fs30 plain}"), rtf.constData());
     }
 
-    void characterProperties()
-    {
+    void characterProperties() {
         QTextCharFormat f = fontFormat(QStringLiteral("Arial"), 10.5);
         f.setFontWeight(QFont::Bold);
         f.setFontItalic(true);
@@ -172,8 +165,7 @@ private slots:
         QVERIFY(flat(writeText(QStringLiteral("y"), sub)).contains("\\fs24\\ulwave\\sub y}"));
     }
 
-    void paragraphsAndTheirProperties()
-    {
+    void paragraphsAndTheirProperties() {
         QTextDocument doc;
         QTextCursor cursor(&doc);
         QTextBlockFormat b;
@@ -203,8 +195,7 @@ private slots:
         QVERIFY(rtf.contains("\\pard\\plain\\qj\\f"));
     }
 
-    void linesStayShort()
-    {
+    void linesStayShort() {
         QString text;
         for (int i = 0; i < 2000; ++i)
             text += (i % 3) ? QStringLiteral("中文字") : QStringLiteral("word ");
@@ -217,8 +208,7 @@ private slots:
         QVERIFY(!rtf.contains("\r\n\\'"));
     }
 
-    void hyperlinkField()
-    {
+    void hyperlinkField() {
         QTextDocument doc;
         QTextCursor cursor(&doc);
         cursor.insertText(QStringLiteral("see "), fontFormat(QStringLiteral("Arial")));
@@ -230,18 +220,19 @@ private slots:
         cursor.insertText(QStringLiteral("ample"), link);
         cursor.insertText(QStringLiteral("."), fontFormat(QStringLiteral("Arial")));
         const QByteArray rtf = flat(writeDocument(&doc));
-        QVERIFY2(rtf.contains("{\\field{\\*\\fldinst{HYPERLINK \"https://example.com/a\\\\\"b\"}}{\\fldrslt{\\f1\\fs24 ex}{\\f1\\fs24\\b ample}}}{\\f1\\fs24 .}"),
+        QVERIFY2(rtf.contains("{\\field{\\*\\fldinst{HYPERLINK \"https://example.com/a\\\\\"b\"}}{\\fldrslt{\\f1\\fs24 "
+                              "ex}{\\f1\\fs24\\b ample}}}{\\f1\\fs24 .}"),
                  rtf.constData());
     }
 
-    void tables()
-    {
+    void tables() {
         QTextDocument doc;
         doc.setDefaultFont(QFont(QStringLiteral("Arial"), 12));
         QTextCursor cursor(&doc);
         cursor.insertText(QStringLiteral("before"));
         QTextTableFormat tf;
-        tf.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, 100), QTextLength(QTextLength::FixedLength, 300)});
+        tf.setColumnWidthConstraints(
+            {QTextLength(QTextLength::FixedLength, 100), QTextLength(QTextLength::FixedLength, 300)});
         QTextTable *table = cursor.insertTable(2, 2, tf);
         table->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("A"));
         table->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("B"));
@@ -267,8 +258,7 @@ private slots:
         QVERIFY(rtf.indexOf("\\nestrow}") < rtf.lastIndexOf("\\cell"));
     }
 
-    void mergedCells()
-    {
+    void mergedCells() {
         QTextDocument doc;
         QTextCursor cursor(&doc);
         QTextTable *table = cursor.insertTable(2, 3);
@@ -282,8 +272,7 @@ private slots:
         QCOMPARE(rtf.count("\\cell") - rtf.count("\\cellx"), 6);  // the grid stays whole
     }
 
-    void pngPicture()
-    {
+    void pngPicture() {
         QTextDocument doc;
         QImage image(4, 3, QImage::Format_RGB32);
         image.fill(Qt::red);
@@ -307,8 +296,7 @@ private slots:
         QVERIFY(!writeDocument(&missing).contains("\\pict"));
     }
 
-    void emptyParagraphKeepsItsFont()
-    {
+    void emptyParagraphKeepsItsFont() {
         QTextDocument doc;
         QTextCursor cursor(&doc);
         cursor.insertText(QStringLiteral("a"));

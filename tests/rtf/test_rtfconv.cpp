@@ -19,13 +19,9 @@ struct Result {
     QByteArray out, err;
 };
 
-QString tool()
-{
-    return QStringLiteral(PENNARO_BINARY_DIR "/tools/rtfconv/rtfconv");
-}
+QString tool() { return QStringLiteral(PENNARO_BINARY_DIR "/tools/rtfconv/rtfconv"); }
 
-Result runTool(const QStringList &args)
-{
+Result runTool(const QStringList &args) {
     QProcess p;
     p.start(tool(), args);
     Result r;
@@ -40,30 +36,26 @@ Result runTool(const QStringList &args)
     return r;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
+bool writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-QByteArray readFile(const QString &path)
-{
+QByteArray readFile(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // What the editor would hold after opening the file; its document font is
 // 宋体 12 pt.
-bool loadInProcess(const QByteArray &bytes, QTextDocument *doc)
-{
+bool loadInProcess(const QByteArray &bytes, QTextDocument *doc) {
     QFont font(QStringLiteral("宋体"));
     font.setPointSizeF(12);
     doc->setDefaultFont(font);
     return pennaro::rtf::readDocument(bytes, doc).ok;
 }
 
-QByteArray sampleRtf()
-{
+QByteArray sampleRtf() {
     QTextDocument doc;
     doc.setDefaultFont(QFont(QStringLiteral("宋体"), 12));
     QTextCursor c(&doc);
@@ -92,15 +84,13 @@ private:
     QTemporaryDir dir_;
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         if (!QFileInfo(tool()).isExecutable())
             QSKIP("rtfconv is not built in this build tree");
         QVERIFY(dir_.isValid());
     }
 
-    void textIsTheEditorsText()
-    {
+    void textIsTheEditorsText() {
         QStringList files;
         const QString sample = dir_.filePath(QStringLiteral("sample.rtf"));
         QVERIFY(writeFile(sample, sampleRtf()));
@@ -125,8 +115,7 @@ private slots:
         QCOMPARE(runTool({QStringLiteral("text"), sample}).out, QByteArray("标题\n正文x y\n"));
     }
 
-    void dumpListsTheRuns()
-    {
+    void dumpListsTheRuns() {
         const QString sample = dir_.filePath(QStringLiteral("dump.rtf"));
         QVERIFY(writeFile(sample, sampleRtf()));
         const Result r = runTool({QStringLiteral("dump"), sample});
@@ -142,8 +131,7 @@ private slots:
 
     // What the file keeps unseen: its page, its header, and each item in
     // the text with its kind and note.
-    void keptListsWhatTheFileKeeps()
-    {
+    void keptListsWhatTheFileKeeps() {
         const QString in = QStringLiteral(PENNARO_SOURCE_DIR "/tests/rtf/fixtures/word_report.rtf");
         const Result r = runTool({QStringLiteral("kept"), in});
         QCOMPARE(r.exitCode, 0);
@@ -156,8 +144,7 @@ private slots:
         QVERIFY(out.contains(QStringLiteral("37-38\tnote\tCompared with the same quarter of 2023.\n")));
     }
 
-    void roundtripWritesWhatSaveWrites()
-    {
+    void roundtripWritesWhatSaveWrites() {
         const QString in = QStringLiteral(PENNARO_SHARED_DIR "/corpus/public/formatting.rtf");
         if (!QFile::exists(in))
             QSKIP("the shared corpus is not present next to the repository");
@@ -176,21 +163,24 @@ private slots:
         QCOMPARE(readFile(again), readFile(out));
     }
 
-    void failuresAreOneLine_data()
-    {
+    void failuresAreOneLine_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QByteArray>("mentions");
-        QTest::newRow("missing file") << QStringList{QStringLiteral("text"), QStringLiteral("no-such-file.rtf")} << QByteArray("no-such-file.rtf");
-        QTest::newRow("not rtf") << QStringList{QStringLiteral("dump"), QStringLiteral("plain.txt")} << QByteArray("plain.txt");
+        QTest::newRow("missing file") << QStringList{QStringLiteral("text"), QStringLiteral("no-such-file.rtf")}
+                                      << QByteArray("no-such-file.rtf");
+        QTest::newRow("not rtf") << QStringList{QStringLiteral("dump"), QStringLiteral("plain.txt")}
+                                 << QByteArray("plain.txt");
         QTest::newRow("a directory") << QStringList{QStringLiteral("text"), QStringLiteral(".")} << QByteArray(".");
-        QTest::newRow("unwritable output") << QStringList{QStringLiteral("roundtrip"), QStringLiteral("good.rtf"), QStringLiteral("missing-dir/out.rtf")}
+        QTest::newRow("unwritable output") << QStringList{QStringLiteral("roundtrip"), QStringLiteral("good.rtf"),
+                                                          QStringLiteral("missing-dir/out.rtf")}
                                            << QByteArray("missing-dir/out.rtf");
-        QTest::newRow("unknown command") << QStringList{QStringLiteral("print"), QStringLiteral("good.rtf")} << QByteArray("usage");
-        QTest::newRow("missing argument") << QStringList{QStringLiteral("roundtrip"), QStringLiteral("good.rtf")} << QByteArray("usage");
+        QTest::newRow("unknown command") << QStringList{QStringLiteral("print"), QStringLiteral("good.rtf")}
+                                         << QByteArray("usage");
+        QTest::newRow("missing argument")
+            << QStringList{QStringLiteral("roundtrip"), QStringLiteral("good.rtf")} << QByteArray("usage");
     }
 
-    void failuresAreOneLine()
-    {
+    void failuresAreOneLine() {
         QFETCH(QStringList, args);
         QFETCH(QByteArray, mentions);
         QVERIFY(writeFile(dir_.filePath(QStringLiteral("plain.txt")), "just words\n"));

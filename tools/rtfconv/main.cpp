@@ -25,15 +25,13 @@
 
 namespace {
 
-int fail(const QString &message)
-{
+int fail(const QString &message) {
     std::fprintf(stderr, "rtfconv: %s\n", qPrintable(message));
     return 1;
 }
 
 // Loads like the editor's LoadFile: the file must read and must be RTF.
-bool load(const QString &path, QTextDocument *doc, QString *error)
-{
+bool load(const QString &path, QTextDocument *doc, QString *error) {
     doc->setDefaultFont(pennaro::rtf::editorFont());
 
     QFile file(path);
@@ -52,28 +50,22 @@ bool load(const QString &path, QTextDocument *doc, QString *error)
     }
     const pennaro::rtf::ReadResult result = pennaro::rtf::readDocument(bytes, doc);
     if (!result.ok) {
-        *error = QStringLiteral("%1: %2").arg(path, result.error.isEmpty() ? QStringLiteral("not readable as RTF") : result.error);
+        *error = QStringLiteral("%1: %2").arg(path, result.error.isEmpty() ? QStringLiteral("not readable as RTF")
+                                                                           : result.error);
         return false;
     }
     return true;
 }
 
-void writeStdout(const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-}
+void writeStdout(const QByteArray &bytes) { std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout); }
 
 QByteArray flag(bool on) { return on ? "1" : "0"; }
 
-QByteArray formatNumber(double v)
-{
-    return QByteArray::number(v, 'g', 6);
-}
+QByteArray formatNumber(double v) { return QByteArray::number(v, 'g', 6); }
 
 // One line per run of equal formatting; runs are merged across fragment
 // boundaries that do not change any of the printed properties.
-QByteArray dump(const QTextDocument &doc)
-{
+QByteArray dump(const QTextDocument &doc) {
     QByteArray out;
     QByteArray pendingKey;
     int pendingStart = -1;
@@ -81,7 +73,8 @@ QByteArray dump(const QTextDocument &doc)
     const QFont defaults = doc.defaultFont();
     auto flush = [&] {
         if (pendingStart >= 0) {
-            out += QByteArray::number(pendingStart) + '\t' + QByteArray::number(pendingLength) + '\t' + pendingKey + '\n';
+            out +=
+                QByteArray::number(pendingStart) + '\t' + QByteArray::number(pendingLength) + '\t' + pendingKey + '\n';
         }
     };
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
@@ -102,9 +95,10 @@ QByteArray dump(const QTextDocument &doc)
             QByteArray colour = "auto";
             if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
                 colour = f.foreground().color().name().toLatin1();
-            const QByteArray key = family.toUtf8() + '\t' + formatNumber(size) + '\t' + colour + '\t'
-                + flag(f.fontWeight() >= QFont::DemiBold) + '\t' + flag(f.fontItalic()) + '\t'
-                + flag(f.underlineStyle() != QTextCharFormat::NoUnderline) + '\t' + flag(f.fontStrikeOut());
+            const QByteArray key = family.toUtf8() + '\t' + formatNumber(size) + '\t' + colour + '\t' +
+                                   flag(f.fontWeight() >= QFont::DemiBold) + '\t' + flag(f.fontItalic()) + '\t' +
+                                   flag(f.underlineStyle() != QTextCharFormat::NoUnderline) + '\t' +
+                                   flag(f.fontStrikeOut());
             const int start = fragment.position();
             if (key == pendingKey && pendingStart >= 0 && pendingStart + pendingLength == start) {
                 pendingLength += fragment.length();
@@ -122,8 +116,7 @@ QByteArray dump(const QTextDocument &doc)
     return out;
 }
 
-QByteArray keptList(const QTextDocument &doc)
-{
+QByteArray keptList(const QTextDocument &doc) {
     using pennaro::rtf::KeptItem;
     auto kind = [](KeptItem::Kind k) -> QByteArray {
         switch (k) {
@@ -163,8 +156,7 @@ QByteArray keptList(const QTextDocument &doc)
     return out;
 }
 
-int usage()
-{
+int usage() {
     std::fprintf(stderr, "usage: rtfconv text IN.rtf | rtfconv roundtrip IN.rtf OUT.rtf | rtfconv dump IN.rtf | "
                          "rtfconv kept IN.rtf\n");
     return 2;
@@ -172,8 +164,7 @@ int usage()
 
 }  // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     // Reading and writing never lay text out, so no GUI application (and
     // no display) is needed.
     QCoreApplication app(argc, argv);

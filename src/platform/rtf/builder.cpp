@@ -22,28 +22,26 @@ bool isHighSurrogate(char16_t c) { return c >= 0xd800 && c <= 0xdbff; }
 
 }  // namespace
 
-bool isEastAsian(char16_t c)
-{
+bool isEastAsian(char16_t c) {
     if (c < 0x1100)
         return false;
-    return c <= 0x11ff                      // Hangul Jamo
-        || (c >= 0x2e80 && c <= 0xa4cf)     // CJK radicals and punctuation, kana, bopomofo, ideographs, Yi
-        || (c >= 0xa960 && c <= 0xa97f)     // Hangul Jamo extended
-        || (c >= 0xac00 && c <= 0xd7ff)     // Hangul syllables
-        || (c >= 0xd840 && c <= 0xd8bf)     // planes 2 and 3: more ideographs
-        || (c >= 0xf900 && c <= 0xfaff)     // compatibility ideographs
-        || (c >= 0xfe30 && c <= 0xfe4f)     // compatibility forms
-        || (c >= 0xff00 && c <= 0xffef);    // half-width and full-width forms
+    return c <= 0x11ff                       // Hangul Jamo
+           || (c >= 0x2e80 && c <= 0xa4cf)   // CJK radicals and punctuation, kana, bopomofo, ideographs, Yi
+           || (c >= 0xa960 && c <= 0xa97f)   // Hangul Jamo extended
+           || (c >= 0xac00 && c <= 0xd7ff)   // Hangul syllables
+           || (c >= 0xd840 && c <= 0xd8bf)   // planes 2 and 3: more ideographs
+           || (c >= 0xf900 && c <= 0xfaff)   // compatibility ideographs
+           || (c >= 0xfe30 && c <= 0xfe4f)   // compatibility forms
+           || (c >= 0xff00 && c <= 0xffef);  // half-width and full-width forms
 }
 
-std::size_t CharPropsHash::operator()(const CharProps &p) const
-{
+std::size_t CharPropsHash::operator()(const CharProps &p) const {
     std::size_t h = std::size_t(p.font) * 1000003u;
     h ^= std::size_t(p.halfPoints) + 0x9e3779b9u + (h << 6) + (h >> 2);
     h ^= std::size_t(p.color + 1) * 31u + std::size_t(p.background) * 131u + std::size_t(p.link + 1) * 7919u +
          std::size_t(p.charStyle + 1) * 524287u + std::size_t(p.owner + 1) * 2246822519u;
-    h ^= std::size_t(p.bold | (p.italic << 1) | (p.strike << 2) | (p.hidden << 3) | (p.vertical << 4) |
-                     (p.caps << 6) | (p.underline << 8) | (p.charClass << 12))
+    h ^= std::size_t(p.bold | (p.italic << 1) | (p.strike << 2) | (p.hidden << 3) | (p.vertical << 4) | (p.caps << 6) |
+                     (p.underline << 8) | (p.charClass << 12))
          << 16;
     if (p.dbFont != -2 || p.dbHalfPoints || p.dbBold >= 0 || p.dbItalic >= 0)
         h ^= std::size_t(p.dbFont + 2) * 2654435761u + std::size_t(p.dbHalfPoints) * 40503u +
@@ -51,29 +49,29 @@ std::size_t CharPropsHash::operator()(const CharProps &p) const
     return h;
 }
 
-int ParaProps::tableLevel() const
-{
+int ParaProps::tableLevel() const {
     const int level = inTable ? std::max(1, itap) : itap;
     return std::clamp(level, 0, kMaxTableDepth);
 }
 
 DocumentBuilder::DocumentBuilder(QTextCursor &cursor, Mode mode, const HeaderTables &tables, QByteArrayView input,
                                  const Tokenizer &tokenizer)
-    : cursor_(cursor), mode_(mode), header_(tables), input_(input), tokenizer_(tokenizer),
-      tablesLeft_(std::max(kMinTables, input.size() / kBytesPerTable)), insertTailFormat_(cursor.blockFormat())
-{
-}
+    : cursor_(cursor),
+      mode_(mode),
+      header_(tables),
+      input_(input),
+      tokenizer_(tokenizer),
+      tablesLeft_(std::max(kMinTables, input.size() / kBytesPerTable)),
+      insertTailFormat_(cursor.blockFormat()) {}
 
-int DocumentBuilder::addLink(const QString &href)
-{
+int DocumentBuilder::addLink(const QString &href) {
     if (links_.size() >= kMaxFields)
         return -1;
     links_.push_back(href);
     return int(links_.size()) - 1;
 }
 
-int DocumentBuilder::ownerList(int outer, const std::shared_ptr<KeptItem> &item)
-{
+int DocumentBuilder::ownerList(int outer, const std::shared_ptr<KeptItem> &item) {
     if (owners_.size() >= kMaxOwnerLists)
         return outer;
     std::vector<KeptItemPtr> items;
@@ -85,8 +83,7 @@ int DocumentBuilder::ownerList(int outer, const std::shared_ptr<KeptItem> &item)
     return int(owners_.size()) - 1;
 }
 
-KeptList DocumentBuilder::owners(int list) const
-{
+KeptList DocumentBuilder::owners(int list) const {
     if (list < 0 || std::size_t(list) >= owners_.size())
         return {};
     return owners_[std::size_t(list)];
@@ -95,8 +92,7 @@ KeptList DocumentBuilder::owners(int list) const
 // ---------------------------------------------------------------------------
 // Text
 
-void DocumentBuilder::text(QStringView text, const CharProps &c, const ParaProps &para, bool fromGlyphs)
-{
+void DocumentBuilder::text(QStringView text, const CharProps &c, const ParaProps &para, bool fromGlyphs) {
     if (runStarted_ && c == runProps_ && fromGlyphs == runFromGlyphs_ && !pendingBreak_) {
         const int level = para.tableLevel();
         if (level == int(tables_.size()) &&
@@ -116,8 +112,7 @@ void DocumentBuilder::text(QStringView text, const CharProps &c, const ParaProps
 }
 
 void DocumentBuilder::insertRun(const QString &text, const QTextCharFormat &format, bool hidden,
-                                const ParaProps &para)
-{
+                                const ParaProps &para) {
     placeCursor(para);
     flushRun();
     QString shown = text;
@@ -128,8 +123,7 @@ void DocumentBuilder::insertRun(const QString &text, const QTextCharFormat &form
 
 // Characters that would confuse the document structure, or that have no
 // business in text, do not go in.
-void DocumentBuilder::makeInsertable(QString &text)
-{
+void DocumentBuilder::makeInsertable(QString &text) {
     QChar *data = text.data();
     qsizetype out = 0;
     const qsizetype n = text.size();
@@ -149,8 +143,7 @@ void DocumentBuilder::makeInsertable(QString &text)
     text.truncate(out);
 }
 
-void DocumentBuilder::flushRun()
-{
+void DocumentBuilder::flushRun() {
     if (run_.isEmpty())
         return;
     makeInsertable(run_);
@@ -187,8 +180,7 @@ void DocumentBuilder::flushRun()
 }
 
 // Hidden text is kept, not inserted.
-void DocumentBuilder::emitText(const QString &text, const QTextCharFormat &format, bool hidden)
-{
+void DocumentBuilder::emitText(const QString &text, const QTextCharFormat &format, bool hidden) {
     if (!hidden) {
         insertShown(text, format);
         return;
@@ -205,8 +197,7 @@ void DocumentBuilder::emitText(const QString &text, const QTextCharFormat &forma
         hiddenRuns_.push_back({text, kept});
 }
 
-void DocumentBuilder::insertShown(const QString &text, const QTextCharFormat &format)
-{
+void DocumentBuilder::insertShown(const QString &text, const QTextCharFormat &format) {
     closeHiddenItem();
     recordShown(format, text);
     if (pendingKept_.empty()) {
@@ -223,8 +214,7 @@ void DocumentBuilder::insertShown(const QString &text, const QTextCharFormat &fo
 
 // What an owning item shows, as its text: the characters inserted for it,
 // with the paragraph ends between them.
-void DocumentBuilder::recordShown(const QTextCharFormat &format, QStringView text)
-{
+void DocumentBuilder::recordShown(const QTextCharFormat &format, QStringView text) {
     if (owned_.empty() || !format.hasProperty(KeptOwner))
         return;
     for (const KeptItemPtr &item : KeptList::of(format, KeptOwner).items()) {
@@ -239,8 +229,7 @@ void DocumentBuilder::recordShown(const QTextCharFormat &format, QStringView tex
     }
 }
 
-void DocumentBuilder::recordParagraphEnd(const CharProps &chr)
-{
+void DocumentBuilder::recordParagraphEnd(const CharProps &chr) {
     if (chr.owner < 0)
         return;
     for (const KeptItemPtr &item : owners_[size_t(chr.owner)].items()) {
@@ -250,8 +239,7 @@ void DocumentBuilder::recordParagraphEnd(const CharProps &chr)
     }
 }
 
-const DocumentBuilder::RunFormats &DocumentBuilder::runFormats(const CharProps &p)
-{
+const DocumentBuilder::RunFormats &DocumentBuilder::runFormats(const CharProps &p) {
     if (formatVersion_ != header_.version()) {
         formatCache_.clear();
         formatVersion_ = header_.version();
@@ -277,8 +265,7 @@ const DocumentBuilder::RunFormats &DocumentBuilder::runFormats(const CharProps &
     return formatCache_.emplace(p, std::move(formats)).first->second;
 }
 
-QTextCharFormat DocumentBuilder::charFormat(const CharProps &p, bool eastAsian) const
-{
+QTextCharFormat DocumentBuilder::charFormat(const CharProps &p, bool eastAsian) const {
     QTextCharFormat f;
     const int chosen = eastAsian && p.dbFont != -2 ? p.dbFont : p.font;
     const int halfPoints = eastAsian && p.dbHalfPoints ? p.dbHalfPoints : p.halfPoints;
@@ -301,8 +288,7 @@ QTextCharFormat DocumentBuilder::charFormat(const CharProps &p, bool eastAsian) 
     if (p.strike)
         f.setFontStrikeOut(true);
     if (p.vertical)
-        f.setVerticalAlignment(p.vertical == 1 ? QTextCharFormat::AlignSuperScript
-                                               : QTextCharFormat::AlignSubScript);
+        f.setVerticalAlignment(p.vertical == 1 ? QTextCharFormat::AlignSuperScript : QTextCharFormat::AlignSubScript);
     if (p.caps)
         f.setFontCapitalization(p.caps == 1 ? QFont::AllUppercase : QFont::SmallCaps);
     if (p.hidden)
@@ -318,8 +304,7 @@ QTextCharFormat DocumentBuilder::charFormat(const CharProps &p, bool eastAsian) 
     return f;
 }
 
-QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps &p)
-{
+QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps &p) {
     if (haveBlockFormat_ && p == lastPara_)
         return lastBlockFormat_;
     QTextBlockFormat f;
@@ -381,21 +366,18 @@ QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps &p)
 // ---------------------------------------------------------------------------
 // Kept content
 
-void DocumentBuilder::keep(KeptItemPtr item)
-{
+void DocumentBuilder::keep(KeptItemPtr item) {
     // After the text read so far, which may still wait in the run.
     flushRun();
     closeHiddenItem();
     pendingKept_.push_back(std::move(item));
 }
 
-bool DocumentBuilder::keptLast(const KeptItem *item) const
-{
+bool DocumentBuilder::keptLast(const KeptItem *item) const {
     return hiddenRuns_.empty() && !pendingKept_.empty() && pendingKept_.back().get() == item;
 }
 
-void DocumentBuilder::closeHiddenItem()
-{
+void DocumentBuilder::closeHiddenItem() {
     if (hiddenRuns_.empty())
         return;
     auto item = std::make_shared<KeptItem>();
@@ -407,8 +389,7 @@ void DocumentBuilder::closeHiddenItem()
 
 // Hands out the items waiting, and hangs them after the shown character
 // before the cursor when there is one in this paragraph.
-KeptList DocumentBuilder::takeKept()
-{
+KeptList DocumentBuilder::takeKept() {
     closeHiddenItem();
     if (pendingKept_.empty())
         return {};
@@ -429,16 +410,12 @@ KeptList DocumentBuilder::takeKept()
 
 // The items waiting go before the shown character about to be inserted with
 // this format (and after the one before it).
-void DocumentBuilder::attachKept(QTextCharFormat &firstShown)
-{
-    KeptList::append(firstShown, KeptBefore, takeKept());
-}
+void DocumentBuilder::attachKept(QTextCharFormat &firstShown) { KeptList::append(firstShown, KeptBefore, takeKept()); }
 
 // At the end of a paragraph the items waiting stay after its last shown
 // character and go with the next paragraph's mark; with no shown character,
 // they go with this paragraph's mark.
-void DocumentBuilder::settleKept()
-{
+void DocumentBuilder::settleKept() {
     const bool shownBefore = cursor_.positionInBlock() > 0;
     const KeptList items = takeKept();
     if (items.isEmpty())
@@ -457,8 +434,7 @@ void DocumentBuilder::settleKept()
 // ---------------------------------------------------------------------------
 // Paragraphs and tables
 
-void DocumentBuilder::applyBlockFormat(const ParaProps &para)
-{
+void DocumentBuilder::applyBlockFormat(const ParaProps &para) {
     if (blockBreaksPage_) {
         QTextBlockFormat f = blockFormat(para);
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
@@ -471,8 +447,7 @@ void DocumentBuilder::applyBlockFormat(const ParaProps &para)
 // Makes the cursor ready for content of a paragraph at the paragraph's table
 // level: leaves or opens tables, moves to the next cell or row, and starts
 // the paragraph a previous \par ended.
-void DocumentBuilder::placeCursor(const ParaProps &para, int level)
-{
+void DocumentBuilder::placeCursor(const ParaProps &para, int level) {
     if (level < 0)
         level = para.tableLevel();
     bool moved = false;
@@ -488,8 +463,7 @@ void DocumentBuilder::placeCursor(const ParaProps &para, int level)
         closeTable();
         moved = true;
     }
-    if (!tables_.empty() && int(tables_.size()) == level &&
-        (tables_.back().cellEnded || tables_.back().rowEnded)) {
+    if (!tables_.empty() && int(tables_.size()) == level && (tables_.back().cellEnded || tables_.back().rowEnded)) {
         advanceCell(tables_.back());
         moved = true;
     }
@@ -528,8 +502,7 @@ void DocumentBuilder::placeCursor(const ParaProps &para, int level)
         markKept_ = {};
 }
 
-void DocumentBuilder::openTable()
-{
+void DocumentBuilder::openTable() {
     int columns = 1;
     QList<QTextLength> widths;
     if (tables_.empty() && !cellx_.empty()) {
@@ -552,8 +525,7 @@ void DocumentBuilder::openTable()
     cursor_.setPosition(table->cellAt(0, 0).firstPosition());
 }
 
-int DocumentBuilder::upcomingRowEnds(const TableLevel &t) const
-{
+int DocumentBuilder::upcomingRowEnds(const TableLevel &t) const {
     // A quick look at the control words ahead: \row ends a row, and a \par
     // after a \pard with no \intbl is a paragraph after the table, where
     // the count stops. Only speed depends on the guess: rows not used are
@@ -588,23 +560,20 @@ int DocumentBuilder::upcomingRowEnds(const TableLevel &t) const
     return rows;
 }
 
-void DocumentBuilder::trimSpareRows(const TableLevel &t)
-{
+void DocumentBuilder::trimSpareRows(const TableLevel &t) {
     const int spare = t.table->rows() - (t.row + 1);
     if (spare > 0)
         t.table->removeRows(t.row + 1, spare);
 }
 
-void DocumentBuilder::closeTable()
-{
+void DocumentBuilder::closeTable() {
     trimSpareRows(tables_.back());
     QTextTable *table = tables_.back().table;
     tables_.pop_back();
     cursor_.setPosition(table->lastPosition() + 1);
 }
 
-void DocumentBuilder::advanceCell(TableLevel &t)
-{
+void DocumentBuilder::advanceCell(TableLevel &t) {
     if (t.rowEnded) {
         ++t.row;
         t.col = 0;
@@ -628,8 +597,7 @@ void DocumentBuilder::advanceCell(TableLevel &t)
     t.rowEnded = t.cellEnded = false;
 }
 
-void DocumentBuilder::endParagraph(bool pageBreak, const CharProps &chr, const ParaProps &para, KeptItemPtr atEnd)
-{
+void DocumentBuilder::endParagraph(bool pageBreak, const CharProps &chr, const ParaProps &para, KeptItemPtr atEnd) {
     placeCursor(para);
     if (atEnd)
         keep(std::move(atEnd));  // where the paragraph is, once the cursor is in it
@@ -643,8 +611,7 @@ void DocumentBuilder::endParagraph(bool pageBreak, const CharProps &chr, const P
     pageBreakBefore_ = pageBreak;
 }
 
-void DocumentBuilder::endCell(int level, const CharProps &chr, const ParaProps &para)
-{
+void DocumentBuilder::endCell(int level, const CharProps &chr, const ParaProps &para) {
     level = std::min(level, kMaxTableDepth);
     if (level == 1 && int(tables_.size()) == level) {
         // An empty cell past both the row's \cellx list and the columns we
@@ -668,8 +635,7 @@ void DocumentBuilder::endCell(int level, const CharProps &chr, const ParaProps &
     tables_[std::size_t(level - 1)].cellEnded = true;
 }
 
-void DocumentBuilder::endRow(int level)
-{
+void DocumentBuilder::endRow(int level) {
     if (int(tables_.size()) < level || level < 1)
         return;
     flushRun();
@@ -681,14 +647,12 @@ void DocumentBuilder::endRow(int level)
     pendingBreak_ = false;
 }
 
-void DocumentBuilder::addCellBoundary(int twips)
-{
+void DocumentBuilder::addCellBoundary(int twips) {
     if (cellx_.size() < std::size_t(kMaxColumns))
         cellx_.push_back(twips);
 }
 
-void DocumentBuilder::insertImage(QTextImageFormat format, const ParaProps &para)
-{
+void DocumentBuilder::insertImage(QTextImageFormat format, const ParaProps &para) {
     placeCursor(para);
     flushRun();
     closeHiddenItem();
@@ -697,8 +661,7 @@ void DocumentBuilder::insertImage(QTextImageFormat format, const ParaProps &para
     cursor_.insertImage(format);
 }
 
-void DocumentBuilder::finish(const ParaProps &para)
-{
+void DocumentBuilder::finish(const ParaProps &para) {
     flushRun();
     settleKept();
     for (const TableLevel &t : tables_)

@@ -110,7 +110,7 @@ private:
     const HeaderTables &header_;
     QByteArrayView input_;
     const Tokenizer &tokenizer_;
-    qsizetype tablesLeft_;                // tables that may still be opened
+    qsizetype tablesLeft_;               // tables that may still be opened
     QTextBlockFormat insertTailFormat_;  // pasting: the format of the paragraph pasted into
 
     std::vector<QString> links_;

@@ -4,10 +4,9 @@
 
 namespace pennaro::rtf {
 
-int codepageForCharset(int charset)
-{
+int codepageForCharset(int charset) {
     switch (charset) {
-    case 0: return 1252;    // ANSI
+    case 0: return 1252;  // ANSI
     case 2: return kSymbolCodepage;
     case 77: return 10000;  // Mac Roman
     case 78: return 10001;  // Mac Japanese
@@ -41,14 +40,11 @@ int codepageForCharset(int charset)
     }
 }
 
-bool isDoubleByteCodepage(int cp)
-{
-    return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 10001 || cp == 10002 || cp == 10003 ||
-           cp == 10008;
+bool isDoubleByteCodepage(int cp) {
+    return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 10001 || cp == 10002 || cp == 10003 || cp == 10008;
 }
 
-bool isLeadByte(int cp, unsigned char b)
-{
+bool isLeadByte(int cp, unsigned char b) {
     if (cp == 932 || cp == 10001)
         return (b >= 0x81 && b <= 0x9f) || (b >= 0xe0 && b <= 0xfc);
     // The Mac Chinese and Korean code pages are the EUC forms, whose
@@ -62,8 +58,7 @@ namespace {
 
 // ICU names for the Windows code pages; the "windows-" variants of the CJK
 // pages include the vendor extensions Windows programs write.
-QByteArray converterName(int cp)
-{
+QByteArray converterName(int cp) {
     switch (cp) {
     case 932: return "windows-31j";
     case 936: return "windows-936";
@@ -82,12 +77,15 @@ QByteArray converterName(int cp)
     case 10004: return "ISO-8859-6";
     case 10005: return "windows-1255";
     case 10006: return "x-mac-greek";
-    case 10007: case 10017: return "x-mac-cyrillic";
+    case 10007:
+    case 10017: return "x-mac-cyrillic";
     case 10008: return "windows-936";
     case 10021: return "windows-874";
     case 10029: return "x-mac-centraleurroman";
     case 10081: return "x-mac-turkish";
-    case 10010: case 10079: case 10082: return "macintosh";
+    case 10010:
+    case 10079:
+    case 10082: return "macintosh";
     case 54936: return "GB18030";
     case 65001: return "UTF-8";
     default: break;
@@ -98,8 +96,17 @@ QByteArray converterName(int cp)
         return "ISO-8859-" + QByteArray::number(cp - 28590);
     switch (cp) {
     case 874: return "windows-874";
-    case 852: case 855: case 857: case 860: case 861: case 862: case 863: case 864: case 865: case 866: case 869:
-        return "IBM" + QByteArray::number(cp);
+    case 852:
+    case 855:
+    case 857:
+    case 860:
+    case 861:
+    case 862:
+    case 863:
+    case 864:
+    case 865:
+    case 866:
+    case 869: return "IBM" + QByteArray::number(cp);
     case 20866: return "KOI8-R";
     case 21866: return "KOI8-U";
     default: break;
@@ -109,8 +116,7 @@ QByteArray converterName(int cp)
     return "windows-1252";
 }
 
-void appendCodePoint(char32_t c, QString &out)
-{
+void appendCodePoint(char32_t c, QString &out) {
     if (c < 0x10000) {
         out.append(QChar(char16_t(c)));
     } else {
@@ -119,8 +125,7 @@ void appendCodePoint(char32_t c, QString &out)
     }
 }
 
-void decodeSymbolBytes(int cp, QByteArrayView bytes, QString &out)
-{
+void decodeSymbolBytes(int cp, QByteArrayView bytes, QString &out) {
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
         if (cp != kSymbolCodepage)
@@ -132,8 +137,7 @@ void decodeSymbolBytes(int cp, QByteArrayView bytes, QString &out)
 
 }  // namespace
 
-QStringDecoder *Decoders::decoderFor(int cp)
-{
+QStringDecoder *Decoders::decoderFor(int cp) {
     if (last_ && lastCp_ == cp)
         return last_;
     for (Entry &e : decoders_) {
@@ -143,8 +147,7 @@ QStringDecoder *Decoders::decoderFor(int cp)
             return last_;
         }
     }
-    auto decoder = std::make_unique<QStringDecoder>(converterName(cp).constData(),
-                                                    QStringDecoder::Flag::Stateless);
+    auto decoder = std::make_unique<QStringDecoder>(converterName(cp).constData(), QStringDecoder::Flag::Stateless);
     if (!decoder->isValid())
         decoder = std::make_unique<QStringDecoder>("windows-1252", QStringDecoder::Flag::Stateless);
     decoders_.push_back({cp, std::move(decoder)});
@@ -153,8 +156,7 @@ QStringDecoder *Decoders::decoderFor(int cp)
     return last_;
 }
 
-void Decoders::decode(int cp, QByteArrayView bytes, QString &out)
-{
+void Decoders::decode(int cp, QByteArrayView bytes, QString &out) {
     if (bytes.isEmpty())
         return;
     if (isSymbolCodepage(cp)) {

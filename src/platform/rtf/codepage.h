@@ -13,9 +13,9 @@
 namespace pennaro::rtf {
 
 // Pseudo code pages for fonts whose bytes name glyphs, not characters.
-constexpr int kSymbolCodepage = -2;     // \fcharset2: glyph bytes of a symbol font we have no table for
-constexpr int kSymbolFontCodepage = -3; // the Symbol font (Greek and mathematics)
-constexpr int kWingdingsCodepage = -4;  // the Wingdings font
+constexpr int kSymbolCodepage = -2;      // \fcharset2: glyph bytes of a symbol font we have no table for
+constexpr int kSymbolFontCodepage = -3;  // the Symbol font (Greek and mathematics)
+constexpr int kWingdingsCodepage = -4;   // the Wingdings font
 
 inline bool isSymbolCodepage(int cp) { return cp <= kSymbolCodepage && cp >= kWingdingsCodepage; }
 

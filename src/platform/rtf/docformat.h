@@ -44,11 +44,11 @@ enum DocProperty {
     KeptBefore = QTextFormat::UserProperty + 2,  // a KeptList (kept.h)
     KeptAfter = QTextFormat::UserProperty + 3,   // a KeptList
     StyleNumber = QTextFormat::UserProperty + 4,
-    KeptOwner = QTextFormat::UserProperty + 5,   // a KeptList
+    KeptOwner = QTextFormat::UserProperty + 5,  // a KeptList
     ListOverride = QTextFormat::UserProperty + 6,
     ListLevel = QTextFormat::UserProperty + 7,
     KeptDocumentProperty = QTextFormat::UserProperty + 8,  // a KeptDocumentPtr
-    KeptHash = QTextFormat::UserProperty + 9,  // a number for the format's kept content (KeptList::set)
+    KeptHash = QTextFormat::UserProperty + 9,              // a number for the format's kept content (KeptList::set)
 };
 
 constexpr double kTwipsPerDocUnit = 15.0;  // 1440 twips per inch, 96 units per inch

@@ -16,13 +16,12 @@ namespace {
 // has that name, the base family is meant. The \fcharset the copy is
 // written with must match, so that a real family such as "Noto Sans
 // Greek" keeps its name in a Western font table entry.
-QString familyName(const QString &name, int charset)
-{
+QString familyName(const QString &name, int charset) {
     static const struct {
         const char *suffix;
         int charset;
-    } kCopies[] = {{" CE", 238},       {" Cyr", 204},         {" Greek", 161},         {" Tur", 162},
-                   {" Baltic", 186},   {" (Hebrew)", 177},    {" (Arabic)", 178},      {" (Vietnamese)", 163}};
+    } kCopies[] = {{" CE", 238},     {" Cyr", 204},      {" Greek", 161},    {" Tur", 162},
+                   {" Baltic", 186}, {" (Hebrew)", 177}, {" (Arabic)", 178}, {" (Vietnamese)", 163}};
     for (const auto &copy : kCopies) {
         if (charset == copy.charset && name.endsWith(QLatin1String(copy.suffix)) &&
             name.size() > qsizetype(strlen(copy.suffix)))
@@ -33,16 +32,14 @@ QString familyName(const QString &name, int charset)
 
 }  // namespace
 
-const FileTables::Font *HeaderTables::font(int number) const
-{
+const FileTables::Font *HeaderTables::font(int number) const {
     if (number < 0)
         number = tables_->defaultFont;
     auto it = tables_->fonts.find(number);
     return it == tables_->fonts.end() ? nullptr : &it->second;
 }
 
-int HeaderTables::codepageOf(int number) const
-{
+int HeaderTables::codepageOf(int number) const {
     const FileTables::Font *f = font(number);
     if (!f)
         return tables_->codepage;
@@ -54,8 +51,7 @@ int HeaderTables::codepageOf(int number) const
     return cp == 0 ? tables_->codepage : cp;
 }
 
-QColor HeaderTables::colour(int index) const
-{
+QColor HeaderTables::colour(int index) const {
     if (index < 0 || std::size_t(index) >= tables_->colours.size())
         return {};
     return tables_->colours[std::size_t(index)];
@@ -64,14 +60,12 @@ QColor HeaderTables::colour(int index) const
 // ---------------------------------------------------------------------------
 // Font table
 
-void HeaderTables::beginFontTable()
-{
+void HeaderTables::beginFontTable() {
     fontId_ = -1;
     clearFontName();
 }
 
-void HeaderTables::fontNumber(int number)
-{
+void HeaderTables::fontNumber(int number) {
     if (fontId_ >= 0 && hasFontName())
         finishFont();
     fontId_ = number;
@@ -81,25 +75,21 @@ void HeaderTables::fontNumber(int number)
 
 void HeaderTables::fontCharset(int charset) { font_.charset = charset; }
 
-void HeaderTables::fontCodepage(int cpg)
-{
+void HeaderTables::fontCodepage(int cpg) {
     if (cpg > 0 && cpg < 100000)
         font_.cpg = cpg;
 }
 
-bool HeaderTables::fontNameHasRoom() const
-{
+bool HeaderTables::fontNameHasRoom() const {
     return fontName_.size() + std::size_t(fontNameText_.size()) < kMaxFontName;
 }
 
-void HeaderTables::clearFontName()
-{
+void HeaderTables::clearFontName() {
     fontName_.clear();
     fontNameText_.clear();
 }
 
-void HeaderTables::fontText(std::string_view bytes, bool hex)
-{
+void HeaderTables::fontText(std::string_view bytes, bool hex) {
     if (hex) {
         if (fontId_ >= 0 && fontNameHasRoom())
             fontName_.append(bytes);
@@ -116,22 +106,19 @@ void HeaderTables::fontText(std::string_view bytes, bool hex)
     }
 }
 
-void HeaderTables::fontUnicode(int value)
-{
+void HeaderTables::fontUnicode(int value) {
     if (fontId_ >= 0 && value > 0 && value <= 0xffff && (value < 0xd800 || value > 0xdfff) && fontNameHasRoom()) {
         decodeFontNameBytes();
         fontNameText_ += QChar(char16_t(value));
     }
 }
 
-void HeaderTables::fontGroupClosed()
-{
+void HeaderTables::fontGroupClosed() {
     if (fontId_ >= 0 && hasFontName())
         finishFont();
 }
 
-int HeaderTables::fontNameCodepage() const
-{
+int HeaderTables::fontNameCodepage() const {
     int cp = font_.cpg;
     if (cp == 0)
         cp = codepageForCharset(font_.charset);
@@ -143,8 +130,7 @@ int HeaderTables::fontNameCodepage() const
 // Font names come in the font's own code page, and may mix in \u
 // characters where it has none for them: the bytes so far are decoded
 // before such a character is added.
-void HeaderTables::decodeFontNameBytes()
-{
+void HeaderTables::decodeFontNameBytes() {
     if (fontName_.empty())
         return;
     QString part;
@@ -153,8 +139,7 @@ void HeaderTables::decodeFontNameBytes()
     fontName_.clear();
 }
 
-void HeaderTables::finishFont()
-{
+void HeaderTables::finishFont() {
     // A number's first entry is the one it names: content read since may
     // refer to it already (kept content, as bytes in its code page).
     if (tables_->fonts.size() < kMaxFonts && !tables_->fonts.count(fontId_)) {
@@ -178,20 +163,17 @@ void HeaderTables::finishFont()
 // ---------------------------------------------------------------------------
 // Colour table
 
-void HeaderTables::beginColourTable()
-{
+void HeaderTables::beginColourTable() {
     colourSet_ = false;
     rgb_[0] = rgb_[1] = rgb_[2] = 0;
 }
 
-void HeaderTables::colourComponent(int which, int value)
-{
+void HeaderTables::colourComponent(int which, int value) {
     rgb_[which] = std::clamp(value, 0, 255);
     colourSet_ = true;
 }
 
-void HeaderTables::colourText(std::string_view bytes)
-{
+void HeaderTables::colourText(std::string_view bytes) {
     for (char ch : bytes) {
         if (ch != ';')
             continue;

@@ -14,8 +14,7 @@
 
 namespace pennaro::rtf {
 
-QString KeptItem::text() const
-{
+QString KeptItem::text() const {
     if (kind != Kind::HiddenText)
         return note;
     QString s;
@@ -25,23 +24,18 @@ QString KeptItem::text() const
 }
 
 KeptList::KeptList(std::vector<KeptItemPtr> items)
-    : items_(items.empty() ? nullptr : std::make_shared<const std::vector<KeptItemPtr>>(std::move(items)))
-{
-}
+    : items_(items.empty() ? nullptr : std::make_shared<const std::vector<KeptItemPtr>>(std::move(items))) {}
 
-const std::vector<KeptItemPtr> &KeptList::items() const
-{
+const std::vector<KeptItemPtr> &KeptList::items() const {
     static const std::vector<KeptItemPtr> none;
     return items_ ? *items_ : none;
 }
 
-bool KeptList::operator==(const KeptList &other) const
-{
+bool KeptList::operator==(const KeptList &other) const {
     return items() == other.items();  // shared_ptr compares the items' addresses
 }
 
-KeptList KeptList::of(const QTextFormat &format, int property)
-{
+KeptList KeptList::of(const QTextFormat &format, int property) {
     if (!format.hasProperty(property))
         return {};
     return format.property(property).value<KeptList>();
@@ -52,8 +46,7 @@ KeptList KeptList::of(const QTextFormat &format, int property)
 // name. Formats that differ only in the kept content they carry would all
 // share one hash, and each new one be compared with all the others: a
 // number that differs with the content keeps them apart.
-void KeptList::set(QTextFormat &format, int property, const KeptList &items)
-{
+void KeptList::set(QTextFormat &format, int property, const KeptList &items) {
     if (items.isEmpty())
         format.clearProperty(property);
     else
@@ -69,8 +62,7 @@ void KeptList::set(QTextFormat &format, int property, const KeptList &items)
         format.clearProperty(KeptHash);
 }
 
-void KeptList::append(QTextFormat &format, int property, const KeptList &items)
-{
+void KeptList::append(QTextFormat &format, int property, const KeptList &items) {
     if (items.isEmpty())
         return;
     std::vector<KeptItemPtr> all = of(format, property).items();
@@ -78,21 +70,18 @@ void KeptList::append(QTextFormat &format, int property, const KeptList &items)
     set(format, property, KeptList(std::move(all)));
 }
 
-bool KeptList::carriedBy(const QTextFormat &format)
-{
+bool KeptList::carriedBy(const QTextFormat &format) {
     return format.hasProperty(KeptBefore) || format.hasProperty(KeptAfter) || format.hasProperty(KeptOwner);
 }
 
-KeptDocumentPtr keptDocument(const QTextDocument *doc)
-{
+KeptDocumentPtr keptDocument(const QTextDocument *doc) {
     const QTextFrameFormat format = doc->rootFrame()->frameFormat();
     if (!format.hasProperty(KeptDocumentProperty))
         return nullptr;
     return format.property(KeptDocumentProperty).value<KeptDocumentPtr>();
 }
 
-void setKeptDocument(QTextDocument *doc, KeptDocumentPtr kept)
-{
+void setKeptDocument(QTextDocument *doc, KeptDocumentPtr kept) {
     QTextFrameFormat format = doc->rootFrame()->frameFormat();
     if (kept)
         format.setProperty(KeptDocumentProperty, QVariant::fromValue(std::move(kept)));
@@ -112,8 +101,7 @@ struct Placement {
 
 class Placer {
 public:
-    void before(const KeptList &list, int position)
-    {
+    void before(const KeptList &list, int position) {
         for (const KeptItemPtr &item : list.items()) {
             Placement &p = entry(item);
             p.before = std::min(p.before, position);
@@ -124,8 +112,7 @@ public:
     // paragraph mark or a fragment without the item in between moves the
     // next carrier's start past the stretch's end: only a carrier that
     // starts where the first stretch ends continues it.
-    void after(const KeptList &list, int start, int end)
-    {
+    void after(const KeptList &list, int start, int end) {
         for (const KeptItemPtr &item : list.items()) {
             Placement &p = entry(item);
             if (p.afterEnd < 0 || p.afterEnd == start)
@@ -133,13 +120,14 @@ public:
         }
     }
 
-    std::vector<PlacedItem> result()
-    {
+    std::vector<PlacedItem> result() {
         std::vector<Placement *> all;
         all.reserve(items_.size());
         for (auto &[key, p] : items_)
             all.push_back(&p);
-        auto positionOf = [](const Placement *p) { return p->afterEnd >= 0 ? std::min(p->before, p->afterEnd) : p->before; };
+        auto positionOf = [](const Placement *p) {
+            return p->afterEnd >= 0 ? std::min(p->before, p->afterEnd) : p->before;
+        };
         std::sort(all.begin(), all.end(), [&](const Placement *a, const Placement *b) {
             const int pa = positionOf(a), pb = positionOf(b);
             return pa != pb ? pa < pb : a->order < b->order;
@@ -152,8 +140,7 @@ public:
     }
 
 private:
-    Placement &entry(const KeptItemPtr &item)
-    {
+    Placement &entry(const KeptItemPtr &item) {
         auto [it, added] = items_.try_emplace(item.get());
         if (added) {
             it->second.order = int(items_.size());
@@ -170,8 +157,7 @@ private:
 // follow one another from the block's start: adding up their lengths is
 // much cheaper than asking each for its position.
 template <typename Visit>
-void forEachCarrier(const QTextBlock &block, std::vector<signed char> &carries, Visit visit)
-{
+void forEachCarrier(const QTextBlock &block, std::vector<signed char> &carries, Visit visit) {
     int end = block.position();
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
@@ -195,8 +181,7 @@ void forEachCarrier(const QTextBlock &block, std::vector<signed char> &carries, 
 
 }  // namespace
 
-std::vector<PlacedItem> placeKeptContent(const QTextDocument *doc)
-{
+std::vector<PlacedItem> placeKeptContent(const QTextDocument *doc) {
     Placer placer;
     // Most formats carry nothing; each format is looked at once.
     std::vector<signed char> carries;
@@ -214,8 +199,7 @@ std::vector<PlacedItem> placeKeptContent(const QTextDocument *doc)
     return placer.result();
 }
 
-std::unordered_map<const KeptItem *, OwnedSpan> ownedSpans(const QTextDocument *doc)
-{
+std::unordered_map<const KeptItem *, OwnedSpan> ownedSpans(const QTextDocument *doc) {
     struct Span {
         OwnedSpan span;
         bool closed = false;
@@ -273,8 +257,7 @@ std::unordered_map<const KeptItem *, OwnedSpan> ownedSpans(const QTextDocument *
     return result;
 }
 
-QString keptNotesAt(const QTextDocument *doc, int position)
-{
+QString keptNotesAt(const QTextDocument *doc, int position) {
     const QTextBlock block = doc->findBlock(position);
     if (!block.isValid())
         return {};

@@ -90,17 +90,17 @@ struct KeptItem {
         QTextCharFormat format;
     };
     Kind kind = Kind::HiddenText;
-    std::vector<Run> runs;  // HiddenText
-    QByteArray rtf;         // canonical kept RTF (see Kind)
-    QByteArray resultWord;  // Wrapper: "fldrslt", "result", "shprslt", or empty
-    QByteArray suffix;      // Wrapper
-    bool listLabel = false; // Wrapper: a \listtext, written as one only in a list paragraph
-    bool markGiven = false; // Note: the file spelled the mark out after \chftn
-    QString shown;          // owning kinds: the text owned when read
-    QString note;           // the text of the notes and comments in it, for a tooltip
-    FileTablesPtr source;   // what the numbers in rtf refer to
+    std::vector<Run> runs;   // HiddenText
+    QByteArray rtf;          // canonical kept RTF (see Kind)
+    QByteArray resultWord;   // Wrapper: "fldrslt", "result", "shprslt", or empty
+    QByteArray suffix;       // Wrapper
+    bool listLabel = false;  // Wrapper: a \listtext, written as one only in a list paragraph
+    bool markGiven = false;  // Note: the file spelled the mark out after \chftn
+    QString shown;           // owning kinds: the text owned when read
+    QString note;            // the text of the notes and comments in it, for a tooltip
+    FileTablesPtr source;    // what the numbers in rtf refer to
 
-    QString text() const;   // hidden runs' text, or the note; for tests and tools
+    QString text() const;  // hidden runs' text, or the note; for tests and tools
     bool owns() const { return kind == Kind::Note || kind == Kind::Wrapper || kind == Kind::Picture; }
 };
 

@@ -11,8 +11,7 @@ namespace {
 
 const char kHex[] = "0123456789abcdef";
 
-void appendHexByte(QByteArray *out, unsigned char b)
-{
+void appendHexByte(QByteArray *out, unsigned char b) {
     out->append("\\'");
     out->append(kHex[b >> 4]);
     out->append(kHex[b & 15]);
@@ -20,27 +19,23 @@ void appendHexByte(QByteArray *out, unsigned char b)
 
 }  // namespace
 
-void KeptRtf::delimit()
-{
+void KeptRtf::delimit() {
     if (afterWord_)
         out_->append(' ');
     afterWord_ = false;
 }
 
-void KeptRtf::open()
-{
+void KeptRtf::open() {
     out_->append('{');
     afterWord_ = false;
 }
 
-void KeptRtf::close()
-{
+void KeptRtf::close() {
     out_->append('}');
     afterWord_ = false;
 }
 
-void KeptRtf::word(std::string_view name, bool hasParam, int param)
-{
+void KeptRtf::word(std::string_view name, bool hasParam, int param) {
     out_->append('\\');
     out_->append(name.data(), qsizetype(name.size()));
     if (hasParam)
@@ -48,15 +43,13 @@ void KeptRtf::word(std::string_view name, bool hasParam, int param)
     afterWord_ = true;
 }
 
-void KeptRtf::symbol(char c)
-{
+void KeptRtf::symbol(char c) {
     out_->append('\\');
     out_->append(c);
     afterWord_ = false;
 }
 
-void KeptRtf::text(QStringView text)
-{
+void KeptRtf::text(QStringView text) {
     for (QChar qc : text) {
         const char16_t c = qc.unicode();
         if (c >= 0x20 && c < 0x7f) {
@@ -73,8 +66,7 @@ void KeptRtf::text(QStringView text)
     }
 }
 
-void KeptRtf::glyphBytes(std::string_view bytes)
-{
+void KeptRtf::glyphBytes(std::string_view bytes) {
     for (char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
         if (b >= 0x20 && b < 0x7f && b != '\\' && b != '{' && b != '}') {
@@ -87,8 +79,7 @@ void KeptRtf::glyphBytes(std::string_view bytes)
     }
 }
 
-void KeptRtf::hexData(std::string_view bytes)
-{
+void KeptRtf::hexData(std::string_view bytes) {
     delimit();
     out_->reserve(out_->size() + qsizetype(bytes.size()) * 2);
     for (char ch : bytes) {
@@ -98,8 +89,7 @@ void KeptRtf::hexData(std::string_view bytes)
     }
 }
 
-QString keptPlainText(QByteArrayView rtf)
-{
+QString keptPlainText(QByteArrayView rtf) {
     QString text;
     Tokenizer tokens(rtf.data(), std::size_t(rtf.size()));
     int depth = 0;
@@ -144,12 +134,15 @@ QString keptPlainText(QByteArrayView rtf)
             bool destination = false;
             if (k) {
                 switch (k->kw) {
-                case Kw::FontTbl: case Kw::ColorTbl: case Kw::FldInst: case Kw::Pict: case Kw::SkipDest:
-                case Kw::DocDest: case Kw::TextDest: case Kw::Footnote:
-                    destination = true;
-                    break;
-                default:
-                    break;
+                case Kw::FontTbl:
+                case Kw::ColorTbl:
+                case Kw::FldInst:
+                case Kw::Pict:
+                case Kw::SkipDest:
+                case Kw::DocDest:
+                case Kw::TextDest:
+                case Kw::Footnote: destination = true; break;
+                default: break;
                 }
             }
             if (first && depth > 1 && (starred || destination)) {
@@ -168,9 +161,7 @@ QString keptPlainText(QByteArrayView rtf)
                 text += QChar(char16_t(k->value));
             break;
         }
-        case Token::Text:
-            text += QLatin1String(t.text.data(), qsizetype(t.text.size()));
-            break;
+        case Token::Text: text += QLatin1String(t.text.data(), qsizetype(t.text.size())); break;
         case Token::Hex:
             for (char ch : t.text) {
                 const auto b = static_cast<unsigned char>(ch);
@@ -180,11 +171,8 @@ QString keptPlainText(QByteArrayView rtf)
                     text += QChar(b);
             }
             break;
-        case Token::Par:
-            text += QLatin1Char('\n');
-            break;
-        default:
-            break;
+        case Token::Par: text += QLatin1Char('\n'); break;
+        default: break;
         }
     }
     // Lines as a reader sees them: no empty ones, no space at the ends.

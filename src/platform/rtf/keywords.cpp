@@ -17,6 +17,7 @@ struct Entry {
 
 constexpr int Left = Qt::AlignLeft, Center = Qt::AlignHCenter, Right = Qt::AlignRight, Justify = Qt::AlignJustify;
 
+// clang-format off
 const Entry kEntries[] = {
     {"rtf", {Kw::Rtf, 0}}, {"ansi", {Kw::Ansi, 0}}, {"mac", {Kw::Mac, 0}}, {"pc", {Kw::Pc, 0}},
     {"pca", {Kw::Pca, 0}}, {"ansicpg", {Kw::AnsiCpg, 0}}, {"deff", {Kw::Deff, 0}}, {"uc", {Kw::Uc, 0}},
@@ -167,11 +168,11 @@ const Entry kEntries[] = {
     {"chtime", {Kw::TextMark, 0}}, {"chdpl", {Kw::TextMark, 0}}, {"chdpa", {Kw::TextMark, 0}},
     {"sectnum", {Kw::TextMark, 0}},
 };
+// clang-format on
 
 }  // namespace
 
-const Keyword *lookupKeyword(std::string_view name)
-{
+const Keyword *lookupKeyword(std::string_view name) {
     static const std::unordered_map<std::string_view, Keyword> table = [] {
         std::unordered_map<std::string_view, Keyword> m;
         m.reserve(std::size(kEntries) * 2);

@@ -8,6 +8,7 @@
 
 namespace pennaro::rtf {
 
+// clang-format off
 enum class Kw : std::uint8_t {
     // document
     Rtf, Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U,
@@ -49,13 +50,22 @@ enum class Kw : std::uint8_t {
     // kept content: page settings (value PageWord), marks kept in the text
     PageSetting, TextMark,
 };
+// clang-format on
 
 enum class KwGroup : std::uint8_t {
-    Document, Destination, HeaderTable, Character, Paragraph, Text, Table, Notes, Picture, Kept,
+    Document,
+    Destination,
+    HeaderTable,
+    Character,
+    Paragraph,
+    Text,
+    Table,
+    Notes,
+    Picture,
+    Kept,
 };
 
-inline KwGroup groupOf(Kw kw)
-{
+inline KwGroup groupOf(Kw kw) {
     if (kw <= Kw::U)
         return KwGroup::Document;
     if (kw <= Kw::ShapeResult)
@@ -86,8 +96,7 @@ struct Keyword {
 const Keyword *lookupKeyword(std::string_view name);
 
 // Whether the word is a character or paragraph property.
-inline bool isPropertyWord(Kw kw)
-{
+inline bool isPropertyWord(Kw kw) {
     const KwGroup g = groupOf(kw);
     return g == KwGroup::Character || g == KwGroup::Paragraph;
 }
@@ -100,7 +109,14 @@ constexpr int kEndnotes = 0x100;
 // The page settings read for printing; kSection marks the section's own
 // (\pgwsxn ...), which override the document's (\paperw ...).
 enum PageWord {
-    PaperWidth, PaperHeight, MarginLeft, MarginRight, MarginTop, MarginBottom, Landscape, SectionDefaults,
+    PaperWidth,
+    PaperHeight,
+    MarginLeft,
+    MarginRight,
+    MarginTop,
+    MarginBottom,
+    Landscape,
+    SectionDefaults,
     kSection = 0x10,
 };
 

@@ -6,18 +6,14 @@ namespace pennaro::rtf {
 
 namespace {
 
-QString repeated(QChar c, int times)
-{
-    return QString(times, c);
-}
+QString repeated(QChar c, int times) { return QString(times, c); }
 
-QString roman(int n, bool upper)
-{
+QString roman(int n, bool upper) {
     static const struct {
         int value;
         const char *digits;
     } kSteps[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-                  {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},   {1, "i"}};
+                  {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
     QString s;
     for (const auto &step : kSteps) {
         for (; n >= step.value; n -= step.value)
@@ -26,8 +22,7 @@ QString roman(int n, bool upper)
     return upper ? s.toUpper() : s;
 }
 
-QString chineseCount(int n)
-{
+QString chineseCount(int n) {
     static const char16_t kDigits[] = u"〇一二三四五六七八九";
     if (n < 10)
         return QString(QChar(kDigits[n]));
@@ -42,8 +37,7 @@ QString chineseCount(int n)
 
 }  // namespace
 
-QString noteMark(NoteStyle style, int number)
-{
+QString noteMark(NoteStyle style, int number) {
     if (number < 1)
         return QString::number(number);
     switch (style) {
@@ -75,8 +69,7 @@ QString noteMark(NoteStyle style, int number)
         if (number < 100)
             return chineseCount(number);
         break;
-    case NoteStyle::Arabic:
-        break;
+    case NoteStyle::Arabic: break;
     }
     return QString::number(number);
 }

@@ -13,14 +13,14 @@ namespace pennaro::rtf {
 
 // None of the limits is anywhere near what a real document uses.
 namespace limits {
-constexpr int kMaxDepth = 512;          // nested groups with a state of their own; deeper ones share one
-constexpr int kMaxTableDepth = 16;      // tables inside tables
-constexpr int kMaxColumns = 63;         // what Word allows in a row
+constexpr int kMaxDepth = 512;      // nested groups with a state of their own; deeper ones share one
+constexpr int kMaxTableDepth = 16;  // tables inside tables
+constexpr int kMaxColumns = 63;     // what Word allows in a row
 constexpr std::size_t kMaxFonts = 16384;
 constexpr std::size_t kMaxColors = 16384;
-constexpr int kMaxTabStops = 32;        // per paragraph; Word stops at 64, few use 10
+constexpr int kMaxTabStops = 32;  // per paragraph; Word stops at 64, few use 10
 constexpr std::size_t kMaxFontName = 256;
-constexpr int kMaxTwips = 31680;        // 22 inches
+constexpr int kMaxTwips = 31680;  // 22 inches
 constexpr qint64 kMaxImagePixels = 40'000'000;
 // A Qt table costs about a kilobyte whatever it holds, and RTF can open one
 // in a couple of dozen bytes. Past one table per this many bytes of input
@@ -50,9 +50,9 @@ struct CharProps {
     int halfPoints = 24;  // \fs
     int color = -1;       // colour table index; -1: automatic
     int background = 0;
-    int link = -1;        // the hyperlink this is the text of (DocumentBuilder::addLink)
-    int owner = -1;       // the kept items this is the shown part of (DocumentBuilder::ownerList)
-    int charStyle = -1;   // \csN, kept for writing back
+    int link = -1;       // the hyperlink this is the text of (DocumentBuilder::addLink)
+    int owner = -1;      // the kept items this is the shown part of (DocumentBuilder::ownerList)
+    int charStyle = -1;  // \csN, kept for writing back
     std::uint8_t bold = 0, italic = 0, underline = 0, strike = 0;
     std::uint8_t vertical = 0;  // 0 normal, 1 super, 2 sub
     std::uint8_t caps = 0;      // 0 none, 1 all capitals, 2 small capitals
@@ -80,7 +80,7 @@ struct ParaProps {
     int style = -1;  // \sN, kept for writing back
     int list = 0;    // \lsN (0: not in a list) and \ilvlN, kept for writing back
     int level = 0;
-    int align = 0;   // 0: left, as Qt's default
+    int align = 0;                                              // 0: left, as Qt's default
     int left = 0, right = 0, first = 0, before = 0, after = 0;  // twips
     int lineSpacing = 0;
     bool lineMultiple = false;

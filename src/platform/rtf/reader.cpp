@@ -20,9 +20,10 @@ bool onOff(int param, bool hasParam) { return !hasParam || param != 0; }
 }  // namespace
 
 Reader::Reader(const QByteArray &bytes, QTextCursor &cursor, Mode mode)
-    : bytes_(bytes), tokenizer_(bytes.constData(), std::size_t(bytes.size())), mode_(mode),
-      builder_(cursor, mode, tables_, QByteArrayView(bytes), tokenizer_)
-{
+    : bytes_(bytes),
+      tokenizer_(bytes.constData(), std::size_t(bytes.size())),
+      mode_(mode),
+      builder_(cursor, mode, tables_, QByteArrayView(bytes), tokenizer_) {
     stack_.reserve(64);
     stack_.push_back(State{});  // outside the outermost group
     if (mode_ == Mode::WholeDocument) {
@@ -32,8 +33,7 @@ Reader::Reader(const QByteArray &bytes, QTextCursor &cursor, Mode mode)
     }
 }
 
-bool Reader::run()
-{
+bool Reader::run() {
     // Once the outermost group is open, its closing brace ends the reading,
     // whatever closes it: a group of its own, a kept destination that began
     // at its level, a group skipped from inside it.
@@ -107,12 +107,8 @@ bool Reader::run()
                 groupStart_ = true;  // still the group's first word to come
             handleSymbol(t.byte);
             break;
-        case Token::Hex:
-            handleBytes(t.text, true);
-            break;
-        case Token::Text:
-            handleBytes(t.text, false);
-            break;
+        case Token::Hex: handleBytes(t.text, true); break;
+        case Token::Text: handleBytes(t.text, false); break;
         case Token::Binary:
             star_ = false;
             flushBytes();
@@ -127,8 +123,7 @@ bool Reader::run()
                 builder_.endParagraph(false, state().chr, state().para);
             }
             break;
-        case Token::End:
-            break;
+        case Token::End: break;
         }
         if (closed())
             break;
@@ -159,8 +154,7 @@ bool Reader::run()
 // The fallback of a \\u: a text or hex byte, or any other token, is one
 // character of it; a brace ends it. Returns whether the whole token was
 // fallback (of text, what is left stays in t).
-bool Reader::skipFallback(Token &t, int &skip)
-{
+bool Reader::skipFallback(Token &t, int &skip) {
     if (skip <= 0)
         return false;
     if (t.kind == Token::GroupOpen || t.kind == Token::GroupClose) {
@@ -180,8 +174,7 @@ bool Reader::skipFallback(Token &t, int &skip)
 // ---------------------------------------------------------------------------
 // Groups
 
-void Reader::openGroup()
-{
+void Reader::openGroup() {
     flushBytes();
     if (int(stack_.size()) >= kMaxDepth) {
         if (overflowDepth_++ == 0)
@@ -194,8 +187,7 @@ void Reader::openGroup()
     stack_.push_back(s);
 }
 
-void Reader::closeGroup(bool finishDestination)
-{
+void Reader::closeGroup(bool finishDestination) {
     flushBytes();
     if (overflowDepth_ > 0) {
         --overflowDepth_;
@@ -221,20 +213,16 @@ void Reader::closeGroup(bool finishDestination)
     if (!finishDestination)
         return;
     switch (closed.dest) {
-    case Dest::FontTable:
-        tables_.fontGroupClosed();
-        break;
+    case Dest::FontTable: tables_.fontGroupClosed(); break;
     case Dest::Pict:
         if (state().dest != Dest::Pict)
             finishPicture();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
-void Reader::skipGroup()
-{
+void Reader::skipGroup() {
     flushBytes();
     tokenizer_.skipGroup();
     closeGroup(false);
@@ -243,8 +231,7 @@ void Reader::skipGroup()
 // ---------------------------------------------------------------------------
 // Control words
 
-void Reader::handleWord(const Token &t)
-{
+void Reader::handleWord(const Token &t) {
     const bool starred = star_;
     star_ = false;
     const Keyword *k = lookupKeyword(t.name);
@@ -282,8 +269,7 @@ void Reader::handleWord(const Token &t)
 // An unknown word after \* marks a group that may be skipped: in the text
 // it is kept whole, as it is before the body. Other unknown words before
 // the body are document and section settings, kept as they stand.
-void Reader::unknownWord(const Token &t, bool starred)
-{
+void Reader::unknownWord(const Token &t, bool starred) {
     if (!starred) {
         keepSettingWord(t, false);
         return;
@@ -298,8 +284,7 @@ void Reader::unknownWord(const Token &t, bool starred)
     }
 }
 
-void Reader::documentWord(const Keyword &k, const Token &t)
-{
+void Reader::documentWord(const Keyword &k, const Token &t) {
     State &s = state();
     switch (k.kw) {
     case Kw::Ansi: tables_.setDocCodepage(1252); break;
@@ -314,19 +299,13 @@ void Reader::documentWord(const Keyword &k, const Token &t)
         if (t.hasParam)
             tables_.setDefaultFont(t.param);
         break;
-    case Kw::Uc:
-        s.uc = t.hasParam ? std::max(0, t.param) : 1;
-        break;
-    case Kw::U:
-        handleUnicode(t.hasParam ? t.param : 0);
-        break;
-    default:
-        break;
+    case Kw::Uc: s.uc = t.hasParam ? std::max(0, t.param) : 1; break;
+    case Kw::U: handleUnicode(t.hasParam ? t.param : 0); break;
+    default: break;
     }
 }
 
-void Reader::destinationWord(const Keyword &k, const Token &t, bool starred)
-{
+void Reader::destinationWord(const Keyword &k, const Token &t, bool starred) {
     State &s = state();
     const bool body = s.dest == Dest::Body;
     switch (k.kw) {
@@ -349,8 +328,7 @@ void Reader::destinationWord(const Keyword &k, const Token &t, bool starred)
     case Kw::FldInst:
         skipGroup();  // outside a field: an instruction never shows
         break;
-    case Kw::FldRslt:
-        break;  // outside a field: the content shows
+    case Kw::FldRslt: break;  // outside a field: the content shows
     case Kw::Pict:
         if (body) {
             startBody();
@@ -370,11 +348,8 @@ void Reader::destinationWord(const Keyword &k, const Token &t, bool starred)
         if (s.resume != Dest::Discard)
             s.dest = s.resume;
         break;
-    case Kw::SkipDest:
-        skipGroup();
-        break;
-    case Kw::Transparent:
-        break;
+    case Kw::SkipDest: skipGroup(); break;
+    case Kw::Transparent: break;
     case Kw::DocDest:
         if (!body || mode_ == Mode::Insert)
             skipGroup();
@@ -424,15 +399,12 @@ void Reader::destinationWord(const Keyword &k, const Token &t, bool starred)
         }
         break;
     case Kw::ObjResult:
-    case Kw::ShapeResult:
-        break;  // a result outside its object or shape: the content shows
-    default:
-        break;
+    case Kw::ShapeResult: break;  // a result outside its object or shape: the content shows
+    default: break;
     }
 }
 
-void Reader::headerTableWord(const Keyword &k, const Token &t)
-{
+void Reader::headerTableWord(const Keyword &k, const Token &t) {
     const State &s = state();
     switch (k.kw) {
     case Kw::FCharset:
@@ -449,13 +421,11 @@ void Reader::headerTableWord(const Keyword &k, const Token &t)
         if (s.dest == Dest::ColorTable)
             tables_.colourComponent(k.kw == Kw::Red ? 0 : k.kw == Kw::Green ? 1 : 2, t.param);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
-bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
-{
+bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam) {
     CharProps &c = s.chr;
     ParaProps &p = s.para;
     switch (kw) {
@@ -573,8 +543,7 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
     return true;
 }
 
-void Reader::textWord(const Keyword &k, const Token &t)
-{
+void Reader::textWord(const Keyword &k, const Token &t) {
     (void)t;
     State &s = state();
     const bool paragraphs = s.dest == Dest::Body && !s.inlineOnly;
@@ -600,26 +569,18 @@ void Reader::textWord(const Keyword &k, const Token &t)
             restartNotes(RestartPage);
         }
         break;
-    case Kw::Line:
-        appendChar(QChar::LineSeparator);
-        break;
-    case Kw::Tab:
-        appendChar(U'\t');
-        break;
-    case Kw::Char:
-        appendChar(char32_t(k.value));
-        break;
+    case Kw::Line: appendChar(QChar::LineSeparator); break;
+    case Kw::Tab: appendChar(U'\t'); break;
+    case Kw::Char: appendChar(char32_t(k.value)); break;
     case Kw::Chftn:
         if (s.dest == Dest::Body)
             footnoteMark();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
-void Reader::tableWord(const Keyword &k, const Token &t)
-{
+void Reader::tableWord(const Keyword &k, const Token &t) {
     const State &s = state();
     const bool cells = s.dest == Dest::Body && !s.inlineOnly;
     switch (k.kw) {
@@ -645,41 +606,31 @@ void Reader::tableWord(const Keyword &k, const Token &t)
         startBody();
         builder_.clearCellBoundaries();
         break;
-    case Kw::Cellx:
-        builder_.addCellBoundary(clampTwips(t.param));
-        break;
-    default:
-        break;
+    case Kw::Cellx: builder_.addCellBoundary(clampTwips(t.param)); break;
+    default: break;
     }
 }
 
-void Reader::noteWord(const Keyword &k, const Token &t)
-{
+void Reader::noteWord(const Keyword &k, const Token &t) {
     // Settings inside a table or picture of the header are nobody's.
     if (state().dest != Dest::Body)
         return;
     NoteNumbering &n = notes_[(k.value & kEndnotes) ? 1 : 0];
     switch (k.kw) {
-    case Kw::NoteStyle:
-        n.style = NoteStyle(k.value & 0xff);
-        break;
-    case Kw::NoteRestart:
-        n.restart = k.value & 0xff;
-        break;
+    case Kw::NoteStyle: n.style = NoteStyle(k.value & 0xff); break;
+    case Kw::NoteRestart: n.restart = k.value & 0xff; break;
     case Kw::NoteStart:
         if (t.hasParam)
             n.start = n.next = std::clamp(t.param, 0, 1000000);
         break;
-    default:
-        break;
+    default: break;
     }
     // The numbering is the document's or the section's setting, written
     // back with the rest of them.
     keepSettingWord(t, true);
 }
 
-void Reader::pictureWord(const Keyword &k, const Token &t)
-{
+void Reader::pictureWord(const Keyword &k, const Token &t) {
     if (state().dest != Dest::Pict)
         return;
     if (k.kw == Kw::PicKind) {
@@ -698,8 +649,7 @@ void Reader::pictureWord(const Keyword &k, const Token &t)
     }
 }
 
-void Reader::keptWord(const Keyword &k, const Token &t)
-{
+void Reader::keptWord(const Keyword &k, const Token &t) {
     switch (k.kw) {
     case Kw::PageSetting:
         pageSetting(k.value, t);
@@ -709,15 +659,13 @@ void Reader::keptWord(const Keyword &k, const Token &t)
         if (state().dest == Dest::Body)
             keepGapWord(t);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
 // Whether the word is the first of its group (after \* at most): a \pict
 // that comes after other content in its group begins the picture there.
-bool Reader::opensGroup(const Token &t) const
-{
+bool Reader::opensGroup(const Token &t) const {
     const char *word = t.name.data() - 1;
     const char *p = stack_.back().start;
     if (!p || p < bytes_.constData() || p >= word)
@@ -732,8 +680,7 @@ bool Reader::opensGroup(const Token &t) const
 }
 
 // Words that open a group whose content is not body text.
-bool Reader::isDestination(Kw kw)
-{
+bool Reader::isDestination(Kw kw) {
     switch (kw) {
     case Kw::FontTbl:
     case Kw::ColorTbl:
@@ -742,15 +689,12 @@ bool Reader::isDestination(Kw kw)
     case Kw::SkipDest:
     case Kw::DocDest:
     case Kw::TextDest:
-    case Kw::Footnote:
-        return true;
-    default:
-        return false;
+    case Kw::Footnote: return true;
+    default: return false;
     }
 }
 
-void Reader::handleSymbol(unsigned char c)
-{
+void Reader::handleSymbol(unsigned char c) {
     if (c == '*') {
         flushBytes();
         star_ = true;
@@ -765,8 +709,7 @@ void Reader::handleSymbol(unsigned char c)
         handleBytes(std::string_view(&b, 1), false);
         return;
     }
-    default:
-        break;
+    default: break;
     }
     flushBytes();
     switch (c) {
@@ -778,8 +721,7 @@ void Reader::handleSymbol(unsigned char c)
     }
 }
 
-void Reader::handleUnicode(int value)
-{
+void Reader::handleUnicode(int value) {
     const State &s = state();
     if (value < 0)
         value += 65536;
@@ -822,8 +764,7 @@ void Reader::handleUnicode(int value)
         appendChar(char32_t(value));
 }
 
-void Reader::handleBytes(std::string_view bytes, bool fromHex)
-{
+void Reader::handleBytes(std::string_view bytes, bool fromHex) {
     star_ = false;
     switch (state().dest) {
     case Dest::Body:
@@ -831,12 +772,8 @@ void Reader::handleBytes(std::string_view bytes, bool fromHex)
         pending_.append(bytes);
         lastByteFromHex_ = fromHex;
         break;
-    case Dest::FontTable:
-        tables_.fontText(bytes, fromHex);
-        break;
-    case Dest::ColorTable:
-        tables_.colourText(bytes);
-        break;
+    case Dest::FontTable: tables_.fontText(bytes, fromHex); break;
+    case Dest::ColorTable: tables_.colourText(bytes); break;
     case Dest::Pict:
         for (char ch : bytes) {
             int v;
@@ -855,8 +792,7 @@ void Reader::handleBytes(std::string_view bytes, bool fromHex)
         }
         break;
     case Dest::Wrapper:
-    case Dest::Discard:
-        break;
+    case Dest::Discard: break;
     }
 }
 
@@ -865,8 +801,7 @@ void Reader::handleBytes(std::string_view bytes, bool fromHex)
 
 // After a lead byte written as \'hh, some writers put the trail byte as a
 // bare brace: then the brace is text.
-bool Reader::braceIsTrailByte(const Token &t)
-{
+bool Reader::braceIsTrailByte(const Token &t) {
     if (!endsWithLeadByte())
         return false;
     handleBytes(t.kind == Token::GroupOpen ? "{" : "}", false);
@@ -875,8 +810,7 @@ bool Reader::braceIsTrailByte(const Token &t)
 
 // True when the undecoded text ends in the first byte of a two-byte
 // character that came as \'hh.
-bool Reader::endsWithLeadByte()
-{
+bool Reader::endsWithLeadByte() {
     if (!lastByteFromHex_ || pending_.empty())
         return false;
     const int cp = decodingCodepage();
@@ -893,8 +827,7 @@ bool Reader::endsWithLeadByte()
     return pendingTrailNext_;
 }
 
-void Reader::flushBytes()
-{
+void Reader::flushBytes() {
     if (pending_.empty())
         return;
     State &s = state();
@@ -943,15 +876,13 @@ void Reader::flushBytes()
 
 // Bytes are read in the code page of the font in force; the document's
 // properties, which no font governs, in the document's.
-int Reader::decodingCodepage() const
-{
+int Reader::decodingCodepage() const {
     if (capture_.depth > 0 && capture_.documentCodepage)
         return tables_.docCodepage();
     return tables_.codepageOf(stack_.back().chr.decodingFont());
 }
 
-void Reader::appendChar(char32_t c, bool fromGlyphs)
-{
+void Reader::appendChar(char32_t c, bool fromGlyphs) {
     const char16_t units[2] = {char16_t(0xd7c0 + (c >> 10)), char16_t(0xdc00 | (c & 0x3ff))};
     if (c < 0x10000) {
         const char16_t u = char16_t(c);
@@ -961,8 +892,7 @@ void Reader::appendChar(char32_t c, bool fromGlyphs)
     }
 }
 
-void Reader::appendText(QStringView text, bool fromGlyphs)
-{
+void Reader::appendText(QStringView text, bool fromGlyphs) {
     State &s = state();
     if (s.dest == Dest::Capture) {
         captureOut_.text(text);
@@ -990,24 +920,28 @@ void Reader::appendText(QStringView text, bool fromGlyphs)
 
 // The document's body has begun: what comes after belongs to it, not to
 // the settings before it, and a section's settings are complete.
-void Reader::startBody()
-{
+void Reader::startBody() {
     bodyStarted_ = true;
     section_.reset();
 }
 
-KeptDocumentPtr Reader::keptDocument() const
-{
+KeptDocumentPtr Reader::keptDocument() const {
     if (!keptDoc_)
         return nullptr;
     PageSetup page = page_;
     // The first section's own settings override the document's.
-    if (sectionPage_.width > 0) page.width = sectionPage_.width;
-    if (sectionPage_.height > 0) page.height = sectionPage_.height;
-    if (sectionPage_.left > 0) page.left = sectionPage_.left;
-    if (sectionPage_.right > 0) page.right = sectionPage_.right;
-    if (sectionPage_.top > 0) page.top = sectionPage_.top;
-    if (sectionPage_.bottom > 0) page.bottom = sectionPage_.bottom;
+    if (sectionPage_.width > 0)
+        page.width = sectionPage_.width;
+    if (sectionPage_.height > 0)
+        page.height = sectionPage_.height;
+    if (sectionPage_.left > 0)
+        page.left = sectionPage_.left;
+    if (sectionPage_.right > 0)
+        page.right = sectionPage_.right;
+    if (sectionPage_.top > 0)
+        page.top = sectionPage_.top;
+    if (sectionPage_.bottom > 0)
+        page.bottom = sectionPage_.bottom;
     page.landscape = page.landscape || sectionPage_.landscape;
     keptDoc_->page = page;
     if (keptDoc_->prologue.isEmpty() && page.isEmpty())

@@ -38,7 +38,10 @@ public:
 
 private:
     enum class Dest : std::uint8_t {
-        Body, FontTable, ColorTable, Pict,
+        Body,
+        FontTable,
+        ColorTable,
+        Pict,
         Capture,  // kept content being copied (see capture_)
         Wrapper,  // the level of a field, object or shape: its words and parts are kept
         Discard,
@@ -90,7 +93,7 @@ private:
         qsizetype start = 0;  // where in the target it began
         int depth = 0;        // open groups, its own included
         Purpose purpose = Document;
-        std::string name;     // the destination's word
+        std::string name;                // the destination's word
         std::shared_ptr<KeptItem> item;  // Gap, Note: the item it goes into
         bool documentCodepage = false;   // its text is in the document's code page
     };
@@ -196,7 +199,7 @@ private:
     int overflowDepth_ = 0;
     State overflowBase_;
     bool star_ = false;
-    int skip_ = 0;  // \uc fallback characters still to skip
+    int skip_ = 0;                    // \uc fallback characters still to skip
     const char *lastOpen_ = nullptr;  // the brace of the group opened last
     bool groupStart_ = false;         // nothing read yet in the group opened last
 

@@ -26,7 +26,6 @@ namespace {
 
 std::atomic<quint64> imageCounter{0};
 
-
 struct FieldArgument {
     QString text;
     bool quoted = false;
@@ -35,8 +34,7 @@ struct FieldArgument {
 // A field instruction's words after its name: quoted arguments unquoted
 // (a backslash in them escapes the next character), switches such as \l
 // as they stand.
-std::vector<FieldArgument> fieldArguments(QStringView rest)
-{
+std::vector<FieldArgument> fieldArguments(QStringView rest) {
     std::vector<FieldArgument> words;
     while (!(rest = rest.trimmed()).isEmpty()) {
         FieldArgument word;
@@ -61,14 +59,12 @@ std::vector<FieldArgument> fieldArguments(QStringView rest)
     return words;
 }
 
-bool isSwitch(const FieldArgument &word, const char *name)
-{
+bool isSwitch(const FieldArgument &word, const char *name) {
     return !word.quoted && word.text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
 }
 
 // HYPERLINK "target" [\l "bookmark"] [\o "tip"] ...
-QString hyperlinkTarget(QStringView rest)
-{
+QString hyperlinkTarget(QStringView rest) {
     QString target;
     QString bookmark;
     const std::vector<FieldArgument> words = fieldArguments(rest);
@@ -87,15 +83,13 @@ QString hyperlinkTarget(QStringView rest)
     return target;
 }
 
-bool startsWithName(QStringView inst, QLatin1String name)
-{
+bool startsWithName(QStringView inst, QLatin1String name) {
     return inst.startsWith(name, Qt::CaseInsensitive) && (inst.size() == name.size() || inst[name.size()].isSpace());
 }
 
 }  // namespace
 
-void Reader::beginField()
-{
+void Reader::beginField() {
     startBody();
     if (fields_.size() >= kMaxFields)
         return;  // its result shows, its instruction does not
@@ -108,8 +102,7 @@ void Reader::beginField()
     beginWrapper(std::move(item), int(fields_.size()) - 1, false);
 }
 
-void Reader::finishFieldInstruction(int field, const QString &instruction)
-{
+void Reader::finishFieldInstruction(int field, const QString &instruction) {
     if (field < 0 || std::size_t(field) >= fields_.size())
         return;
     Field &f = fields_[std::size_t(field)];
@@ -129,8 +122,8 @@ void Reader::finishFieldInstruction(int field, const QString &instruction)
         return;
     bool ok = false;
     const QString &n = words[0].text;
-    const qint64 number = n.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? n.mid(2).toLongLong(&ok, 16)
-                                                                                 : n.toLongLong(&ok, 10);
+    const qint64 number =
+        n.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? n.mid(2).toLongLong(&ok, 16) : n.toLongLong(&ok, 10);
     if (!ok || number <= 0 || number > 0x10ffff)
         return;
     bool unicode = false;
@@ -149,8 +142,7 @@ void Reader::finishFieldInstruction(int field, const QString &instruction)
 }
 
 // A size in points, within the limits \fs has.
-double Reader::symbolPoints(double points)
-{
+double Reader::symbolPoints(double points) {
     if (!(points > 0))
         return 0;
     State probe;
@@ -162,8 +154,7 @@ double Reader::symbolPoints(double points)
 // Unicode character (or U+F0xx); otherwise the number read as a character
 // of the code page (\j: Shift-JIS; \u or past a byte: Unicode).
 char32_t Reader::symbolFieldCharacter(const QString &family, const CharProps &props, qint64 number, bool unicode,
-                                      bool shiftJis)
-{
+                                      bool shiftJis) {
     int cp = 0;
     if (family.isEmpty()) {
         cp = tables_.codepageOf(props.font);
@@ -193,8 +184,7 @@ char32_t Reader::symbolFieldCharacter(const QString &family, const CharProps &pr
 // A field whose result showed nothing shows its SYMBOL character, in the
 // field's own format with the font and size the instruction names, as the
 // field's result.
-void Reader::showSymbol(const Wrapper &w)
-{
+void Reader::showSymbol(const Wrapper &w) {
     const Field &f = fields_[std::size_t(w.field)];
     // Every field begins in the body, where its group, or the group it
     // opened in, shows it.
@@ -221,8 +211,7 @@ void Reader::showSymbol(const Wrapper &w)
 
 // Something shows in the result of the field being read, and so in those of
 // the fields around it.
-void Reader::resultShown()
-{
+void Reader::resultShown() {
     if (state().field >= 0)
         fields_[std::size_t(state().field)].shown = true;
     for (const Wrapper &w : wrappers_) {
@@ -238,8 +227,7 @@ void Reader::resultShown()
 // own, which the note that follows joins. A mark the file spells out
 // itself, in the text right after \chftn, shows as it is and is the note's
 // own likewise.
-void Reader::footnoteMark()
-{
+void Reader::footnoteMark() {
     bool endnote = false;
     const bool note = noteAhead(&endnote);
     const bool given = !note && markTextFollows();
@@ -286,8 +274,7 @@ void Reader::footnoteMark()
 namespace {
 
 // \* and the symbols handleSymbol shows nothing for (\: \| ...).
-bool symbolShowsNothing(char c)
-{
+bool symbolShowsNothing(char c) {
     return c == '\0' || (!std::isalpha(static_cast<unsigned char>(c)) && !std::strchr("~-_\t\\{}'\r\n", c));
 }
 
@@ -296,8 +283,7 @@ bool symbolShowsNothing(char c)
 // Whether a note follows the mark, with nothing but braces, control words
 // and what shows nothing between them, and whether it is an endnote (\ftnalt right after
 // its \footnote). The note follows within a few bytes.
-bool Reader::noteAhead(bool *endnote) const
-{
+bool Reader::noteAhead(bool *endnote) const {
     const char *p = tokenizer_.position();
     const char *end = p + std::min<qsizetype>(bytes_.constData() + bytes_.size() - p, 256);
     auto word = [&](std::string_view name) {
@@ -339,8 +325,7 @@ bool Reader::noteAhead(bool *endnote) const
 }
 
 // Whether text follows \chftn inside its group.
-bool Reader::markTextFollows() const
-{
+bool Reader::markTextFollows() const {
     const char *p = tokenizer_.position();
     const char *end = bytes_.constData() + bytes_.size();
     auto digit = [&](const char *q) { return q < end && (std::isdigit(static_cast<unsigned char>(*q)) || *q == '-'); };
@@ -364,16 +349,14 @@ bool Reader::markTextFollows() const
 
 // A section break restarts the numbering of notes that restart per section
 // or per page, a page break that of notes that restart per page.
-void Reader::restartNotes(int at)
-{
+void Reader::restartNotes(int at) {
     for (NoteNumbering &n : notes_) {
         if (n.restart == at || (at == RestartSection && n.restart == RestartPage))
             n.next = n.start;
     }
 }
 
-void Reader::finishPicture()
-{
+void Reader::finishPicture() {
     Picture pic = std::move(picture_);
     picture_ = Picture{};
     if (pic.kind == PicOther && pic.start && state().dest == Dest::Body) {

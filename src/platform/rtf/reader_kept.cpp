@@ -22,8 +22,7 @@ std::atomic<quint64> placeholderCounter{0};
 
 // A box with a cross, the usual stand-in for a picture that cannot be
 // shown, drawn pixel by pixel so that no paint device or font is needed.
-QImage placeholderImage(int width, int height)
-{
+QImage placeholderImage(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(QColor(0xf0, 0xf0, 0xf0));
     const QRgb line = qRgb(0x90, 0x90, 0x90);
@@ -43,8 +42,7 @@ QImage placeholderImage(int width, int height)
 
 }  // namespace
 
-std::shared_ptr<KeptItem> Reader::newItem(KeptItem::Kind kind)
-{
+std::shared_ptr<KeptItem> Reader::newItem(KeptItem::Kind kind) {
     auto item = std::make_shared<KeptItem>();
     item->kind = kind;
     item->source = tables_.shared();
@@ -55,8 +53,7 @@ std::shared_ptr<KeptItem> Reader::newItem(KeptItem::Kind kind)
 // Copying kept content
 
 void Reader::beginCapture(Capture::Purpose purpose, QByteArray *target, std::string_view word, bool starred,
-                          bool hasParam, int param)
-{
+                          bool hasParam, int param) {
     flushBytes();
     capture_ = Capture{};
     capture_.target = target;
@@ -76,8 +73,7 @@ void Reader::beginCapture(Capture::Purpose purpose, QByteArray *target, std::str
 
 // Every token of kept content is copied; only what decides how its text
 // decodes (fonts, \uc) also acts on the group's state.
-void Reader::captureToken(const Token &t)
-{
+void Reader::captureToken(const Token &t) {
     switch (t.kind) {
     case Token::GroupOpen:
         if (braceIsTrailByte(t))
@@ -116,8 +112,7 @@ void Reader::captureToken(const Token &t)
                 if (k->kw == Kw::Font || k->kw == Kw::Plain)
                     state().keptFont = k->kw == Kw::Font ? state().chr.font : -1;
                 break;
-            default:
-                break;
+            default: break;
             }
         }
         captureOut_.word(t.name, t.hasParam, t.param);
@@ -132,12 +127,8 @@ void Reader::captureToken(const Token &t)
         flushBytes();
         captureOut_.symbol(char(t.byte));
         return;
-    case Token::Hex:
-        handleBytes(t.text, true);
-        return;
-    case Token::Text:
-        handleBytes(t.text, false);
-        return;
+    case Token::Hex: handleBytes(t.text, true); return;
+    case Token::Text: handleBytes(t.text, false); return;
     case Token::Binary:
         flushBytes();
         captureOut_.hexData(t.text);
@@ -146,13 +137,11 @@ void Reader::captureToken(const Token &t)
         flushBytes();
         captureOut_.word("par");
         return;
-    case Token::End:
-        return;
+    case Token::End: return;
     }
 }
 
-void Reader::captureGroupClosed()
-{
+void Reader::captureGroupClosed() {
     flushBytes();
     captureOut_.close();
     --capture_.depth;
@@ -161,8 +150,7 @@ void Reader::captureGroupClosed()
         finishCapture();
 }
 
-void Reader::finishCapture()
-{
+void Reader::finishCapture() {
     Capture done = std::move(capture_);
     capture_ = Capture{};
     captureOut_ = KeptRtf(nullptr);
@@ -195,8 +183,7 @@ void Reader::finishCapture()
             finishFieldInstruction(wrappers_.back().field, keptPlainText(part));
         break;
     case Capture::Document:
-    case Capture::WrapperPart:
-        break;
+    case Capture::WrapperPart: break;
     }
 }
 
@@ -205,14 +192,13 @@ void Reader::finishCapture()
 
 // What comes after the body (Word ends its files with a few such groups)
 // joins the rest before it.
-void Reader::keepDocumentGroup(const Token &t, bool starred)
-{
+void Reader::keepDocumentGroup(const Token &t, bool starred) {
     QByteArray *target = section_ ? &section_->rtf : &keptDoc_->prologue;
     beginCapture(Capture::Document, target, t.name, starred, t.hasParam, t.param);
     // No font governs the document's properties and list labels; their
     // text is in the document's code page.
-    static const std::string_view kDocumentText[] = {"info", "userprops", "docvar", "listtable",
-                                                     "listoverridetable", "list", "listlevel", "leveltext"};
+    static const std::string_view kDocumentText[] = {"info", "userprops", "docvar",   "listtable", "listoverridetable",
+                                                     "list", "listlevel", "leveltext"};
     capture_.documentCodepage =
         std::find(std::begin(kDocumentText), std::end(kDocumentText), t.name) != std::end(kDocumentText);
 }
@@ -222,8 +208,7 @@ void Reader::keepDocumentGroup(const Token &t, bool starred)
 // turns up in the text stays where it is, for a reader to meet it there
 // again; other words in the text are paragraph and character properties
 // we do not keep.
-void Reader::keepSettingWord(const Token &t, bool known)
-{
+void Reader::keepSettingWord(const Token &t, bool known) {
     const State &s = state();
     if (mode_ != Mode::WholeDocument || s.dest != Dest::Body || overflowDepth_ > 0)
         return;
@@ -239,8 +224,7 @@ void Reader::keepSettingWord(const Token &t, bool known)
 // \sect: the paragraph ends with a section break, which keeps the settings
 // and headers of the section that follows it. A section ends at a paragraph
 // of the body, not inside a table.
-bool Reader::sectionBreak()
-{
+bool Reader::sectionBreak() {
     State &s = state();
     std::shared_ptr<KeptItem> item;
     if (mode_ == Mode::WholeDocument && s.para.tableLevel() == 0) {
@@ -252,8 +236,7 @@ bool Reader::sectionBreak()
     return item != nullptr;
 }
 
-void Reader::pageSetting(int which, const Token &t)
-{
+void Reader::pageSetting(int which, const Token &t) {
     const bool section = which & kSection;
     if (mode_ != Mode::WholeDocument || state().dest != Dest::Body || (section && bodyStarted_))
         return;
@@ -277,8 +260,7 @@ void Reader::pageSetting(int which, const Token &t)
 
 // Consecutive kept groups in one gap (a comment's author, its text and its
 // mark) make one item.
-void Reader::keepGap(const Token &t, bool starred)
-{
+void Reader::keepGap(const Token &t, bool starred) {
     std::shared_ptr<KeptItem> item;
     if (lastGap_ && builder_.keptLast(lastGap_.get())) {
         item = lastGap_;
@@ -291,8 +273,7 @@ void Reader::keepGap(const Token &t, bool starred)
     capture_.item = item;
 }
 
-void Reader::keepGapWord(const Token &t)
-{
+void Reader::keepGapWord(const Token &t) {
     flushBytes();
     if (!(lastGap_ && builder_.keptLast(lastGap_.get()))) {
         lastGap_ = newItem(KeptItem::Kind::Markup);
@@ -303,8 +284,7 @@ void Reader::keepGapWord(const Token &t)
 
 // A footnote right after its automatic reference mark belongs to the mark;
 // one after a mark of its own stands where it is.
-void Reader::keepFootnote(const Token &t, bool starred)
-{
+void Reader::keepFootnote(const Token &t, bool starred) {
     if (!openNote_) {
         keepGap(t, starred);
         return;
@@ -319,8 +299,7 @@ void Reader::keepFootnote(const Token &t, bool starred)
 // ---------------------------------------------------------------------------
 // Fields, objects, shapes, list labels
 
-void Reader::beginWrapper(std::shared_ptr<KeptItem> item, int field, bool wholeGroupShown)
-{
+void Reader::beginWrapper(std::shared_ptr<KeptItem> item, int field, bool wholeGroupShown) {
     Wrapper w;
     w.depth = stack_.size();
     w.field = field;
@@ -339,8 +318,7 @@ void Reader::beginWrapper(std::shared_ptr<KeptItem> item, int field, bool wholeG
 
 // The first token of a group right inside a field, object or shape: its
 // result shows; anything else is one of its parts, kept.
-void Reader::wrapperChild(const Token &t, bool starred)
-{
+void Reader::wrapperChild(const Token &t, bool starred) {
     State &s = state();
     if (s.wrapper < 0 || std::size_t(s.wrapper) >= wrappers_.size()) {
         s.dest = Dest::Discard;
@@ -388,8 +366,7 @@ void Reader::wrapperChild(const Token &t, bool starred)
 
 // A word of the field, object or shape itself (\fldlock, \objw), kept.
 // \u and \uc act as they do anywhere: the fallback after a \u is skipped.
-void Reader::wrapperWord(const Token &t)
-{
+void Reader::wrapperWord(const Token &t) {
     const bool starred = star_;
     star_ = false;
     const Keyword *k = lookupKeyword(t.name);
@@ -415,8 +392,7 @@ void Reader::wrapperWord(const Token &t)
 
 // \uN in kept content: the character, in canonical form; its fallback is
 // skipped.
-void Reader::keepUnicode(KeptRtf &out, const Token &t)
-{
+void Reader::keepUnicode(KeptRtf &out, const Token &t) {
     int value = t.hasParam ? t.param : 0;
     skip_ = state().uc;
     if (value < 0)
@@ -430,8 +406,7 @@ void Reader::keepUnicode(KeptRtf &out, const Token &t)
 // At the close of a field's, object's or shape's group: what showed of it
 // is its result, and it is kept around that; with nothing shown it is kept
 // whole where it stood.
-void Reader::finishWrapper()
-{
+void Reader::finishWrapper() {
     flushBytes();
     if (wrappers_.back().field >= 0)
         showSymbol(wrappers_.back());
@@ -462,8 +437,7 @@ void Reader::finishWrapper()
 
 // A picture Qt cannot draw (a metafile, a Mac PICT, a device-independent
 // bitmap): shown as a placeholder of its size, its bytes kept as they came.
-void Reader::keptPicture(const Picture &pic)
-{
+void Reader::keptPicture(const Picture &pic) {
     auto item = newItem(KeptItem::Kind::Picture);
     KeptRtf out(&item->rtf);
     const char *end = tokenizer_.position();
@@ -480,12 +454,15 @@ void Reader::keptPicture(const Picture &pic)
     Tokenizer copy(pic.start, std::size_t(end - pic.start));
     std::vector<int> uc{pic.uc};
     int skip = 0;
-    for (Token t = copy.next(); t.kind != Token::End && !(depth == 0 && t.kind == Token::GroupClose);
-         t = copy.next()) {
+    for (Token t = copy.next(); t.kind != Token::End && !(depth == 0 && t.kind == Token::GroupClose); t = copy.next()) {
         if (skipFallback(t, skip))
             continue;
         switch (t.kind) {
-        case Token::GroupOpen: out.open(); ++depth; uc.push_back(uc.back()); break;
+        case Token::GroupOpen:
+            out.open();
+            ++depth;
+            uc.push_back(uc.back());
+            break;
         case Token::GroupClose:
             out.close();
             --depth;

@@ -11,8 +11,7 @@
 
 namespace pennaro::rtf {
 
-bool looksLikeRtf(const QByteArray &bytes)
-{
+bool looksLikeRtf(const QByteArray &bytes) {
     qsizetype i = 0;
     while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
         ++i;
@@ -21,8 +20,7 @@ bool looksLikeRtf(const QByteArray &bytes)
 
 namespace {
 
-ReadResult notRtf()
-{
+ReadResult notRtf() {
     ReadResult r;
     r.ok = false;
     r.error = QStringLiteral("The file is not in RTF format.");
@@ -31,8 +29,7 @@ ReadResult notRtf()
 
 }  // namespace
 
-ReadResult readDocument(const QByteArray &bytes, QTextDocument *doc)
-{
+ReadResult readDocument(const QByteArray &bytes, QTextDocument *doc) {
     if (!looksLikeRtf(bytes))
         return notRtf();
     // Turning undo off empties the undo stack, and the load itself records
@@ -53,8 +50,7 @@ ReadResult readDocument(const QByteArray &bytes, QTextDocument *doc)
     return r;
 }
 
-ReadResult insertRtf(const QByteArray &bytes, QTextCursor &cursor)
-{
+ReadResult insertRtf(const QByteArray &bytes, QTextCursor &cursor) {
     if (!looksLikeRtf(bytes))
         return notRtf();
     cursor.beginEditBlock();
@@ -68,8 +64,7 @@ ReadResult insertRtf(const QByteArray &bytes, QTextCursor &cursor)
     return r;
 }
 
-QPageLayout documentPageLayout(const QTextDocument *doc)
-{
+QPageLayout documentPageLayout(const QTextDocument *doc) {
     const KeptDocumentPtr kept = keptDocument(doc);
     if (!kept || kept->page.isEmpty())
         return {};
@@ -85,9 +80,6 @@ QPageLayout documentPageLayout(const QTextDocument *doc)
     return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, margins, QPageLayout::Point);
 }
 
-QString notesAt(const QTextDocument *doc, int position)
-{
-    return keptNotesAt(doc, position);
-}
+QString notesAt(const QTextDocument *doc, int position) { return keptNotesAt(doc, position); }
 
 }  // namespace pennaro::rtf

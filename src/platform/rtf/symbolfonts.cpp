@@ -79,25 +79,25 @@ constexpr std::uint32_t kWingdings[224] = {
 
 }  // namespace
 
-char32_t symbolCharacter(int cp, unsigned char byte)
-{
-    const std::uint32_t *table = cp == kSymbolFontCodepage ? kSymbolFont : cp == kWingdingsCodepage ? kWingdings : nullptr;
+char32_t symbolCharacter(int cp, unsigned char byte) {
+    const std::uint32_t *table = cp == kSymbolFontCodepage  ? kSymbolFont
+                                 : cp == kWingdingsCodepage ? kWingdings
+                                                            : nullptr;
     if (table && byte >= 0x20 && table[byte - 0x20] != 0)
         return char32_t(table[byte - 0x20]);
     return char32_t(0xf000 + byte);
 }
 
-int symbolCodepageForFamily(QStringView family)
-{
+int symbolCodepageForFamily(QStringView family) {
     if (family.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
         return kSymbolFontCodepage;
     if (family.compare(QLatin1String("Wingdings"), Qt::CaseInsensitive) == 0)
         return kWingdingsCodepage;
     // Other symbol fonts that Windows documents name without a font table
     // entry (in a SYMBOL field, say).
-    static const char *const kOthers[] = {"Wingdings 2", "Wingdings 3", "Webdings", "Marlett", "MT Extra",
-                                          "Zapf Dingbats", "ZapfDingbats", "Monotype Sorts", "Bookshelf Symbol 7",
-                                          "MS Outlook"};
+    static const char *const kOthers[] = {"Wingdings 2",        "Wingdings 3",   "Webdings",     "Marlett",
+                                          "MT Extra",           "Zapf Dingbats", "ZapfDingbats", "Monotype Sorts",
+                                          "Bookshelf Symbol 7", "MS Outlook"};
     for (const char *name : kOthers) {
         if (family.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
             return kSymbolCodepage;

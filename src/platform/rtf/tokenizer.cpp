@@ -12,8 +12,7 @@ inline bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 struct HexTable {
     signed char value[256];
-    constexpr HexTable() : value()
-    {
+    constexpr HexTable() : value() {
         for (int i = 0; i < 256; ++i)
             value[i] = -1;
         for (int i = 0; i < 10; ++i)
@@ -33,8 +32,7 @@ inline bool isSpecial(unsigned char c) { return c == '\\' || c == '{' || c == '}
 
 }  // namespace
 
-void Tokenizer::readWord(Token &t)
-{
+void Tokenizer::readWord(Token &t) {
     // p_ points at the first letter.
     const char *start = p_;
     while (p_ < end_ && isLetter(static_cast<unsigned char>(*p_)))
@@ -67,8 +65,7 @@ void Tokenizer::readWord(Token &t)
         ++p_;
 }
 
-Token Tokenizer::next()
-{
+Token Tokenizer::next() {
     Token t;
     for (;;) {
         if (p_ >= end_) {
@@ -86,9 +83,7 @@ Token Tokenizer::next()
             t.kind = Token::GroupClose;
             return t;
         case '\r':
-        case '\n':
-            ++p_;
-            continue;
+        case '\n': ++p_; continue;
         case '\\': {
             ++p_;
             if (p_ >= end_) {
@@ -161,8 +156,7 @@ Token Tokenizer::next()
     }
 }
 
-bool Tokenizer::skipGroup()
-{
+bool Tokenizer::skipGroup() {
     int depth = 1;
     while (p_ < end_) {
         const char c = *p_++;

@@ -22,11 +22,11 @@ struct Token {
         Par,         // \ followed by CR or LF: a paragraph mark
     };
     Kind kind = End;
-    std::uint8_t byte = 0;       // the Symbol character
+    std::uint8_t byte = 0;  // the Symbol character
     bool hasParam = false;
-    int param = 0;               // saturated to +-1e9
-    std::string_view name;       // Word
-    std::string_view text;       // Text, Binary, Hex (valid until the next call)
+    int param = 0;          // saturated to +-1e9
+    std::string_view name;  // Word
+    std::string_view text;  // Text, Binary, Hex (valid until the next call)
 };
 
 class Tokenizer {

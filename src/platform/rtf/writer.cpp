@@ -69,7 +69,7 @@ struct CharEntry {
     // the style's value for what the run leaves unsaid.
     QByteArray offs;
     bool styled = false;  // the run names a character style
-    QString href;      // non-empty: the run is part of a hyperlink
+    QString href;         // non-empty: the run is part of a hyperlink
     bool image = false;
     bool owned = false;  // some kept item owns the run
 };
@@ -83,8 +83,7 @@ struct ImageData {
 // Room for the whole output in one allocation, most of the time: ASCII
 // text takes a byte, other characters \uN with two fallback bytes (about
 // fifteen), and each run or paragraph a few dozen bytes of control words.
-qsizetype estimateSize(const QString &text, int blocks)
-{
+qsizetype estimateSize(const QString &text, int blocks) {
     qsizetype wide = 0;
     for (QChar c : text)
         wide += c.unicode() >= 0x80;
@@ -183,11 +182,11 @@ private:
     std::vector<OpenOwner> open_;
     std::unordered_set<const KeptItem *> written_;
     const KeptItem *sectionBreak_ = nullptr;  // the next paragraph mark is a \sect
-    bool sectionSettings_ = false;             // a \sect and its settings were written last
-    QString link_;  // the hyperlink open now
-    bool blockWritten_ = false;  // something of the paragraph is written
+    bool sectionSettings_ = false;            // a \sect and its settings were written last
+    QString link_;                            // the hyperlink open now
+    bool blockWritten_ = false;               // something of the paragraph is written
     const QByteArray *blockProps_ = nullptr;  // what the paragraph being written starts with
-    bool blockStyled_ = false;  // and whether it names a style
+    bool blockStyled_ = false;                // and whether it names a style
     int blockItap_ = 0;
     int blockSerial_ = 0;
     // The run being gathered: characters of one format entry.
@@ -203,9 +202,7 @@ private:
 };
 
 DocumentWriter::DocumentWriter(const QTextDocument *doc)
-    : doc_(doc), text_(doc->toRawText()),
-      out_(estimateSize(text_, doc->blockCount()))
-{
+    : doc_(doc), text_(doc->toRawText()), out_(estimateSize(text_, doc->blockCount())) {
     const QFont font = doc->defaultFont();
     defaultFamily_ = font.family();
     // Without a GUI application a default QFont has no family at all; a
@@ -233,44 +230,37 @@ DocumentWriter::DocumentWriter(const QTextDocument *doc)
     }
 }
 
-int DocumentWriter::keptFont(const FileTables::Font *font, int fileCodepage)
-{
+int DocumentWriter::keptFont(const FileTables::Font *font, int fileCodepage) {
     if (!font)
         return deff_;
     const int slot = familySlot(font->family.isEmpty() ? defaultFamily_ : font->family);
     return fontIndex(slot, charsetForFileFont(*font, fileCodepage));
 }
 
-bool DocumentWriter::ownTables(const FileTablesPtr &source) const
-{
+bool DocumentWriter::ownTables(const FileTablesPtr &source) const {
     return keptDocument_ && source && keptDocument_->source == source;
 }
 
-void DocumentWriter::writeKept(QByteArrayView rtf, const KeptItem &item)
-{
-    writeKeptTo(out_, rtf, item.source);
-}
+void DocumentWriter::writeKept(QByteArrayView rtf, const KeptItem &item) { writeKeptTo(out_, rtf, item.source); }
 
-void DocumentWriter::writeKeptTo(Buffer &to, QByteArrayView rtf, const FileTablesPtr &source)
-{
+void DocumentWriter::writeKeptTo(Buffer &to, QByteArrayView rtf, const FileTablesPtr &source) {
     static const FileTables none;
     writer::writeKept(rtf, source ? *source : none, ownTables(source), *this, to);
 }
 
-int DocumentWriter::familySlot(const QString &name)
-{
+int DocumentWriter::familySlot(const QString &name) {
     auto it = familyByName_.constFind(name);
     if (it != familyByName_.constEnd())
         return *it;
     const int slot = int(families_.size());
     const int symbol = symbolCodepageForFamily(name);
-    families_.push_back({name, charsetForFontName(name), symbol == kSymbolFontCodepage || symbol == kWingdingsCodepage});
+    families_.push_back(
+        {name, charsetForFontName(name), symbol == kSymbolFontCodepage || symbol == kWingdingsCodepage});
     familyByName_.insert(name, slot);
     return slot;
 }
 
-int DocumentWriter::fontIndex(int family, int charset)
-{
+int DocumentWriter::fontIndex(int family, int charset) {
     for (size_t i = 0; i < fonts_.size(); ++i) {
         if (fonts_[i].family == family && fonts_[i].charset == charset)
             return int(i);
@@ -279,8 +269,7 @@ int DocumentWriter::fontIndex(int family, int charset)
     return int(fonts_.size() - 1);
 }
 
-int DocumentWriter::colourIndex(const QColor &colour)
-{
+int DocumentWriter::colourIndex(const QColor &colour) {
     const QRgb rgb = colour.rgb() | 0xff000000u;
     auto it = colourByRgb_.constFind(rgb);
     if (it != colourByRgb_.constEnd())
@@ -291,8 +280,7 @@ int DocumentWriter::colourIndex(const QColor &colour)
     return index;
 }
 
-void DocumentWriter::buildCharEntry(const QTextCharFormat &format, CharEntry *entry)
-{
+void DocumentWriter::buildCharEntry(const QTextCharFormat &format, CharEntry *entry) {
     QString name;
     if (format.hasProperty(QTextFormat::FontFamilies)) {
         const QStringList names = format.property(QTextFormat::FontFamilies).toStringList();
@@ -359,8 +347,7 @@ void DocumentWriter::buildCharEntry(const QTextCharFormat &format, CharEntry *en
     entry->offs = offs.take();
 }
 
-const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &format)
-{
+const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &format) {
     if (index < 0)
         index = 0;
     if (size_t(index) >= charEntries_.size())
@@ -377,16 +364,14 @@ const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &for
     return entry;
 }
 
-const CharEntry &DocumentWriter::charEntryFor(const QTextFragment &fragment)
-{
+const CharEntry &DocumentWriter::charEntryFor(const QTextFragment &fragment) {
     const int index = fragment.charFormatIndex();
     if (index >= 0 && size_t(index) < charEntries_.size() && charEntries_[size_t(index)].valid)
         return charEntries_[size_t(index)];
     return charEntry(index, fragment.charFormat());
 }
 
-QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
-{
+QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const {
     Buffer b(64);
     b.put("\\pard\\plain");
     // Under a style, what the paragraph does not have is said outright, or
@@ -464,8 +449,7 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
             spaced = true;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     if (!spaced && sayAll)
         b.put("\\sl240\\slmult1");
@@ -475,8 +459,7 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const
     return b.take();
 }
 
-const DocumentWriter::ParaEntry &DocumentWriter::paraEntry(const QTextBlock &block)
-{
+const DocumentWriter::ParaEntry &DocumentWriter::paraEntry(const QTextBlock &block) {
     const size_t index = size_t(std::max(0, block.blockFormatIndex()));
     if (index >= paraEntries_.size())
         paraEntries_.resize(index + 1);
@@ -490,8 +473,7 @@ const DocumentWriter::ParaEntry &DocumentWriter::paraEntry(const QTextBlock &blo
     return entry;
 }
 
-void DocumentWriter::collectItems(QTextFrame::iterator it, std::vector<Item> *items) const
-{
+void DocumentWriter::collectItems(QTextFrame::iterator it, std::vector<Item> *items) const {
     for (; !it.atEnd(); ++it) {
         if (QTextFrame *frame = it.currentFrame()) {
             if (auto *table = qobject_cast<QTextTable *>(frame))
@@ -504,8 +486,7 @@ void DocumentWriter::collectItems(QTextFrame::iterator it, std::vector<Item> *it
     }
 }
 
-void DocumentWriter::writeItems(const std::vector<Item> &items, int itap, Terminator last, int widthTwips)
-{
+void DocumentWriter::writeItems(const std::vector<Item> &items, int itap, Terminator last, int widthTwips) {
     for (size_t i = 0; i < items.size(); ++i) {
         const bool isLast = i + 1 == items.size();
         if (items[i].table) {
@@ -532,8 +513,7 @@ void DocumentWriter::writeItems(const std::vector<Item> &items, int itap, Termin
     }
 }
 
-void DocumentWriter::writeTerminator(Terminator term)
-{
+void DocumentWriter::writeTerminator(Terminator term) {
     switch (term) {
     case Terminator::None: break;
     case Terminator::Par:
@@ -552,8 +532,7 @@ void DocumentWriter::writeTerminator(Terminator term)
     out_.newline();
 }
 
-void DocumentWriter::openLink(const QString &href)
-{
+void DocumentWriter::openLink(const QString &href) {
     out_.breakIfLong(kLineLimit);
     out_.put("{\\field{\\*\\fldinst{HYPERLINK \"");
     // Inside the quoted argument a field escapes '"' and '\' with a
@@ -579,22 +558,19 @@ void DocumentWriter::openLink(const QString &href)
     out_.put("\"}}{\\fldrslt");
 }
 
-void DocumentWriter::closeLink()
-{
+void DocumentWriter::closeLink() {
     if (!link_.isEmpty())
         out_.put("}}");
     link_.clear();
 }
 
-void DocumentWriter::flushPending()
-{
+void DocumentWriter::flushPending() {
     if (pending_.length > 0)
         writeRun(charEntries_[size_t(pending_.index)], QStringView(text_).mid(pending_.start, pending_.length));
     pending_.length = 0;
 }
 
-void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator term)
-{
+void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator term) {
     const ParaEntry &para = paraEntry(block);
     blockProps_ = &para.props;
     blockStyled_ = para.styled;
@@ -692,8 +668,7 @@ void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator te
 // and where the piece they own together ends. An item owns only its span
 // (ownedSpans).
 void DocumentWriter::ownersAt(const QTextCharFormat &format, int position, std::vector<const KeptItem *> *owners,
-                              int *pieceEnd) const
-{
+                              int *pieceEnd) const {
     for (const KeptItemPtr &item : KeptList::of(format, KeptOwner).items()) {
         if (written_.count(item.get()))
             continue;
@@ -705,16 +680,14 @@ void DocumentWriter::ownersAt(const QTextCharFormat &format, int position, std::
     }
 }
 
-void DocumentWriter::closeOwnersNotIn(const std::vector<const KeptItem *> &owners)
-{
+void DocumentWriter::closeOwnersNotIn(const std::vector<const KeptItem *> &owners) {
     size_t same = 0;
     while (same < open_.size() && same < owners.size() && open_[same].item == owners[same])
         ++same;
     closeOwnersFrom(same);
 }
 
-void DocumentWriter::closeOwnersFrom(size_t first)
-{
+void DocumentWriter::closeOwnersFrom(size_t first) {
     if (first >= open_.size())
         return;
     flushPending();
@@ -726,14 +699,9 @@ void DocumentWriter::closeOwnersFrom(size_t first)
         written_.insert(owner.item);
         const KeptItem &item = *owner.item;
         switch (item.kind) {
-        case KeptItem::Kind::Wrapper:
-            closeWrapper(item);
-            break;
-        case KeptItem::Kind::Note:
-            writeKept(item.rtf, item);
-            break;
-        default:
-            break;
+        case KeptItem::Kind::Wrapper: closeWrapper(item); break;
+        case KeptItem::Kind::Note: writeKept(item.rtf, item); break;
+        default: break;
         }
         reopened = reopened || owner.block != blockSerial_;
     }
@@ -744,8 +712,7 @@ void DocumentWriter::closeOwnersFrom(size_t first)
 }
 
 // A field, object or shape: all but its result, and the result's group.
-void DocumentWriter::openWrapper(const KeptItem &item)
-{
+void DocumentWriter::openWrapper(const KeptItem &item) {
     writeKept(item.rtf, item);
     if (!item.resultWord.isEmpty()) {
         out_.put("{\\");
@@ -754,15 +721,13 @@ void DocumentWriter::openWrapper(const KeptItem &item)
     }
 }
 
-void DocumentWriter::closeWrapper(const KeptItem &item)
-{
+void DocumentWriter::closeWrapper(const KeptItem &item) {
     if (!item.resultWord.isEmpty())
         out_.put('}');
     writeKept(item.suffix, item);
 }
 
-void DocumentWriter::writeBlockProps()
-{
+void DocumentWriter::writeBlockProps() {
     sectionSettings_ = false;
     out_.put(*blockProps_);
     if (blockItap_ > 0)
@@ -771,8 +736,7 @@ void DocumentWriter::writeBlockProps()
         out_.putWord("\\itap", blockItap_);
 }
 
-void DocumentWriter::openOwners(const std::vector<const KeptItem *> &owners, const CharEntry &first)
-{
+void DocumentWriter::openOwners(const std::vector<const KeptItem *> &owners, const CharEntry &first) {
     if (open_.size() >= owners.size())
         return;
     flushPending();
@@ -780,9 +744,7 @@ void DocumentWriter::openOwners(const std::vector<const KeptItem *> &owners, con
     for (size_t i = open_.size(); i < owners.size(); ++i) {
         const KeptItem &item = *owners[i];
         switch (item.kind) {
-        case KeptItem::Kind::Wrapper:
-            openWrapper(item);
-            break;
+        case KeptItem::Kind::Wrapper: openWrapper(item); break;
         case KeptItem::Kind::Note: {
             // The automatic reference mark in place of the number the reader
             // showed, in the format the mark shows in; a mark the file spelled
@@ -792,11 +754,8 @@ void DocumentWriter::openOwners(const std::vector<const KeptItem *> &owners, con
                      "\\chftn");
             break;
         }
-        case KeptItem::Kind::Picture:
-            writeKept(item.rtf, item);
-            break;
-        default:
-            break;
+        case KeptItem::Kind::Picture: writeKept(item.rtf, item); break;
+        default: break;
         }
         open_.push_back({owners[i], blockSerial_});
     }
@@ -804,8 +763,7 @@ void DocumentWriter::openOwners(const std::vector<const KeptItem *> &owners, con
 
 // Whether what the characters show stands for something else that was
 // written in their place: a note's automatic mark, a picture's placeholder.
-bool DocumentWriter::ownedContentReplaced() const
-{
+bool DocumentWriter::ownedContentReplaced() const {
     for (const OpenOwner &owner : open_) {
         if (owner.item->kind == KeptItem::Kind::Note || owner.item->kind == KeptItem::Kind::Picture)
             return true;
@@ -817,8 +775,7 @@ bool DocumentWriter::ownedContentReplaced() const
 // link the characters around it share. What follows a section break in its
 // gap was read after the \sect (the document ended there): it waits for the
 // \sect to be written.
-void DocumentWriter::writeKeptBefore(int position)
-{
+void DocumentWriter::writeKeptBefore(int position) {
     while (!sectionBreak_ && nextKept_ < kept_.size() && kept_[nextKept_].position <= position) {
         // After a section's settings, the body's content again.
         if (sectionSettings_)
@@ -828,8 +785,7 @@ void DocumentWriter::writeKeptBefore(int position)
     }
 }
 
-void DocumentWriter::writeKeptItem(const KeptItem &item)
-{
+void DocumentWriter::writeKeptItem(const KeptItem &item) {
     switch (item.kind) {
     case KeptItem::Kind::HiddenText:
         // Each run as a run of its own; its format says \v.
@@ -841,9 +797,7 @@ void DocumentWriter::writeKeptItem(const KeptItem &item)
         }
         break;
     case KeptItem::Kind::Markup:
-    case KeptItem::Kind::Picture:
-        writeKept(item.rtf, item);
-        break;
+    case KeptItem::Kind::Picture: writeKept(item.rtf, item); break;
     case KeptItem::Kind::SectionBreak:
         sectionBreak_ = &item;  // the paragraph mark it stands at becomes \sect
         break;
@@ -858,15 +812,13 @@ void DocumentWriter::writeKeptItem(const KeptItem &item)
     }
 }
 
-void DocumentWriter::writeCharProps(const CharEntry &entry)
-{
+void DocumentWriter::writeCharProps(const CharEntry &entry) {
     if (blockStyled_ || entry.styled)
         out_.put(entry.offs);
     out_.put(entry.props);
 }
 
-void DocumentWriter::writeRun(const CharEntry &entry, QStringView text, QByteArrayView before)
-{
+void DocumentWriter::writeRun(const CharEntry &entry, QStringView text, QByteArrayView before) {
     int charset = families_[size_t(entry.family)].fixedCharset;
     if (charset < 0)
         charset = charsetForText(text);
@@ -918,8 +870,7 @@ void DocumentWriter::writeRun(const CharEntry &entry, QStringView text, QByteArr
     out_.put('}');
 }
 
-const ImageData *DocumentWriter::imageData(const QString &name)
-{
+const ImageData *DocumentWriter::imageData(const QString &name) {
     auto found = images_.constFind(name);
     if (found != images_.constEnd())
         return found->bytes.isEmpty() ? nullptr : &*found;
@@ -956,8 +907,7 @@ const ImageData *DocumentWriter::imageData(const QString &name)
     return it->bytes.isEmpty() ? nullptr : &*it;
 }
 
-void DocumentWriter::writeImage(const QTextImageFormat &format)
-{
+void DocumentWriter::writeImage(const QTextImageFormat &format) {
     const ImageData *data = imageData(format.name());
     if (!data)
         return;  // no picture behind the name: nothing a reader could show
@@ -993,8 +943,7 @@ void DocumentWriter::writeImage(const QTextImageFormat &format)
     out_.put('}');
 }
 
-std::vector<int> DocumentWriter::columnWidths(const QTextTable *table, int widthTwips) const
-{
+std::vector<int> DocumentWriter::columnWidths(const QTextTable *table, int widthTwips) const {
     const int columns = table->columns();
     const QList<QTextLength> constraints = table->format().columnWidthConstraints();
     std::vector<int> widths(size_t(columns), -1);
@@ -1034,8 +983,7 @@ std::vector<int> DocumentWriter::columnWidths(const QTextTable *table, int width
     return widths;
 }
 
-void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips)
-{
+void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips) {
     const QTextTableFormat format = table->format();
     const int rows = table->rows();
     const int columns = table->columns();
@@ -1046,7 +994,8 @@ void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips)
 
     QByteArray border;
     if (format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None) {
-        const QByteArray side = "\\brdrs" + QByteArray("\\brdrw") + QByteArray::number(std::clamp(unitsToTwips(format.border()), 1, 75));
+        const QByteArray side =
+            "\\brdrs" + QByteArray("\\brdrw") + QByteArray::number(std::clamp(unitsToTwips(format.border()), 1, 75));
         border = "\\clbrdrt" + side + "\\clbrdrl" + side + "\\clbrdrb" + side + "\\clbrdrr" + side;
     }
 
@@ -1122,8 +1071,7 @@ void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips)
     }
 }
 
-QByteArray DocumentWriter::header(const QByteArray &prologue)
-{
+QByteArray DocumentWriter::header(const QByteArray &prologue) {
     Buffer h(1024 + qsizetype(fonts_.size()) * 64 + qsizetype(colours_.size()) * 32 + prologue.size());
     h.put("{\\rtf1\\ansi\\ansicpg936");
     h.putWord("\\deff", deff_);
@@ -1185,8 +1133,7 @@ QByteArray DocumentWriter::header(const QByteArray &prologue)
     return h.take();
 }
 
-QByteArray DocumentWriter::write()
-{
+QByteArray DocumentWriter::write() {
     out_.skip(kHeaderRoom);
     // Most documents keep nothing; a look at their few distinct formats
     // spares them the walks over every fragment.
@@ -1228,8 +1175,7 @@ QByteArray DocumentWriter::write()
 
 }  // namespace
 
-QByteArray write(const QTextDocument *doc)
-{
+QByteArray write(const QTextDocument *doc) {
     if (!doc)
         return QByteArray("{\\rtf1\\ansi\\ansicpg936\\deff0}");
     DocumentWriter writer(doc);
@@ -1238,9 +1184,6 @@ QByteArray write(const QTextDocument *doc)
 
 }  // namespace writer
 
-QByteArray writeDocument(const QTextDocument *doc)
-{
-    return writer::write(doc);
-}
+QByteArray writeDocument(const QTextDocument *doc) { return writer::write(doc); }
 
 }  // namespace pennaro::rtf

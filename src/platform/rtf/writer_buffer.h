@@ -16,27 +16,23 @@ public:
 
     // Makes room for n more bytes; the unchecked put*() calls after it may
     // then write up to n bytes in total.
-    void ensure(qsizetype n)
-    {
+    void ensure(qsizetype n) {
         if (end_ - p_ < n)
             grow(n);
     }
 
     void putUnchecked(char c) { *p_++ = c; }
-    void putUnchecked(QByteArrayView s)
-    {
+    void putUnchecked(QByteArrayView s) {
         std::memcpy(p_, s.data(), size_t(s.size()));
         p_ += s.size();
     }
 
-    void put(char c)
-    {
+    void put(char c) {
         ensure(1);
         *p_++ = c;
     }
 
-    void put(QByteArrayView s)
-    {
+    void put(QByteArrayView s) {
         if (s.isEmpty())
             return;  // memcpy may not be given the null pointer of an empty view
         ensure(s.size());
@@ -45,16 +41,14 @@ public:
     }
 
     // Control word with a decimal parameter, e.g. putWord("\\fs", 24).
-    void putWord(QByteArrayView word, int value)
-    {
+    void putWord(QByteArrayView word, int value) {
         ensure(word.size() + 12);
         std::memcpy(p_, word.data(), size_t(word.size()));
         p_ += word.size();
         putIntUnchecked(value);
     }
 
-    void putIntUnchecked(int value)
-    {
+    void putIntUnchecked(int value) {
         unsigned v;
         if (value < 0) {
             *p_++ = '-';
@@ -72,8 +66,7 @@ public:
             *p_++ = digits[--n];
     }
 
-    void putHexByteUnchecked(unsigned char b)
-    {
+    void putHexByteUnchecked(unsigned char b) {
         static const char kHex[] = "0123456789abcdef";
         *p_++ = '\\';
         *p_++ = '\'';
@@ -84,15 +77,13 @@ public:
     // Line breaks are invisible to RTF readers; they only keep the file
     // readable for people and diff tools. Call only between tokens.
     qsizetype lineLength() const { return (p_ - data_.data()) - lineStart_; }
-    void newline()
-    {
+    void newline() {
         ensure(2);
         *p_++ = '\r';
         *p_++ = '\n';
         lineStart_ = p_ - data_.data();
     }
-    void breakIfLong(qsizetype limit)
-    {
+    void breakIfLong(qsizetype limit) {
         if (lineLength() >= limit)
             newline();
     }
@@ -101,15 +92,13 @@ public:
 
     // Leaves n bytes at the current position to be filled in later with
     // takeWithPrefix(); the body of a document is written before its header.
-    void skip(qsizetype n)
-    {
+    void skip(qsizetype n) {
         ensure(n);
         p_ += n;
         lineStart_ = size();
     }
 
-    QByteArray take()
-    {
+    QByteArray take() {
         data_.truncate(size());
         p_ = end_ = nullptr;
         return std::move(data_);
@@ -118,8 +107,7 @@ public:
     // The buffer with `prefix` put right before offset `at` (the end of a
     // skip()): the prefix goes into the skipped room, and what is left of
     // the room is dropped from the front, which Qt does without copying.
-    QByteArray takeWithPrefix(QByteArrayView prefix, qsizetype at)
-    {
+    QByteArray takeWithPrefix(QByteArrayView prefix, qsizetype at) {
         QByteArray out = take();
         if (prefix.size() <= at) {
             const qsizetype start = at - prefix.size();
@@ -135,8 +123,7 @@ public:
     }
 
 private:
-    void grow(qsizetype n)
-    {
+    void grow(qsizetype n) {
         const qsizetype used = p_ ? p_ - data_.data() : 0;
         qsizetype cap = data_.size() ? data_.size() : 4096;
         while (cap - used < n)

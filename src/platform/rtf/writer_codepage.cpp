@@ -15,28 +15,49 @@ struct NamedFont {
 // Fonts whose names are written in Latin letters but which exist for one
 // East Asian script; old readers pick the code page of the text from them.
 constexpr std::array kKnownFonts{
-    NamedFont{"simsun", kGb2312},          NamedFont{"nsimsun", kGb2312},
-    NamedFont{"simhei", kGb2312},          NamedFont{"fangsong", kGb2312},
-    NamedFont{"kaiti", kGb2312},           NamedFont{"fangsong_gb2312", kGb2312},
-    NamedFont{"kaiti_gb2312", kGb2312},    NamedFont{"microsoft yahei", kGb2312},
-    NamedFont{"dengxian", kGb2312},        NamedFont{"stsong", kGb2312},
-    NamedFont{"stheiti", kGb2312},         NamedFont{"stkaiti", kGb2312},
-    NamedFont{"stfangsong", kGb2312},      NamedFont{"noto sans cjk sc", kGb2312},
-    NamedFont{"noto serif cjk sc", kGb2312}, NamedFont{"source han sans sc", kGb2312},
-    NamedFont{"source han serif sc", kGb2312}, NamedFont{"wenquanyi micro hei", kGb2312},
-    NamedFont{"wenquanyi zen hei", kGb2312}, NamedFont{"ar pl uming cn", kGb2312},
+    NamedFont{"simsun", kGb2312},
+    NamedFont{"nsimsun", kGb2312},
+    NamedFont{"simhei", kGb2312},
+    NamedFont{"fangsong", kGb2312},
+    NamedFont{"kaiti", kGb2312},
+    NamedFont{"fangsong_gb2312", kGb2312},
+    NamedFont{"kaiti_gb2312", kGb2312},
+    NamedFont{"microsoft yahei", kGb2312},
+    NamedFont{"dengxian", kGb2312},
+    NamedFont{"stsong", kGb2312},
+    NamedFont{"stheiti", kGb2312},
+    NamedFont{"stkaiti", kGb2312},
+    NamedFont{"stfangsong", kGb2312},
+    NamedFont{"noto sans cjk sc", kGb2312},
+    NamedFont{"noto serif cjk sc", kGb2312},
+    NamedFont{"source han sans sc", kGb2312},
+    NamedFont{"source han serif sc", kGb2312},
+    NamedFont{"wenquanyi micro hei", kGb2312},
+    NamedFont{"wenquanyi zen hei", kGb2312},
+    NamedFont{"ar pl uming cn", kGb2312},
     NamedFont{"ar pl ukai cn", kGb2312},
-    NamedFont{"mingliu", kBig5},           NamedFont{"pmingliu", kBig5},
-    NamedFont{"dfkai-sb", kBig5},          NamedFont{"microsoft jhenghei", kBig5},
-    NamedFont{"noto sans cjk tc", kBig5},  NamedFont{"noto serif cjk tc", kBig5},
-    NamedFont{"ms mincho", kShiftJis},     NamedFont{"ms gothic", kShiftJis},
-    NamedFont{"ms pmincho", kShiftJis},    NamedFont{"ms pgothic", kShiftJis},
-    NamedFont{"ms ui gothic", kShiftJis},  NamedFont{"meiryo", kShiftJis},
-    NamedFont{"yu gothic", kShiftJis},     NamedFont{"yu mincho", kShiftJis},
-    NamedFont{"noto sans cjk jp", kShiftJis}, NamedFont{"noto serif cjk jp", kShiftJis},
-    NamedFont{"batang", kHangul},          NamedFont{"gulim", kHangul},
-    NamedFont{"dotum", kHangul},           NamedFont{"gungsuh", kHangul},
-    NamedFont{"malgun gothic", kHangul},   NamedFont{"noto sans cjk kr", kHangul},
+    NamedFont{"mingliu", kBig5},
+    NamedFont{"pmingliu", kBig5},
+    NamedFont{"dfkai-sb", kBig5},
+    NamedFont{"microsoft jhenghei", kBig5},
+    NamedFont{"noto sans cjk tc", kBig5},
+    NamedFont{"noto serif cjk tc", kBig5},
+    NamedFont{"ms mincho", kShiftJis},
+    NamedFont{"ms gothic", kShiftJis},
+    NamedFont{"ms pmincho", kShiftJis},
+    NamedFont{"ms pgothic", kShiftJis},
+    NamedFont{"ms ui gothic", kShiftJis},
+    NamedFont{"meiryo", kShiftJis},
+    NamedFont{"yu gothic", kShiftJis},
+    NamedFont{"yu mincho", kShiftJis},
+    NamedFont{"noto sans cjk jp", kShiftJis},
+    NamedFont{"noto serif cjk jp", kShiftJis},
+    NamedFont{"batang", kHangul},
+    NamedFont{"gulim", kHangul},
+    NamedFont{"dotum", kHangul},
+    NamedFont{"gungsuh", kHangul},
+    NamedFont{"malgun gothic", kHangul},
+    NamedFont{"noto sans cjk kr", kHangul},
     NamedFont{"noto serif cjk kr", kHangul},
 };
 
@@ -49,16 +70,19 @@ struct NativeFont {
 // encodable in GBK too, and the Japanese MS fonts are spelt in full-width
 // Latin letters and kanji.
 constexpr std::array kNativeFonts{
-    NativeFont{u"新細明體", kBig5},          NativeFont{u"細明體", kBig5},
-    NativeFont{u"標楷體", kBig5},            NativeFont{u"微軟正黑體", kBig5},
-    NativeFont{u"ｍｓ 明朝", kShiftJis},     NativeFont{u"ｍｓ ｐ明朝", kShiftJis},
-    NativeFont{u"ｍｓ ゴシック", kShiftJis}, NativeFont{u"ｍｓ ｐゴシック", kShiftJis},
+    NativeFont{u"新細明體", kBig5},
+    NativeFont{u"細明體", kBig5},
+    NativeFont{u"標楷體", kBig5},
+    NativeFont{u"微軟正黑體", kBig5},
+    NativeFont{u"ｍｓ 明朝", kShiftJis},
+    NativeFont{u"ｍｓ ｐ明朝", kShiftJis},
+    NativeFont{u"ｍｓ ゴシック", kShiftJis},
+    NativeFont{u"ｍｓ ｐゴシック", kShiftJis},
 };
 
 }  // namespace
 
-int charsetForChar(char16_t c)
-{
+int charsetForChar(char16_t c) {
     if (c < 0x370)
         return kAnsi;
     if (c < 0x400)
@@ -75,14 +99,13 @@ int charsetForChar(char16_t c)
         return kHangul;
     if ((c >= 0x3040 && c < 0x3100) || (c >= 0xFF61 && c < 0xFFA0))
         return kShiftJis;
-    if ((c >= 0x2E80 && c < 0xA000) || (c >= 0xF900 && c < 0xFB00) || (c >= 0xFE30 && c < 0xFE50)
-        || (c >= 0xFF00 && c < 0xFFF0))
+    if ((c >= 0x2E80 && c < 0xA000) || (c >= 0xF900 && c < 0xFB00) || (c >= 0xFE30 && c < 0xFE50) ||
+        (c >= 0xFF00 && c < 0xFFF0))
         return kGb2312;
     return kAnsi;
 }
 
-int charsetForText(QStringView text)
-{
+int charsetForText(QStringView text) {
     for (QChar ch : text) {
         const char16_t c = ch.unicode();
         if (c < 0x370)
@@ -93,8 +116,7 @@ int charsetForText(QStringView text)
     return kAnsi;
 }
 
-int charsetForFontName(const QString &family)
-{
+int charsetForFontName(const QString &family) {
     const QString lower = family.trimmed().toLower();
     for (const NamedFont &f : kKnownFonts) {
         if (lower == QLatin1String(f.name))
@@ -125,8 +147,7 @@ int charsetForFontName(const QString &family)
     return -1;
 }
 
-const char *codecNameForCharset(int charset)
-{
+const char *codecNameForCharset(int charset) {
     switch (charset) {
     case kShiftJis: return "Shift_JIS";
     case kHangul: return "windows-949";
@@ -146,12 +167,9 @@ const char *codecNameForCharset(int charset)
 FallbackTable::FallbackTable(int charset)
     : charset_(charset),
       encoder_(codecNameForCharset(charset), QStringConverter::Flag::Stateless),
-      decoder_(codecNameForCharset(charset), QStringConverter::Flag::Stateless)
-{
-}
+      decoder_(codecNameForCharset(charset), QStringConverter::Flag::Stateless) {}
 
-uint32_t FallbackTable::compute(char16_t c)
-{
+uint32_t FallbackTable::compute(char16_t c) {
     // Surrogates have no legacy encoding on their own; each half of an
     // astral character gets a '?'.
     if ((c >= 0xD800 && c < 0xE000) || !encoder_.isValid())
@@ -184,8 +202,7 @@ uint32_t FallbackTable::compute(char16_t c)
     return packed;
 }
 
-void FallbackTable::formatEscape(char16_t c, Escape *e)
-{
+void FallbackTable::formatEscape(char16_t c, Escape *e) {
     static const char kHex[] = "0123456789abcdef";
     const uint32_t packed = c < 0x80 ? kUnencodable : lookup(c);
     const int n = fallbackLength(packed);
@@ -217,8 +234,7 @@ void FallbackTable::formatEscape(char16_t c, Escape *e)
     e->uc = n == 2 ? 2 : 1;
 }
 
-bool FallbackTable::encode(QStringView s, QByteArray *out)
-{
+bool FallbackTable::encode(QStringView s, QByteArray *out) {
     bool ok = true;
     for (QChar ch : s) {
         const uint32_t v = lookup(ch.unicode());
@@ -234,8 +250,7 @@ bool FallbackTable::encode(QStringView s, QByteArray *out)
     return ok;
 }
 
-FallbackTable &FallbackTables::forCharset(int charset)
-{
+FallbackTable &FallbackTables::forCharset(int charset) {
     for (auto &entry : tables_) {
         if (entry.first == charset)
             return *entry.second;

@@ -76,8 +76,7 @@ public:
         uint8_t uc;
         char text[18];
     };
-    const Escape &escape(char16_t c)
-    {
+    const Escape &escape(char16_t c) {
         auto &page = escapes_[c >> 8];
         if (!page)
             page = std::make_unique<Escape[]>(256);

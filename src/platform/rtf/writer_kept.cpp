@@ -15,18 +15,41 @@ namespace {
 enum class Ref : std::uint8_t { Font, Colour, Style, List };
 
 // The words whose parameter is the number of a font, colour, style or list.
-const std::unordered_map<std::string_view, Ref> &references()
-{
+const std::unordered_map<std::string_view, Ref> &references() {
     static const std::unordered_map<std::string_view, Ref> table = {
-        {"f", Ref::Font}, {"af", Ref::Font}, {"pnf", Ref::Font}, {"adeff", Ref::Font},
-        {"stshfdbch", Ref::Font}, {"stshfloch", Ref::Font}, {"stshfhich", Ref::Font}, {"stshfbi", Ref::Font},
-        {"cf", Ref::Colour}, {"cb", Ref::Colour}, {"highlight", Ref::Colour}, {"chcbpat", Ref::Colour},
-        {"chcfpat", Ref::Colour}, {"cbpat", Ref::Colour}, {"cfpat", Ref::Colour}, {"clcbpat", Ref::Colour},
-        {"clcfpat", Ref::Colour}, {"clcbpatraw", Ref::Colour}, {"clcfpatraw", Ref::Colour},
-        {"brdrcf", Ref::Colour}, {"trcbpat", Ref::Colour}, {"trcfpat", Ref::Colour}, {"ulc", Ref::Colour},
-        {"pncf", Ref::Colour}, {"tscellcbpat", Ref::Colour}, {"tscellcfpat", Ref::Colour},
-        {"s", Ref::Style}, {"cs", Ref::Style}, {"ds", Ref::Style}, {"ts", Ref::Style},
-        {"sbasedon", Ref::Style}, {"snext", Ref::Style}, {"slink", Ref::Style},
+        {"f", Ref::Font},
+        {"af", Ref::Font},
+        {"pnf", Ref::Font},
+        {"adeff", Ref::Font},
+        {"stshfdbch", Ref::Font},
+        {"stshfloch", Ref::Font},
+        {"stshfhich", Ref::Font},
+        {"stshfbi", Ref::Font},
+        {"cf", Ref::Colour},
+        {"cb", Ref::Colour},
+        {"highlight", Ref::Colour},
+        {"chcbpat", Ref::Colour},
+        {"chcfpat", Ref::Colour},
+        {"cbpat", Ref::Colour},
+        {"cfpat", Ref::Colour},
+        {"clcbpat", Ref::Colour},
+        {"clcfpat", Ref::Colour},
+        {"clcbpatraw", Ref::Colour},
+        {"clcfpatraw", Ref::Colour},
+        {"brdrcf", Ref::Colour},
+        {"trcbpat", Ref::Colour},
+        {"trcfpat", Ref::Colour},
+        {"ulc", Ref::Colour},
+        {"pncf", Ref::Colour},
+        {"tscellcbpat", Ref::Colour},
+        {"tscellcfpat", Ref::Colour},
+        {"s", Ref::Style},
+        {"cs", Ref::Style},
+        {"ds", Ref::Style},
+        {"ts", Ref::Style},
+        {"sbasedon", Ref::Style},
+        {"snext", Ref::Style},
+        {"slink", Ref::Style},
         {"ls", Ref::List},
     };
     return table;
@@ -34,20 +57,30 @@ const std::unordered_map<std::string_view, Ref> &references()
 
 // Windows charsets of the code pages text can come in, Mac ones included:
 // the writer encodes the text anew, in Windows code pages.
-int charsetForCodepage(int cp)
-{
+int charsetForCodepage(int cp) {
     switch (cp) {
-    case 932: case 10001: return kShiftJis;
-    case 949: case 10003: return kHangul;
-    case 936: case 10008: return kGb2312;
-    case 950: case 10002: return kBig5;
-    case 1253: case 10006: return kGreek;
-    case 1254: case 10081: return kTurkish;
-    case 1255: case 10005: return kHebrew;
-    case 1256: case 10004: return kArabic;
-    case 1251: case 10007: return kCyrillic;
-    case 874: case 10021: return kThai;
-    case 1250: case 10029: return kEastEurope;
+    case 932:
+    case 10001: return kShiftJis;
+    case 949:
+    case 10003: return kHangul;
+    case 936:
+    case 10008: return kGb2312;
+    case 950:
+    case 10002: return kBig5;
+    case 1253:
+    case 10006: return kGreek;
+    case 1254:
+    case 10081: return kTurkish;
+    case 1255:
+    case 10005: return kHebrew;
+    case 1256:
+    case 10004: return kArabic;
+    case 1251:
+    case 10007: return kCyrillic;
+    case 874:
+    case 10021: return kThai;
+    case 1250:
+    case 10029: return kEastEurope;
     case 1257: return 186;
     case 1258: return 163;
     default: return kAnsi;
@@ -56,8 +89,7 @@ int charsetForCodepage(int cp)
 
 }  // namespace
 
-int charsetForFileFont(const FileTables::Font &font, int fileCodepage)
-{
+int charsetForFileFont(const FileTables::Font &font, int fileCodepage) {
     if (font.charset == 2 || font.symbolCp != 0)
         return 2;
     int cp = font.cpg > 0 ? font.cpg : codepageForCharset(font.charset);
@@ -66,8 +98,7 @@ int charsetForFileFont(const FileTables::Font &font, int fileCodepage)
     return charsetForCodepage(cp);
 }
 
-void writeKept(QByteArrayView rtf, const FileTables &source, bool ownTables, KeptTargets &targets, Buffer &out)
-{
+void writeKept(QByteArrayView rtf, const FileTables &source, bool ownTables, KeptTargets &targets, Buffer &out) {
     struct Level {
         int charset;
         int uc;
@@ -117,8 +148,8 @@ void writeKept(QByteArrayView rtf, const FileTables &source, bool ownTables, Kep
                 }
                 case Ref::Colour:
                     if (param > 0) {
-                        const QColor colour = std::size_t(param) < source.colours.size()
-                                                  ? source.colours[std::size_t(param)] : QColor();
+                        const QColor colour =
+                            std::size_t(param) < source.colours.size() ? source.colours[std::size_t(param)] : QColor();
                         param = colour.isValid() ? targets.keptColour(colour) : 0;
                     }
                     break;
@@ -160,8 +191,7 @@ void writeKept(QByteArrayView rtf, const FileTables &source, bool ownTables, Kep
             break;
         case Token::Binary:
         case Token::Par:
-        case Token::End:
-            break;
+        case Token::End: break;
         }
     }
 }
