@@ -88,6 +88,13 @@ private slots:
             << QByteArray("\\ftnrestart\\chftn{\\footnote}\\itap2\\sect\\chftn\\footnote");
         // A mark spelled out takes a number only with its note.
         QTest::newRow("spelled-out mark without its note") << QByteArray("\\chftn*\\chftn\\footnote");
+        // A mark is its note's only when the note comes before anything
+        // else is shown or kept: a font table's name, kept page settings.
+        QTest::newRow("font table between a mark and a note") << QByteArray("{\\chftn\\fonttbl{}r}\\footnote");
+        QTest::newRow("page setting between a mark and a note")
+            << QByteArray("A{\\super\\chftn}{{\\fonttbl{\\f0 Arial;}}\\paperw11906\\footnote N}");
+        QTest::newRow("endnote right after its mark")
+            << QByteArray("A{\\super\\chftn}{\\footnote \\ftnalt E}B\\chftn\\footnote");
         // A font given again names what it named first: kept content
         // read before holds bytes in its code page.
         QTest::newRow("Symbol font given again as a Chinese one")

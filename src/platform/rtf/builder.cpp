@@ -377,6 +377,11 @@ bool DocumentBuilder::keptLast(const KeptItem *item) const {
     return hiddenRuns_.empty() && !pendingKept_.empty() && pendingKept_.back().get() == item;
 }
 
+void DocumentBuilder::dropLast(const KeptItem *item) {
+    if (keptLast(item))
+        pendingKept_.pop_back();
+}
+
 void DocumentBuilder::closeHiddenItem() {
     if (hiddenRuns_.empty())
         return;

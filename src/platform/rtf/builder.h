@@ -73,6 +73,8 @@ public:
     // Whether the item was the last one kept and nothing has been shown
     // since: more content of the same gap may join it.
     bool keptLast(const KeptItem *item) const;
+    // Takes back the item kept last (one that turned out to be no gap).
+    void dropLast(const KeptItem *item);
 
 private:
     struct TableLevel {

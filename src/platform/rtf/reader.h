@@ -180,7 +180,8 @@ private:
     void showSymbol(const Wrapper &w);
     void resultShown();
     void footnoteMark();
-    bool noteAhead(bool *endnote) const;
+    bool joinStrayMark(bool endnote);
+    bool endnoteAhead() const;
     bool markTextFollows() const;
     void restartNotes(int at);
     void finishPicture();
@@ -221,6 +222,14 @@ private:
         std::size_t depth = 0;  // 0: none
         int owner = -1;         // the group's owners before it
     } givenMark_;
+    // An automatic mark kept as having no note, which the note that comes
+    // next makes its own if nothing is shown or kept before it.
+    struct StrayMark {
+        std::shared_ptr<KeptItem> gap;  // the gap it was kept in
+        qsizetype at = 0;               // where its \chftn begins in the gap
+        CharProps chr;
+        ParaProps para;
+    } strayMark_;
     Picture picture_;
     std::map<std::pair<int, int>, QImage> placeholders_;
 

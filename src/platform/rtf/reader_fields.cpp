@@ -226,21 +226,23 @@ void Reader::resultShown() {
 // An automatic reference mark shows its number and is kept as the note's
 // own, which the note that follows joins. A mark the file spells out
 // itself, in the text right after \chftn, shows as it is and is the note's
-// own likewise.
+// own likewise. Whether a note follows an automatic mark is known only when
+// the note comes: until then the mark is kept as it would be without one.
 void Reader::footnoteMark() {
-    bool endnote = false;
-    const bool note = noteAhead(&endnote);
-    const bool given = !note && markTextFollows();
-    if (!note && !given && !state().chr.hidden) {
+    const bool given = markTextFollows();
+    if (!given && !state().chr.hidden) {
         // A mark without a note shows nothing and counts for no number;
-        // it stays where it is.
+        // it stays where it is. A note that comes before anything else is
+        // shown or kept turns it into the note's mark (keepFootnote).
         Token word;
         word.kind = Token::Word;
         word.name = "chftn";
+        const qsizetype at = lastGap_ && builder_.keptLast(lastGap_.get()) ? lastGap_->rtf.size() : 0;
         keepGapWord(word);
+        strayMark_ = {lastGap_, at, state().chr, state().para};
         return;
     }
-    NoteNumbering &n = notes_[endnote ? 1 : 0];
+    NoteNumbering &n = notes_[0];
     if (state().chr.hidden) {
         // Hidden, as it came; it counts, as it will when read again.
         ++n.next;
@@ -257,71 +259,47 @@ void Reader::footnoteMark() {
     State &s = state();
     const int owner = builder_.ownerList(s.chr.owner, mark);
     lastGap_.reset();
-    if (given) {
-        // It shows no number, and takes one only when its note comes
-        // (keepFootnote): without one it is plain text.
-        mark->markGiven = true;
-        givenMark_ = {stack_.size(), s.chr.owner};
-        s.chr.owner = owner;
-    } else {
-        CharProps props = s.chr;
-        props.owner = owner;
-        builder_.text(noteMark(n.style, n.next++), props, s.para);
-    }
+    // It shows no number, and takes one only when its note comes
+    // (keepFootnote): without one it is plain text.
+    mark->markGiven = true;
+    givenMark_ = {stack_.size(), s.chr.owner};
+    s.chr.owner = owner;
     openNote_ = std::move(mark);
 }
 
-namespace {
-
-// \* and the symbols handleSymbol shows nothing for (\: \| ...).
-bool symbolShowsNothing(char c) {
-    return c == '\0' || (!std::isalpha(static_cast<unsigned char>(c)) && !std::strchr("~-_\t\\{}'\r\n", c));
+// The note right after a mark kept as having none: nothing came between
+// them, so the mark is the note's and shows its number.
+bool Reader::joinStrayMark(bool endnote) {
+    StrayMark stray = std::move(strayMark_);
+    strayMark_ = StrayMark{};
+    static constexpr std::string_view kWord = "\\chftn";
+    if (!stray.gap || stray.gap != lastGap_ || !builder_.keptLast(stray.gap.get()) ||
+        stray.gap->rtf.size() != stray.at + qsizetype(kWord.size()))
+        return false;
+    stray.gap->rtf.truncate(stray.at);
+    if (stray.gap->rtf.isEmpty())
+        builder_.dropLast(stray.gap.get());
+    lastGap_.reset();
+    startBody();
+    auto mark = newItem(KeptItem::Kind::Note);
+    CharProps props = stray.chr;
+    props.owner = builder_.ownerList(stray.chr.owner, mark);
+    NoteNumbering &n = notes_[endnote ? 1 : 0];
+    builder_.text(noteMark(n.style, n.next++), props, stray.para);
+    openNote_ = std::move(mark);
+    return true;
 }
 
-}  // namespace
-
-// Whether a note follows the mark, with nothing but braces, control words
-// and what shows nothing between them, and whether it is an endnote (\ftnalt right after
-// its \footnote). The note follows within a few bytes.
-bool Reader::noteAhead(bool *endnote) const {
+// Whether the note being read is an endnote: \ftnalt right after its \footnote.
+bool Reader::endnoteAhead() const {
     const char *p = tokenizer_.position();
-    const char *end = p + std::min<qsizetype>(bytes_.constData() + bytes_.size() - p, 256);
-    auto word = [&](std::string_view name) {
-        return std::string_view(p, size_t(end - p)).substr(0, name.size()) == name &&
-               (p + name.size() >= end || !std::isalpha(static_cast<unsigned char>(p[name.size()])));
-    };
-    *endnote = false;
-    while (p < end) {
-        const char c = *p;
-        // Control bytes but tabs show nothing (appendText).
-        const bool control = static_cast<unsigned char>(c) < 0x20 && c != '\t';
-        if (c == ' ' || control || c == '{' || c == '}') {
-            ++p;
-        } else if (c == '\\' && p + 1 < end && symbolShowsNothing(p[1])) {
-            p += 2;
-        } else if (c == '\\' && p + 1 < end && std::isalpha(static_cast<unsigned char>(p[1]))) {
-            ++p;
-            if (word("footnote")) {
-                p += 8;
-                while (p < end && (*p == ' ' || *p == '\r' || *p == '\n'))
-                    ++p;
-                *endnote = word("\\ftnalt");
-                return true;
-            }
-            const char *name = p;
-            while (p < end && std::isalpha(static_cast<unsigned char>(*p)))
-                ++p;
-            // Words that stand for characters are text.
-            const Keyword *k = lookupKeyword(std::string_view(name, size_t(p - name)));
-            if (k && (k->kw == Kw::U || groupOf(k->kw) == KwGroup::Text))
-                return false;
-            while (p < end && (std::isdigit(static_cast<unsigned char>(*p)) || *p == '-'))
-                ++p;
-        } else {
-            return false;
-        }
-    }
-    return false;
+    const char *end = bytes_.constData() + bytes_.size();
+    while (p < end && (*p == ' ' || *p == '\r' || *p == '\n'))
+        ++p;
+    static constexpr std::string_view kWord = "\\ftnalt";
+    const std::string_view rest(p, size_t(end - p));
+    return rest.substr(0, kWord.size()) == kWord &&
+           (rest.size() == kWord.size() || !std::isalpha(static_cast<unsigned char>(rest[kWord.size()])));
 }
 
 // Whether text follows \chftn inside its group.

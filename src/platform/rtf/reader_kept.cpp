@@ -285,7 +285,7 @@ void Reader::keepGapWord(const Token &t) {
 // A footnote right after its automatic reference mark belongs to the mark;
 // one after a mark of its own stands where it is.
 void Reader::keepFootnote(const Token &t, bool starred) {
-    if (!openNote_) {
+    if (!openNote_ && !joinStrayMark(endnoteAhead())) {
         keepGap(t, starred);
         return;
     }
