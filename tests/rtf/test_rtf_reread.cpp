@@ -95,6 +95,8 @@ private slots:
             << QByteArray("A{\\super\\chftn}{{\\fonttbl{\\f0 Arial;}}\\paperw11906\\footnote N}");
         QTest::newRow("endnote right after its mark")
             << QByteArray("A{\\super\\chftn}{\\footnote \\ftnalt E}B\\chftn\\footnote");
+        // \\deff after the text: a Wingdings glyph's code read in another font.
+        QTest::newRow("default font given after the text") << QByteArray("{\\fonttbl{\\f3Wingdings}}\\u-3913'\\deff3");
         // A font given again names what it named first: kept content
         // read before holds bytes in its code page.
         QTest::newRow("Symbol font given again as a Chinese one")

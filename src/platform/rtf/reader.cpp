@@ -296,7 +296,10 @@ void Reader::documentWord(const Keyword &k, const Token &t) {
             tables_.setDocCodepage(t.param);
         break;
     case Kw::Deff:
-        if (t.hasParam)
+        // A header's word: once text has been read, it would change the
+        // font of text read before it in some ways (the font its runs take)
+        // and not in others (a symbol font's glyphs read as such).
+        if (t.hasParam && !bodyStarted_)
             tables_.setDefaultFont(t.param);
         break;
     case Kw::Uc: s.uc = t.hasParam ? std::max(0, t.param) : 1; break;

@@ -237,15 +237,15 @@ void Reader::footnoteMark() {
         Token word;
         word.kind = Token::Word;
         word.name = "chftn";
+        flushBytes();  // text still to decode comes before the mark
         const qsizetype at = lastGap_ && builder_.keptLast(lastGap_.get()) ? lastGap_->rtf.size() : 0;
         keepGapWord(word);
         strayMark_ = {lastGap_, at, state().chr, state().para};
         return;
     }
-    NoteNumbering &n = notes_[0];
     if (state().chr.hidden) {
         // Hidden, as it came; it counts, as it will when read again.
-        ++n.next;
+        ++notes_[0].next;
         flushBytes();
         if (!(lastGap_ && builder_.keptLast(lastGap_.get()))) {
             lastGap_ = newItem(KeptItem::Kind::Markup);
