@@ -105,6 +105,10 @@ private slots:
         QTest::newRow("field after the last section break") << QByteArray("\\sect\\field");
         QTest::newRow("destination after the last section break") << QByteArray("\\sect\\pard\\*\\a");
         QTest::newRow("field after a paragraph's section break") << QByteArray("A\\sect{\\field{\\*\\fldinst P}}");
+        // A field without braces of its own ends with the list label's
+        // group it stands in: the label is closed when written too.
+        QTest::newRow("field sharing a list label's group")
+            << QByteArray("{{\\listtext\\field{\\fldrslt h}}\\ls5 x\\par 5}");
     }
 
     void writtenAndReadBackTheSame() {

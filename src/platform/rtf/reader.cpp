@@ -196,7 +196,9 @@ void Reader::closeGroup(bool finishDestination) {
     }
     if (stack_.size() <= 1)
         return;
-    if (!wrappers_.empty() && wrappers_.back().depth == stack_.size())
+    // A field opened straight inside a list label's group, without braces
+    // of its own, ends with that group: both finish at this brace.
+    while (!wrappers_.empty() && wrappers_.back().depth == stack_.size())
         finishWrapper();
     const State closed = stack_.back();
     stack_.pop_back();
