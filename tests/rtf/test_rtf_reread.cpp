@@ -76,6 +76,10 @@ private slots:
         // mark from its note.
         QTest::newRow("NUL between a mark and its note") << QByteArray("{\\chftn}\0\\footnote", 18);
         QTest::newRow("symbol that shows nothing between a mark and its note") << QByteArray("\\chftn\\:\\footnote");
+        // A tab in a spelled-out mark is written as \\tab: the mark goes on
+        // through it when read back.
+        QTest::newRow("tab in a spelled-out mark") << QByteArray("\\chftn\x99\t\\footnote N");
+        QTest::newRow("mark spelled out as a tab and a dash") << QByteArray("\\chftn\t\\emdash\\footnote N");
         // A mark spelled out in a character the writer gives a longer
         // fallback (\\ucN before its \\u).
         QTest::newRow("spelled-out mark of a byte GBK lacks") << QByteArray("\\chftn\xea\\footnote");

@@ -57,8 +57,7 @@ bool Reader::run() {
             continue;
         }
         // A spelled-out reference mark is its text, \u and \uc included.
-        if (givenMark_.depth && t.kind != Token::Text && t.kind != Token::Hex &&
-            !(t.kind == Token::Word && (t.name == "u" || t.name == "uc"))) {
+        if (givenMark_.depth && !isMarkText(t)) {
             flushBytes();
             if (stack_.size() == givenMark_.depth)
                 state().chr.owner = givenMark_.owner;

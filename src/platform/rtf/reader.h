@@ -183,6 +183,7 @@ private:
     bool joinStrayMark(bool endnote);
     bool endnoteAhead() const;
     bool markTextFollows() const;
+    static bool isMarkText(const Token &t);
     void restartNotes(int at);
     void finishPicture();
 

@@ -302,6 +302,24 @@ bool Reader::endnoteAhead() const {
            (rest.size() == kWord.size() || !std::isalpha(static_cast<unsigned char>(rest[kWord.size()])));
 }
 
+// Whether a token is part of a spelled-out mark: text, \u and \uc, and
+// the words and symbols that stand for a character (\tab, \emdash, \~),
+// which is how a mark's tab or no-break space is written back.
+bool Reader::isMarkText(const Token &t) {
+    switch (t.kind) {
+    case Token::Text:
+    case Token::Hex: return true;
+    case Token::Symbol: return t.byte == '~' || t.byte == '_';
+    case Token::Word: {
+        if (t.name == "u" || t.name == "uc")
+            return true;
+        const Keyword *k = lookupKeyword(t.name);
+        return k && (k->kw == Kw::Tab || k->kw == Kw::Line || k->kw == Kw::Char);
+    }
+    default: return false;
+    }
+}
+
 // Whether text follows \chftn inside its group.
 bool Reader::markTextFollows() const {
     const char *p = tokenizer_.position();
@@ -322,7 +340,17 @@ bool Reader::markTextFollows() const {
         return true;
     if (end - p < 2)
         return false;
-    return p[1] == '\'' || (p[1] == 'u' && digit(p + 2));
+    if (p[1] == '\'' || (p[1] == 'u' && digit(p + 2)))
+        return true;
+    const char *name = p + 1;
+    const char *q = name;
+    while (q < end && std::isalpha(static_cast<unsigned char>(*q)))
+        ++q;
+    Token next;
+    next.kind = q == name ? Token::Symbol : Token::Word;
+    next.byte = static_cast<unsigned char>(*name);
+    next.name = std::string_view(name, size_t(q - name));
+    return isMarkText(next);
 }
 
 // A section break restarts the numbering of notes that restart per section
