@@ -105,6 +105,9 @@ private slots:
         // read before holds bytes in its code page.
         QTest::newRow("Symbol font given again as a Chinese one")
             << QByteArray("{\\fonttbl{\\f1 Symbol;}}{\\*\\g\\f1\\'c4}{\\fonttbl{\\f1\\fcharset134 SimSun;}}A");
+        // A font table after some text: the text keeps the font it was
+        // read in (a Symbol code read before the table said Symbol).
+        QTest::newRow("Symbol font defined after its text") << QByteArray("\\f1\\u-3913{\\fonttbl\\f1Symbol");
         // What the document ends with after its last \sect stays after it.
         QTest::newRow("field after the last section break") << QByteArray("\\sect\\field");
         QTest::newRow("destination after the last section break") << QByteArray("\\sect\\pard\\*\\a");

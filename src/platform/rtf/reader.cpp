@@ -314,10 +314,17 @@ void Reader::destinationWord(const Keyword &k, const Token &t, bool starred) {
     const bool body = s.dest == Dest::Body;
     switch (k.kw) {
     case Kw::FontTbl:
-        s.dest = Dest::FontTable;
-        tables_.beginFontTable();
-        break;
     case Kw::ColorTbl:
+        // A table that comes after some text does not change how that text
+        // was read: its run takes its fonts and colours from the tables as
+        // they are now, not from what they will hold when it is flushed.
+        flushBytes();
+        builder_.flushRun();
+        if (k.kw == Kw::FontTbl) {
+            s.dest = Dest::FontTable;
+            tables_.beginFontTable();
+            break;
+        }
         s.dest = Dest::ColorTable;
         tables_.beginColourTable();
         break;
