@@ -105,6 +105,10 @@ private slots:
         // read before holds bytes in its code page.
         QTest::newRow("Symbol font given again as a Chinese one")
             << QByteArray("{\\fonttbl{\\f1 Symbol;}}{\\*\\g\\f1\\'c4}{\\fonttbl{\\f1\\fcharset134 SimSun;}}A");
+        // A Big5 lead byte with no trail byte, first in a field's group:
+        // the group stays a part, not the field's instruction.
+        QTest::newRow("lone lead byte before a field instruction")
+            << QByteArray("\\ansicpg950\\field{\xc9\\fldinst SYMBOL 216");
         // A font table after some text: the text keeps the font it was
         // read in (a Symbol code read before the table said Symbol).
         QTest::newRow("Symbol font defined after its text") << QByteArray("\\f1\\u-3913{\\fonttbl\\f1Symbol");
