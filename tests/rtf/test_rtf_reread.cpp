@@ -109,6 +109,15 @@ private slots:
         // the group stays a part, not the field's instruction.
         QTest::newRow("lone lead byte before a field instruction")
             << QByteArray("\\ansicpg950\\field{\xc9\\fldinst SYMBOL 216");
+        // A lead byte with no trail byte shows as undefined: as a mark's
+        // text it is still there when the mark is written back.
+        QTest::newRow("lone lead byte as a spelled-out mark")
+            << QByteArray("\\ansicpg936\\chftn\xf1{\\footnote}\\chftn\\footnote");
+        // A field's own \\u: the character is parted from the word before it
+        // (not \\fieldc), and the \\uc its fallback needs ends with it.
+        QTest::newRow("letter right after a field's word") << QByteArray("\\field\\u99");
+        QTest::newRow("wide fallback before a field's result") << QByteArray("\\field\\u25991{\\fldrslt\xff"
+                                                                             "c");
         // A font table after some text: the text keeps the font it was
         // read in (a Symbol code read before the table said Symbol).
         QTest::newRow("Symbol font defined after its text") << QByteArray("\\f1\\u-3913{\\fonttbl\\f1Symbol");

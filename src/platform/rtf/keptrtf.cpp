@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <cctype>
+
 namespace pennaro::rtf {
 
 namespace {
@@ -17,7 +19,31 @@ void appendHexByte(QByteArray *out, unsigned char b) {
     out->append(kHex[b & 15]);
 }
 
+// Whether kept RTF ends in a control word, which text written next must be
+// parted from: another KeptRtf may have written it ("\\field", then "c"
+// would be read back as "\\fieldc").
+bool endsInWord(const QByteArray &rtf) {
+    qsizetype i = rtf.size();
+    while (i > 0 && (std::isdigit(static_cast<unsigned char>(rtf[i - 1])) || rtf[i - 1] == '-'))
+        --i;
+    const qsizetype digitsStart = i;
+    while (i > 0 && std::isalpha(static_cast<unsigned char>(rtf[i - 1])))
+        --i;
+    if (i == digitsStart)
+        return false;
+    // An odd run of backslashes before the letters starts a word; an even
+    // one is escaped backslashes followed by text.
+    qsizetype slashes = 0;
+    while (i > 0 && rtf[i - 1] == '\\') {
+        --i;
+        ++slashes;
+    }
+    return slashes % 2 == 1;
+}
+
 }  // namespace
+
+KeptRtf::KeptRtf(QByteArray *out) : out_(out), afterWord_(out && endsInWord(*out)) {}
 
 void KeptRtf::delimit() {
     if (afterWord_)

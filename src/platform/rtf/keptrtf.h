@@ -22,7 +22,7 @@ namespace pennaro::rtf {
 
 class KeptRtf {
 public:
-    explicit KeptRtf(QByteArray *out) : out_(out) {}
+    explicit KeptRtf(QByteArray *out);
 
     void open();
     void close();

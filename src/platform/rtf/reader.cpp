@@ -864,16 +864,7 @@ void Reader::flushBytes() {
             }
             captureOut_.glyphBytes(std::string_view(pending_));
         } else {
-            // A lead byte with nothing after it would decode to nothing and
-            // be lost from the copy, which then reads differently (a field's
-            // group that began with it became its instruction): with a space
-            // after it, which is never a trail byte, it decodes as undefined.
-            if (isDoubleByteCodepage(cp)) {
-                tables_.decoders().decode(cp, QByteArray(bytes.data(), bytes.size()) + ' ', text);
-                text.chop(1);
-            } else {
-                tables_.decoders().decode(cp, bytes, text);
-            }
+            tables_.decoders().decode(cp, bytes, text);
             const bool oneByOne = !isDoubleByteCodepage(cp) && text.size() == bytes.size();
             if (oneByOne || text.contains(QChar(0xfffd))) {
                 for (qsizetype i = 0; i < bytes.size(); ++i) {

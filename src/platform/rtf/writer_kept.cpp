@@ -194,6 +194,11 @@ void writeKept(QByteArrayView rtf, const FileTables &source, bool ownTables, Kep
         case Token::End: break;
         }
     }
+    // Content that opens a group and leaves it open (a field before its
+    // result) hands that group on to what this writer puts in it next, which
+    // counts on one fallback byte per \u.
+    if (levels.back().uc != 1)
+        out.put("\\uc1 ");
 }
 
 }  // namespace pennaro::rtf::writer
