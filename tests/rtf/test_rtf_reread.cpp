@@ -118,6 +118,7 @@ private slots:
         QTest::newRow("letter right after a field's word") << QByteArray("\\field\\u99");
         QTest::newRow("wide fallback before a field's result") << QByteArray("\\field\\u25991{\\fldrslt\xff"
                                                                              "c");
+        QTest::newRow("cell boundary inside a picture") << QByteArray("\\pict\\wmetafile\\cellx\\intbl");
         // A font table after some text: the text keeps the font it was
         // read in (a Symbol code read before the table said Symbol).
         QTest::newRow("Symbol font defined after its text") << QByteArray("\\f1\\u-3913{\\fonttbl\\f1Symbol");

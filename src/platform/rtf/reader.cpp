@@ -613,11 +613,18 @@ void Reader::tableWord(const Keyword &k, const Token &t) {
         if (cells)
             builder_.endRow(std::max(2, s.para.tableLevel()));
         break;
+    // A row's definition in a picture or a table of the header defines no
+    // row (a picture kept with one in it would add a cell once written).
     case Kw::Trowd:
-        startBody();
-        builder_.clearCellBoundaries();
+        if (s.dest == Dest::Body) {
+            startBody();
+            builder_.clearCellBoundaries();
+        }
         break;
-    case Kw::Cellx: builder_.addCellBoundary(clampTwips(t.param)); break;
+    case Kw::Cellx:
+        if (s.dest == Dest::Body)
+            builder_.addCellBoundary(clampTwips(t.param));
+        break;
     default: break;
     }
 }
