@@ -4,7 +4,9 @@
 // load. Tables have their own pair: a file that is one long table of six
 // columns, loaded, and the same table built at its final size directly.
 // So do Word's mixed-script runs, whose Chinese and Western characters
-// take different fonts: a run splits wherever the script changes.
+// take different fonts: a run splits wherever the script changes. A report
+// dense with kept content (bookmarks, notes, fields, comments) is loaded
+// and saved too.
 #include "benchdoc.h"
 
 #include "platform/rtf/rtf.h"
@@ -195,6 +197,51 @@ void BM_FloorMixedScripts(benchmark::State &state) {
     state.SetBytesProcessed(state.iterations() * m.rtf.size());
 }
 
+// A Word-style report where every paragraph keeps something: a bookmark
+// around each heading, a footnote, a PAGE field and a comment in each body
+// paragraph, a header and a stylesheet. Loaded, and saved again.
+const QByteArray &keptDocument(int megabytes) {
+    static std::map<int, QByteArray> cache;
+    auto found = cache.find(megabytes);
+    if (found != cache.end())
+        return found->second;
+    QByteArray rtf =
+        "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}"
+        "{\\f1\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}{\\colortbl;\\red31\\green56\\blue100;}"
+        "{\\stylesheet{\\f0\\fs24 Normal;}{\\s1\\sb240\\b\\fs32\\cf1 heading 1;}{\\*\\cs15\\super footnote reference;}}"
+        "{\\info{\\title Report}{\\author Pennaro}}\\paperw16838\\paperh11906\\landscape"
+        "\\sectd{\\header\\pard\\plain\\f1 \\'d2\\'b3\\'c3\\'bc\\par}\n";
+    for (int n = 0; rtf.size() < (qsizetype(megabytes) << 20); ++n) {
+        const QByteArray i = QByteArray::number(n);
+        rtf += "\\pard\\plain\\s1\\fs32\\b {\\*\\bkmkstart h" + i + "}Section " + i + "{\\*\\bkmkend h" + i +
+               "}\\par\n\\pard\\plain\\f1\\fs21 \\'cf\\'fa\\'ca\\'db\\'b6\\'ee\\'d4\\'f6\\'b3\\'a4"
+               "{\\cs15\\super\\chftn}{\\footnote\\pard\\plain{\\cs15\\super\\chftn} Note " +
+               i + ".} on page {\\field{\\*\\fldinst PAGE}{\\fldrslt " + i +
+               "}}, see the figures"
+               "{\\*\\atnauthor Reviewer}\\chatn{\\*\\annotation\\pard\\plain Check " +
+               i + ".} of the quarter, which rose again.\\par\n";
+    }
+    rtf += "}";
+    return cache.emplace(megabytes, std::move(rtf)).first->second;
+}
+
+void BM_LoadKept(benchmark::State &state) { timeLoads(state, keptDocument(int(state.range(0)))); }
+
+void BM_SaveKept(benchmark::State &state) {
+    const QByteArray &source = keptDocument(int(state.range(0)));
+    QTextDocument doc;
+    bench::setEditorFont(&doc);
+    rtf::readDocument(source, &doc);
+    qsizetype written = 0;
+    for (auto _ : state) {
+        const QByteArray out = rtf::writeDocument(&doc);
+        written = out.size();
+        benchmark::DoNotOptimize(out.constData());
+    }
+    state.SetBytesProcessed(state.iterations() * source.size());
+    state.counters["output_MB"] = double(written) / (1 << 20);
+}
+
 }  // namespace
 
 BENCHMARK(BM_Load)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -204,5 +251,7 @@ BENCHMARK(BM_LoadTable)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseReal
 BENCHMARK(BM_FloorTable)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadMixedScripts)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FloorMixedScripts)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadKept)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SaveKept)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -1,9 +1,14 @@
 #include "platform/editorwidget.h"
 
 #include "platform/richtextbox.h"
+#include "platform/rtf/rtf.h"
 #include "platform/wrapguard.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QContextMenuEvent>
+#include <QHelpEvent>
+#include <QScrollBar>
+#include <QToolTip>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -60,6 +65,20 @@ bool EditorWidget::event(QEvent *e) {
         return true;
     }
     return QTextEdit::event(e);
+}
+
+bool EditorWidget::viewportEvent(QEvent *e) {
+    if (e->type() != QEvent::ToolTip)
+        return QTextEdit::viewportEvent(e);
+    const auto *help = static_cast<QHelpEvent *>(e);
+    const QPointF at = help->pos() + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const int position = document()->documentLayout()->hitTest(at, Qt::ExactHit);
+    const QString notes = position >= 0 ? rtf::notesAt(document(), position) : QString();
+    if (notes.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), notes, viewport());
+    return true;
 }
 
 void EditorWidget::keyPressEvent(QKeyEvent *e) {

@@ -89,6 +89,9 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    // Shows the notes and comments a document keeps at the character under
+    // the mouse (footnotes, comments) as a tooltip.
+    bool viewportEvent(QEvent *event) override;
     // Qt analyses a paragraph's text (scripts, directions, break
     // opportunities) for every paint of it and drops the result afterwards;
     // for a paragraph of megabytes each blink of the caret cost a third of a

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/picturesize.h"
+#include "platform/rtf/rtf.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
@@ -56,6 +57,13 @@ private:
 }  // namespace
 
 void printDocument(QTextDocument *copy, QPrinter *printer, const PageProgress &progress) {
+    // A document made for a paper of its own (A4 landscape, say) prints on
+    // it. A printer that has no such paper keeps its own.
+    const QPageLayout page = rtf::documentPageLayout(copy);
+    if (page.isValid() && !printer->setPageLayout(page)) {
+        printer->setPageSize(page.pageSize());
+        printer->setPageOrientation(page.orientation());
+    }
     QPainter painter;
     if (!painter.begin(printer))
         throw PlatformError(QStringLiteral("The printer cannot start the job"));

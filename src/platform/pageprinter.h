@@ -13,7 +13,8 @@ namespace pennaro {
 using PageProgress = std::function<void(int done, int total)>;
 
 // Lays the document out for the printer's paintable area (the paper less the
-// page margins chosen for the printer) and prints all of it as one job, in
+// page margins: those the document's file gives with its paper size, else
+// those chosen for the printer) and prints all of it as one job, in
 // the page order chosen for the printer and with the copies asked for when
 // the printer cannot make them itself. The
 // printer's page and print ranges are not consulted: the caller decides what

@@ -5,14 +5,13 @@
 #include "printing/hex_text.h"
 #include "printing/printer_defaults.h"
 #include "shell/form1.h"
+#include "support/external_tools.h"
 #include "support/form_fixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPrinter>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <algorithm>
@@ -25,21 +24,11 @@ namespace {
 const QString kPrinterKey = QStringLiteral("HKEY_LOCAL_MACHINE\\") + QLatin1String(kPrinterKeyPath);
 const QString kDevModeValue = kPrinterKey + QStringLiteral("\\Default DevMode");
 
-QString run(const QString &tool, const QStringList &arguments) {
-    if (QStandardPaths::findExecutable(tool).isEmpty())
-        qFatal("%s is missing: install poppler-utils", qPrintable(tool));
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 // The text of each page of a PDF, without the line breaks the layout made.
 QStringList pdfPages(const QString &pdf) {
-    QStringList pages =
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")})
-            .split(QLatin1Char('\f'));
+    QStringList pages = toolOutput(QStringLiteral("pdftotext"),
+                                   {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")})
+                            .split(QLatin1Char('\f'));
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     for (QString &page : pages)
@@ -50,7 +39,8 @@ QStringList pdfPages(const QString &pdf) {
 // The "emb" column of pdffonts for every font the PDF uses.
 QStringList embedded(const QString &pdf) {
     QStringList flags;
-    const QStringList lines = run(QStringLiteral("pdffonts"), {pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines =
+        toolOutput(QStringLiteral("pdffonts"), {pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString &line : lines.mid(2)) {
         // name, type (may hold a blank), encoding, emb, sub, uni, object ID
         const QStringList fields = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);

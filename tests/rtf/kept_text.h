@@ -1,7 +1,8 @@
 // The document's text with its kept hidden text put back where the writer
 // would write it, each item in brackets: "See[ note] the text". What
 // another word processor's text export (which shows hidden text) makes of
-// the file is this without the brackets.
+// the file is this without the brackets. Other kept content (bookmarks,
+// notes, ...) is left out.
 #pragma once
 
 #include "platform/rtf/kept.h"
@@ -17,6 +18,7 @@ inline QString textWithKept(const QTextDocument &doc, const QString &open = QStr
                             const QString &close = QStringLiteral("]")) {
     QString text = doc.toPlainText();
     std::vector<PlacedItem> placed = placeKeptContent(&doc);
+    std::erase_if(placed, [](const PlacedItem &p) { return p.item->kind != KeptItem::Kind::HiddenText; });
     std::stable_sort(placed.begin(), placed.end(),
                      [](const PlacedItem &a, const PlacedItem &b) { return a.position > b.position; });
     // Items at one position keep their order: insert the last one first.

@@ -2,10 +2,10 @@
 // our RTF to text (and LibreOffice to HTML and ODF), and the text, the main
 // properties and the hidden text must be what the document holds.
 #include "platform/rtf/rtf.h"
+#include "support/external_tools.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -14,6 +14,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
+
+using pennaro::testing::convertWithLibreOffice;
+using pennaro::testing::runTool;
 
 namespace {
 
@@ -89,23 +92,6 @@ bool tagged(const QString &html, const QString &tag, const QString &text) {
     return re.match(html).hasMatch();
 }
 
-bool run(const QString &program, const QStringList &args, const QString &home, QString *log) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home);  // a private profile per run
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    if (!p.waitForFinished(240000)) {
-        p.kill();
-        p.waitForFinished();
-        *log = QStringLiteral("%1 timed out").arg(program);
-        return false;
-    }
-    *log = QString::fromLocal8Bit(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
 }  // namespace
 
 class TestRtfCrossRead : public QObject {
@@ -124,16 +110,7 @@ private:
 
     QByteArray libreOfficeExport(const QString &rtfPath, const QString &filter, const QString &extension,
                                  QString *log) {
-        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-        if (soffice.isEmpty()) {
-            *log = QStringLiteral("LibreOffice (soffice) is not installed; the test set-up installs it");
-            return {};
-        }
-        const QString profile = QUrl::fromLocalFile(dir_.filePath(QStringLiteral("lo-profile"))).toString();
-        if (!run(soffice,
-                 {QStringLiteral("-env:UserInstallation=") + profile, QStringLiteral("--headless"),
-                  QStringLiteral("--convert-to"), filter, QStringLiteral("--outdir"), dir_.path(), rtfPath},
-                 dir_.path(), log))
+        if (!convertWithLibreOffice({rtfPath}, filter, dir_.path(), dir_.path(), log))
             return {};
         return readAll(dir_.filePath(QFileInfo(rtfPath).completeBaseName() + u'.' + extension));
     }
@@ -223,7 +200,7 @@ private slots:
         QVERIFY2(!abiword.isEmpty(), "AbiWord is not installed (the test set-up installs it)");
         const QString out = dir_.filePath(QStringLiteral("abiword.txt"));
         QString log;
-        QVERIFY2(run(abiword, {QStringLiteral("--to=txt"), QStringLiteral("-o"), out, rtfPath_}, dir_.path(), &log),
+        QVERIFY2(runTool(abiword, {QStringLiteral("--to=txt"), QStringLiteral("-o"), out, rtfPath_}, dir_.path(), &log),
                  qPrintable(log));
         QCOMPARE(normalised(readAll(out)), expectedText(doc_));
     }

@@ -1,6 +1,7 @@
 // Hidden text (\v): not shown and not part of the control's Text or
 // selection offsets, kept beside the characters around it through editing,
 // and written back as hidden text where it stood.
+#include "box_fixture.h"
 #include "kept_text.h"
 
 #include "platform/richtextbox.h"
@@ -51,37 +52,23 @@ int occurrences(const QByteArray &haystack, const QByteArray &needle) { return i
 class TestRtfHidden : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    std::unique_ptr<QWidget> window_;
+    std::unique_ptr<rtf::test::BoxFixture> fixture_;
     RichTextBox *box_ = nullptr;
 
-    QString path(const QString &name) const { return dir_.filePath(name); }
-
-    void loadIntoBox(const QByteArray &rtf) {
-        QFile f(path(QStringLiteral("in.rtf")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(rtf);
-        f.close();
-        box_->LoadFile(f.fileName(), 0);
-    }
-
-    void select(int start, int length) {
-        box_->setSelStart(start);
-        box_->setSelLength(length);
-    }
-
+    QString path(const QString &name) const { return fixture_->path(name); }
+    void loadIntoBox(const QByteArray &rtf) { QVERIFY(fixture_->load(rtf)); }
+    void select(int start, int length) { fixture_->select(start, length); }
     QString kept() const { return textWithKept(*box_->document()); }
 
 private slots:
     void init() {
-        QVERIFY(dir_.isValid());
-        window_ = std::make_unique<QWidget>();
-        box_ = new RichTextBox(window_.get());
+        fixture_ = std::make_unique<rtf::test::BoxFixture>();
+        box_ = fixture_->box();
     }
 
     void cleanup() {
         box_ = nullptr;
-        window_.reset();
+        fixture_.reset();
     }
 
     void keptOffTheTextWithItsFormatting() {
@@ -180,7 +167,7 @@ private slots:
         const QByteArray bytes = readAll(saved);
         QCOMPARE(occurrences(bytes, " the note}"), 1);
         QCOMPARE(occurrences(bytes, "tail}"), 1);
-        RichTextBox other(window_.get());
+        RichTextBox other(fixture_->window());
         other.LoadFile(saved, 0);
         QCOMPARE(other.Text(), box_->Text());
         QCOMPARE(textWithKept(*other.document()), kept());

@@ -507,6 +507,7 @@ private slots:
         for (int r = 0; r < 2; ++r)
             for (int c = 0; c < 2; ++c)
                 nested->cellAt(r, c).firstCursorPosition().insertText(QStringLiteral("n%1%2").arg(r).arg(c));
+        table->cellAt(2, 2).firstCursorPosition().insertTable(1, 2);
         QTextCursor end(&doc);
         end.movePosition(QTextCursor::End);
         end.insertText(QStringLiteral("结束"));
@@ -525,13 +526,17 @@ private slots:
         const QList<QTextLength> widths = outer->format().columnWidthConstraints();
         QCOMPARE(widths.size(), 3);
         QCOMPARE(widths.at(1).rawValue(), 200.0);
-        QTextTable *innerTable = nullptr;
-        for (QTextFrame *f : outer->childFrames())
-            innerTable = innerTable ? innerTable : qobject_cast<QTextTable *>(f);
+        const QList<QTextFrame *> nestedTables = outer->childFrames();
+        QCOMPARE(nestedTables.size(), 2);
+        auto *innerTable = qobject_cast<QTextTable *>(nestedTables[0]);
         QVERIFY(innerTable);
         QCOMPARE(innerTable->rows(), 2);
         QCOMPARE(innerTable->columns(), 2);
         QCOMPARE(innerTable->cellAt(1, 0).firstCursorPosition().block().text(), QStringLiteral("n10"));
+        auto *empty = qobject_cast<QTextTable *>(nestedTables[1]);
+        QVERIFY(empty);
+        QCOMPARE(empty->rows(), 1);
+        QCOMPARE(empty->columns(), 2);
     }
 
     void documentStartingWithATable() {
@@ -545,6 +550,25 @@ private slots:
         QByteArray rtf;
         const QString diff = roundTrip(doc, &back, &rtf);
         QVERIFY2(diff.isEmpty(), qPrintable(diff + "\n" + QString::fromLatin1(rtf)));
+    }
+
+    // An empty nested table in a one-column table: its second cell is an
+    // empty paragraph past the outer row's \cellx list, and still a cell.
+    void emptyNestedTableKeepsItsColumns() {
+        QTextDocument doc;
+        QTextCursor cursor(&doc);
+        QTextTable *outer = cursor.insertTable(1, 1);
+        outer->cellAt(0, 0).firstCursorPosition().insertTable(1, 2);
+        QTextDocument back;
+        QByteArray rtf;
+        const QString diff = roundTrip(doc, &back, &rtf);
+        QVERIFY2(diff.isEmpty(), qPrintable(diff + "\n" + QString::fromLatin1(rtf)));
+        auto *table = qobject_cast<QTextTable *>(back.rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        auto *nested = qobject_cast<QTextTable *>(table->childFrames().value(0));
+        QVERIFY(nested);
+        QCOMPARE(nested->rows(), 1);
+        QCOMPARE(nested->columns(), 2);
     }
 
     void picturesComeBackAsPictures() {

@@ -1,5 +1,6 @@
 // The rtfconv tool: its text is the editor's Text, its dump lists the runs,
-// its round trip writes what Save writes, and it fails with one line.
+// its kept list what the file keeps unseen, its round trip writes what Save
+// writes, and it fails with one line.
 #include "platform/rtf/rtf.h"
 
 #include <QDir>
@@ -126,6 +127,21 @@ private slots:
         QCOMPARE(QString::fromUtf8(lines[0]), QStringLiteral("0\t2\t黑体\t16\t#cc0011\t1\t0\t0\t0"));
         QCOMPARE(QString::fromUtf8(lines[1]), QStringLiteral("3\t2\t宋体\t12\tauto\t0\t0\t0\t0"));
         QCOMPARE(QString::fromUtf8(lines[2]), QStringLiteral("5\t3\t宋体\t12\tauto\t0\t1\t1\t1"));
+    }
+
+    // What the file keeps unseen: its page, its header, and each item in
+    // the text with its kind and note.
+    void keptListsWhatTheFileKeeps() {
+        const QString in = QStringLiteral(PENNARO_SOURCE_DIR "/tests/rtf/fixtures/word_report.rtf");
+        const Result r = runTool({QStringLiteral("kept"), in});
+        QCOMPARE(r.exitCode, 0);
+        const QString out = QString::fromUtf8(r.out);
+        QVERIFY2(out.startsWith(QStringLiteral("page\t16838x11906\tlandscape\tmargins 1440 1440 1800 1800\nheader\t")),
+                 qPrintable(out));
+        QVERIFY(out.contains(QStringLiteral("\tmarkup\tJane Doe: Please check the northern region.\n")));
+        QVERIFY(out.contains(QStringLiteral("\thidden\t (draft)\n")));
+        QVERIFY(out.contains(QStringLiteral("\tsection\t\n")));
+        QVERIFY(out.contains(QStringLiteral("37-38\tnote\tCompared with the same quarter of 2023.\n")));
     }
 
     void roundtripWritesWhatSaveWrites() {

@@ -3,7 +3,13 @@
 // rtfconv dump IN.rtf            formatting runs, one per line, tab-separated:
 //                                start length font size colour bold italic
 //                                underline strikethrough
+// rtfconv kept IN.rtf            what the file keeps unseen, one per line,
+//                                tab-separated: the page it was made for, the
+//                                size of its header's kept part, then each
+//                                item in the text (position or span, kind,
+//                                its note or hidden text)
 #include "platform/rtf/docformat.h"
+#include "platform/rtf/kept.h"
 #include "platform/rtf/rtf.h"
 
 #include <QBrush>
@@ -14,6 +20,7 @@
 #include <QTextDocument>
 #include <QTextFragment>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -109,8 +116,49 @@ QByteArray dump(const QTextDocument &doc) {
     return out;
 }
 
+QByteArray keptList(const QTextDocument &doc) {
+    using pennaro::rtf::KeptItem;
+    auto kind = [](KeptItem::Kind k) -> QByteArray {
+        switch (k) {
+        case KeptItem::Kind::HiddenText: return "hidden";
+        case KeptItem::Kind::Markup: return "markup";
+        case KeptItem::Kind::Note: return "note";
+        case KeptItem::Kind::Wrapper: return "wrapper";
+        case KeptItem::Kind::Picture: return "picture";
+        case KeptItem::Kind::SectionBreak: return "section";
+        }
+        return "?";
+    };
+    auto shown = [](const KeptItem &item) {
+        QString text = item.text();
+        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        return text.toUtf8();
+    };
+    QByteArray out;
+    if (const pennaro::rtf::KeptDocumentPtr kept = pennaro::rtf::keptDocument(&doc)) {
+        const pennaro::rtf::PageSetup &p = kept->page;
+        if (!p.isEmpty())
+            out += "page\t" + QByteArray::number(p.width) + 'x' + QByteArray::number(p.height) + '\t' +
+                   (p.landscape ? "landscape" : "portrait") + "\tmargins " + QByteArray::number(p.left) + ' ' +
+                   QByteArray::number(p.right) + ' ' + QByteArray::number(p.top) + ' ' + QByteArray::number(p.bottom) +
+                   '\n';
+        out += "header\t" + QByteArray::number(kept->prologue.size()) + " bytes\n";
+    }
+    for (const pennaro::rtf::PlacedItem &placed : pennaro::rtf::placeKeptContent(&doc))
+        out += QByteArray::number(placed.position) + '\t' + kind(placed.item->kind) + '\t' + shown(*placed.item) + '\n';
+    QList<std::pair<pennaro::rtf::OwnedSpan, const KeptItem *>> owned;
+    for (const auto &[item, span] : pennaro::rtf::ownedSpans(&doc))
+        owned.append({span, item});
+    std::sort(owned.begin(), owned.end(), [](const auto &a, const auto &b) { return a.first.start < b.first.start; });
+    for (const auto &[span, item] : owned)
+        out += QByteArray::number(span.start) + '-' + QByteArray::number(span.end) + '\t' + kind(item->kind) + '\t' +
+               shown(*item) + '\n';
+    return out;
+}
+
 int usage() {
-    std::fprintf(stderr, "usage: rtfconv text IN.rtf | rtfconv roundtrip IN.rtf OUT.rtf | rtfconv dump IN.rtf\n");
+    std::fprintf(stderr, "usage: rtfconv text IN.rtf | rtfconv roundtrip IN.rtf OUT.rtf | rtfconv dump IN.rtf | "
+                         "rtfconv kept IN.rtf\n");
     return 2;
 }
 
@@ -139,12 +187,12 @@ int main(int argc, char **argv) {
         writeStdout(text);
         return 0;
     }
-    if (command == QLatin1String("dump") && args.size() == 3) {
+    if ((command == QLatin1String("dump") || command == QLatin1String("kept")) && args.size() == 3) {
         QTextDocument doc;
         QString error;
         if (!load(in, &doc, &error))
             return fail(error);
-        writeStdout(dump(doc));
+        writeStdout(command == QLatin1String("dump") ? dump(doc) : keptList(doc));
         return 0;
     }
     if (command == QLatin1String("roundtrip") && args.size() == 4) {

@@ -176,10 +176,23 @@ void Decoders::decode(int cp, QByteArrayView bytes, QString &out) {
         out.append(QLatin1StringView(bytes.data(), bytes.size()));
         return;
     }
+    // The decoder keeps nothing between calls, so a lead byte at the end
+    // with no trail byte after it would decode to nothing, and a copy
+    // written without it would read differently. With a space after it,
+    // which is never a trail byte, it decodes as an undefined character.
+    const bool padded = isDoubleByteCodepage(cp) && isLeadByte(cp, static_cast<unsigned char>(bytes.back()));
+    if (padded) {
+        scratch_.resize(0);
+        scratch_.append(bytes);
+        scratch_.append(' ');
+        bytes = scratch_;
+    }
     QStringDecoder *d = decoderFor(cp);
     const qsizetype old = out.size();
     out.resize(old + d->requiredSpace(bytes.size()));
     QChar *end = d->appendToBuffer(out.data() + old, bytes);
+    if (padded && end > out.constData() + old && end[-1] == u' ')
+        --end;
     out.resize(end - out.constData());
 }
 

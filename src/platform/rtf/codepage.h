@@ -53,6 +53,7 @@ private:
     std::vector<Entry> decoders_;
     int lastCp_ = 0;
     QStringDecoder *last_ = nullptr;
+    QByteArray scratch_;
 };
 
 }  // namespace pennaro::rtf

@@ -17,8 +17,13 @@
 //                  property HiddenText below, written back as \v where it
 //                  stood. An empty paragraph whose mark is hidden has
 //                  HiddenText in its block char format.
+//   kept content   properties KeptBefore, KeptAfter, KeptOwner below on the
+//                  characters around or inside it (kept.h); document-level
+//                  content in KeptDocumentProperty of the root frame format
 //   style numbers  property StyleNumber below: \sN on the QTextBlockFormat,
 //                  \csN on the QTextCharFormat; they add no properties
+//   lists          \lsN and \ilvlN in ListOverride and ListLevel of the
+//                  QTextBlockFormat; the label shows as text (\listtext)
 //   hyperlink      anchorHref() with isAnchor()
 //   paragraph      QTextBlockFormat alignment, leftMargin, rightMargin,
 //                  textIndent, topMargin, bottomMargin, lineHeight, in
@@ -39,6 +44,11 @@ enum DocProperty {
     KeptBefore = QTextFormat::UserProperty + 2,  // a KeptList (kept.h)
     KeptAfter = QTextFormat::UserProperty + 3,   // a KeptList
     StyleNumber = QTextFormat::UserProperty + 4,
+    KeptOwner = QTextFormat::UserProperty + 5,  // a KeptList
+    ListOverride = QTextFormat::UserProperty + 6,
+    ListLevel = QTextFormat::UserProperty + 7,
+    KeptDocumentProperty = QTextFormat::UserProperty + 8,  // a KeptDocumentPtr
+    KeptHash = QTextFormat::UserProperty + 9,              // a number for the format's kept content (KeptList::set)
 };
 
 constexpr double kTwipsPerDocUnit = 15.0;  // 1440 twips per inch, 96 units per inch

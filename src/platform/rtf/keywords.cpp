@@ -22,48 +22,54 @@ const Entry kEntries[] = {
     {"rtf", {Kw::Rtf, 0}}, {"ansi", {Kw::Ansi, 0}}, {"mac", {Kw::Mac, 0}}, {"pc", {Kw::Pc, 0}},
     {"pca", {Kw::Pca, 0}}, {"ansicpg", {Kw::AnsiCpg, 0}}, {"deff", {Kw::Deff, 0}}, {"uc", {Kw::Uc, 0}},
     {"u", {Kw::U, 0}},
+    // Written anew by our writer, so not kept with the document's settings.
+    {"viewkind", {Kw::Rtf, 0}},
 
     {"fonttbl", {Kw::FontTbl, 0}}, {"colortbl", {Kw::ColorTbl, 0}},
     {"field", {Kw::Field, 0}}, {"fldinst", {Kw::FldInst, 0}}, {"fldrslt", {Kw::FldRslt, 0}},
     {"pict", {Kw::Pict, 0}}, {"upr", {Kw::Upr, 0}}, {"ud", {Kw::Ud, 0}},
-    // Groups that hold text which is not part of the body.
-    {"info", {Kw::SkipDest, 0}}, {"header", {Kw::SkipDest, 0}}, {"headerl", {Kw::SkipDest, 0}},
-    {"headerr", {Kw::SkipDest, 0}}, {"headerf", {Kw::SkipDest, 0}}, {"footer", {Kw::SkipDest, 0}},
-    {"footerl", {Kw::SkipDest, 0}}, {"footerr", {Kw::SkipDest, 0}}, {"footerf", {Kw::SkipDest, 0}},
-    {"footnote", {Kw::SkipDest, 0}}, {"annotation", {Kw::SkipDest, 0}}, {"atnid", {Kw::SkipDest, 0}},
-    {"atnauthor", {Kw::SkipDest, 0}}, {"atndate", {Kw::SkipDest, 0}}, {"atnref", {Kw::SkipDest, 0}},
-    {"atntime", {Kw::SkipDest, 0}}, {"atnicn", {Kw::SkipDest, 0}}, {"atrfstart", {Kw::SkipDest, 0}},
-    {"atrfend", {Kw::SkipDest, 0}}, {"pn", {Kw::SkipDest, 0}}, {"pntxta", {Kw::SkipDest, 0}},
-    {"pntxtb", {Kw::SkipDest, 0}}, {"nonesttables", {Kw::SkipDest, 0}}, {"nonshppict", {Kw::SkipDest, 0}},
-    {"xe", {Kw::SkipDest, 0}}, {"tc", {Kw::SkipDest, 0}}, {"txe", {Kw::SkipDest, 0}},
-    {"rxe", {Kw::SkipDest, 0}}, {"listtable", {Kw::SkipDest, 0}}, {"listoverridetable", {Kw::SkipDest, 0}},
-    {"revtbl", {Kw::SkipDest, 0}}, {"rsidtbl", {Kw::SkipDest, 0}}, {"filetbl", {Kw::SkipDest, 0}},
-    {"private", {Kw::SkipDest, 0}}, {"userprops", {Kw::SkipDest, 0}}, {"template", {Kw::SkipDest, 0}},
-    {"ftnsep", {Kw::SkipDest, 0}}, {"ftnsepc", {Kw::SkipDest, 0}}, {"aftnsep", {Kw::SkipDest, 0}},
-    {"aftnsepc", {Kw::SkipDest, 0}}, {"ftncn", {Kw::SkipDest, 0}}, {"aftncn", {Kw::SkipDest, 0}},
-    {"objdata", {Kw::SkipDest, 0}}, {"objclass", {Kw::SkipDest, 0}}, {"objname", {Kw::SkipDest, 0}},
-    {"bkmkstart", {Kw::SkipDest, 0}}, {"bkmkend", {Kw::SkipDest, 0}}, {"do", {Kw::SkipDest, 0}},
-    {"pgdsctbl", {Kw::SkipDest, 0}}, {"themedata", {Kw::SkipDest, 0}}, {"colorschememapping", {Kw::SkipDest, 0}},
-    {"latentstyles", {Kw::SkipDest, 0}}, {"datastore", {Kw::SkipDest, 0}}, {"xmlnstbl", {Kw::SkipDest, 0}},
-    {"docvar", {Kw::SkipDest, 0}}, {"generator", {Kw::SkipDest, 0}}, {"shpinst", {Kw::SkipDest, 0}},
-    {"sp", {Kw::SkipDest, 0}}, {"mmathPr", {Kw::SkipDest, 0}}, {"protusertbl", {Kw::SkipDest, 0}},
-    {"fchars", {Kw::SkipDest, 0}}, {"lchars", {Kw::SkipDest, 0}}, {"wgrffmtfilter", {Kw::SkipDest, 0}},
-    {"title", {Kw::SkipDest, 0}}, {"author", {Kw::SkipDest, 0}}, {"operator", {Kw::SkipDest, 0}},
-    {"keywords", {Kw::SkipDest, 0}}, {"subject", {Kw::SkipDest, 0}}, {"doccomm", {Kw::SkipDest, 0}},
-    {"comment", {Kw::SkipDest, 0}}, {"listpicture", {Kw::SkipDest, 0}}, {"pnseclvl", {Kw::SkipDest, 0}},
+    // What we write anew: our own generator, and the fallbacks for readers
+    // without nested tables or shapes, which follow from what we write.
+    {"generator", {Kw::SkipDest, 0}}, {"nonesttables", {Kw::SkipDest, 0}}, {"nonshppict", {Kw::SkipDest, 0}},
     {"falt", {Kw::SkipDest, 0}}, {"panose", {Kw::SkipDest, 0}}, {"blipuid", {Kw::SkipDest, 0}},
-    {"fldtype", {Kw::SkipDest, 0}}, {"formfield", {Kw::SkipDest, 0}}, {"datafield", {Kw::SkipDest, 0}},
-    // Styles add nothing to the text they name (Word repeats their
-    // properties in the body), so the stylesheet is only skipped.
-    {"stylesheet", {Kw::SkipDest, 0}},
-    // The parts of a list definition; in a \listtable they go with it, and
-    // one that strays outside must not show its level texts and names.
-    {"list", {Kw::SkipDest, 0}}, {"listoverride", {Kw::SkipDest, 0}}, {"listlevel", {Kw::SkipDest, 0}},
-    {"listname", {Kw::SkipDest, 0}}, {"leveltext", {Kw::SkipDest, 0}}, {"levelnumbers", {Kw::SkipDest, 0}},
+    // Document-level content, kept whole and written back in the header or
+    // with the section it belongs to. A list definition or stylesheet entry
+    // that strays outside its table is kept too: its names never show.
+    {"info", {Kw::DocDest, 0}}, {"header", {Kw::DocDest, 0}}, {"headerl", {Kw::DocDest, 0}},
+    {"headerr", {Kw::DocDest, 0}}, {"headerf", {Kw::DocDest, 0}}, {"footer", {Kw::DocDest, 0}},
+    {"footerl", {Kw::DocDest, 0}}, {"footerr", {Kw::DocDest, 0}}, {"footerf", {Kw::DocDest, 0}},
+    {"stylesheet", {Kw::DocDest, 0}}, {"listtable", {Kw::DocDest, 0}}, {"listoverridetable", {Kw::DocDest, 0}},
+    {"revtbl", {Kw::DocDest, 0}}, {"rsidtbl", {Kw::DocDest, 0}}, {"filetbl", {Kw::DocDest, 0}},
+    {"private", {Kw::DocDest, 0}}, {"userprops", {Kw::DocDest, 0}}, {"template", {Kw::DocDest, 0}},
+    {"ftnsep", {Kw::DocDest, 0}}, {"ftnsepc", {Kw::DocDest, 0}}, {"aftnsep", {Kw::DocDest, 0}},
+    {"aftnsepc", {Kw::DocDest, 0}}, {"ftncn", {Kw::DocDest, 0}}, {"aftncn", {Kw::DocDest, 0}},
+    {"pgdsctbl", {Kw::DocDest, 0}}, {"themedata", {Kw::DocDest, 0}}, {"colorschememapping", {Kw::DocDest, 0}},
+    {"latentstyles", {Kw::DocDest, 0}}, {"datastore", {Kw::DocDest, 0}}, {"xmlnstbl", {Kw::DocDest, 0}},
+    {"docvar", {Kw::DocDest, 0}}, {"mmathPr", {Kw::DocDest, 0}}, {"protusertbl", {Kw::DocDest, 0}},
+    {"fchars", {Kw::DocDest, 0}}, {"lchars", {Kw::DocDest, 0}}, {"wgrffmtfilter", {Kw::DocDest, 0}},
+    {"listpicture", {Kw::DocDest, 0}}, {"pnseclvl", {Kw::DocDest, 0}}, {"defchp", {Kw::DocDest, 0}},
+    {"defpap", {Kw::DocDest, 0}}, {"pgptbl", {Kw::DocDest, 0}}, {"title", {Kw::DocDest, 0}},
+    {"author", {Kw::DocDest, 0}}, {"operator", {Kw::DocDest, 0}}, {"keywords", {Kw::DocDest, 0}},
+    {"subject", {Kw::DocDest, 0}}, {"doccomm", {Kw::DocDest, 0}}, {"comment", {Kw::DocDest, 0}},
+    {"list", {Kw::DocDest, 0}}, {"listoverride", {Kw::DocDest, 0}}, {"listlevel", {Kw::DocDest, 0}},
+    {"listname", {Kw::DocDest, 0}}, {"leveltext", {Kw::DocDest, 0}}, {"levelnumbers", {Kw::DocDest, 0}},
+    // Content anchored in the text, kept whole where it stands.
+    {"annotation", {Kw::TextDest, 0}}, {"atnid", {Kw::TextDest, 0}}, {"atnauthor", {Kw::TextDest, 0}},
+    {"atndate", {Kw::TextDest, 0}}, {"atnref", {Kw::TextDest, 0}}, {"atntime", {Kw::TextDest, 0}},
+    {"atnicn", {Kw::TextDest, 0}}, {"atrfstart", {Kw::TextDest, 0}}, {"atrfend", {Kw::TextDest, 0}},
+    {"atnparent", {Kw::TextDest, 0}}, {"pn", {Kw::TextDest, 0}}, {"pntxta", {Kw::TextDest, 0}},
+    {"pntxtb", {Kw::TextDest, 0}}, {"xe", {Kw::TextDest, 0}}, {"tc", {Kw::TextDest, 0}},
+    {"txe", {Kw::TextDest, 0}}, {"rxe", {Kw::TextDest, 0}}, {"bkmkstart", {Kw::TextDest, 0}},
+    {"bkmkend", {Kw::TextDest, 0}}, {"do", {Kw::TextDest, 0}}, {"objdata", {Kw::TextDest, 0}},
+    {"objclass", {Kw::TextDest, 0}}, {"objname", {Kw::TextDest, 0}}, {"shpinst", {Kw::TextDest, 0}},
+    {"sp", {Kw::TextDest, 0}}, {"fldtype", {Kw::TextDest, 0}}, {"formfield", {Kw::TextDest, 0}},
+    {"datafield", {Kw::TextDest, 0}},
+    {"footnote", {Kw::Footnote, 0}},
+    {"listtext", {Kw::ListLabel, 0}}, {"pntext", {Kw::ListLabel, 0}},
+    {"object", {Kw::Object, 0}}, {"result", {Kw::ObjResult, 0}},
+    {"shp", {Kw::Shape, 0}}, {"shpgrp", {Kw::Shape, 0}}, {"shprslt", {Kw::ShapeResult, 0}},
     // Groups whose content is ordinary body content for a reader like us.
     {"shppict", {Kw::Transparent, 0}}, {"nesttableprops", {Kw::Transparent, 0}},
-    {"pntext", {Kw::Transparent, 0}}, {"listtext", {Kw::Transparent, 0}}, {"result", {Kw::Transparent, 0}},
-    {"shprslt", {Kw::Transparent, 0}},
 
     {"fcharset", {Kw::FCharset, 0}}, {"cpg", {Kw::Cpg, 0}}, {"red", {Kw::Red, 0}},
     {"green", {Kw::Green, 0}}, {"blue", {Kw::Blue, 0}}, {"cs", {Kw::CharStyle, 0}},
@@ -106,7 +112,8 @@ const Entry kEntries[] = {
     {"tqdec", {Kw::TabKind, 3}},
     {"rin", {Kw::RightIndent, 0}}, {"fi", {Kw::FirstIndent, 0}}, {"sb", {Kw::SpaceBefore, 0}},
     {"sa", {Kw::SpaceAfter, 0}}, {"sl", {Kw::LineSpacing, 0}}, {"slmult", {Kw::LineMult, 0}},
-    {"intbl", {Kw::InTable, 0}}, {"itap", {Kw::Itap, 0}},
+    {"intbl", {Kw::InTable, 0}}, {"itap", {Kw::Itap, 0}}, {"ls", {Kw::ListOverride, 0}},
+    {"ilvl", {Kw::ListLevel, 0}},
 
     {"par", {Kw::Par, 0}}, {"sect", {Kw::Sect, 0}}, {"column", {Kw::Par, 0}},
     {"line", {Kw::Line, 0}}, {"tab", {Kw::Tab, 0}},
@@ -147,6 +154,19 @@ const Entry kEntries[] = {
     {"dibitmap", {Kw::PicKind, PicOther}}, {"wbitmap", {Kw::PicKind, PicOther}},
     {"picw", {Kw::PicW, 0}}, {"pich", {Kw::PicH, 0}}, {"picwgoal", {Kw::PicGoalW, 0}},
     {"pichgoal", {Kw::PicGoalH, 0}}, {"picscalex", {Kw::PicScaleX, 0}}, {"picscaley", {Kw::PicScaleY, 0}},
+
+    {"paperw", {Kw::PageSetting, PaperWidth}}, {"paperh", {Kw::PageSetting, PaperHeight}},
+    {"margl", {Kw::PageSetting, MarginLeft}}, {"margr", {Kw::PageSetting, MarginRight}},
+    {"margt", {Kw::PageSetting, MarginTop}}, {"margb", {Kw::PageSetting, MarginBottom}},
+    {"landscape", {Kw::PageSetting, Landscape}}, {"sectd", {Kw::PageSetting, kSection | SectionDefaults}},
+    {"pgwsxn", {Kw::PageSetting, kSection | PaperWidth}}, {"pghsxn", {Kw::PageSetting, kSection | PaperHeight}},
+    {"marglsxn", {Kw::PageSetting, kSection | MarginLeft}}, {"margrsxn", {Kw::PageSetting, kSection | MarginRight}},
+    {"margtsxn", {Kw::PageSetting, kSection | MarginTop}}, {"margbsxn", {Kw::PageSetting, kSection | MarginBottom}},
+    {"lndscpsxn", {Kw::PageSetting, kSection | Landscape}},
+    // Marks that stand in the text for something another program fills in.
+    {"chatn", {Kw::TextMark, 0}}, {"chpgn", {Kw::TextMark, 0}}, {"chdate", {Kw::TextMark, 0}},
+    {"chtime", {Kw::TextMark, 0}}, {"chdpl", {Kw::TextMark, 0}}, {"chdpa", {Kw::TextMark, 0}},
+    {"sectnum", {Kw::TextMark, 0}},
 };
 // clang-format on
 

@@ -1,10 +1,10 @@
 #include "platform/rtf/reader.h"
+
 #include "platform/units.h"
 
 #include <algorithm>
-#include <cstring>
 
-// Token dispatch, control words, properties and the header tables.
+// Token dispatch, groups, control words by group, properties and decoding.
 namespace pennaro::rtf {
 
 using namespace limits;
@@ -17,94 +17,95 @@ int clampTwips(int v) { return std::clamp(v, -kMaxTwips, kMaxTwips); }
 // the property on.
 bool onOff(int param, bool hasParam) { return !hasParam || param != 0; }
 
-// Word names the copy of a font it makes for each character set with a
-// suffix ("Calibri CE", "Times New Roman Cyr", "Arial (Hebrew)"); no font
-// has that name, the base family is meant. The \fcharset the copy is
-// written with must match, so that a real family such as "Noto Sans
-// Greek" keeps its name in a Western font table entry.
-QString familyName(const QString &name, int charset) {
-    static const struct {
-        const char *suffix;
-        int charset;
-    } kCopies[] = {{" CE", 238},     {" Cyr", 204},      {" Greek", 161},    {" Tur", 162},
-                   {" Baltic", 186}, {" (Hebrew)", 177}, {" (Arabic)", 178}, {" (Vietnamese)", 163}};
-    for (const auto &copy : kCopies) {
-        if (charset == copy.charset && name.endsWith(QLatin1String(copy.suffix)) &&
-            name.size() > qsizetype(strlen(copy.suffix)))
-            return name.chopped(qsizetype(strlen(copy.suffix)));
-    }
-    return name;
-}
-
 }  // namespace
-
-std::size_t CharPropsHash::operator()(const CharProps &p) const {
-    std::size_t h = std::size_t(p.font) * 1000003u;
-    h ^= std::size_t(p.halfPoints) + 0x9e3779b9u + (h << 6) + (h >> 2);
-    h ^= std::size_t(p.color + 1) * 31u + std::size_t(p.background) * 131u + std::size_t(p.link + 1) * 7919u +
-         std::size_t(p.charStyle + 1) * 524287u;
-    h ^= std::size_t(p.bold | (p.italic << 1) | (p.strike << 2) | (p.hidden << 3) | (p.vertical << 4) | (p.caps << 6) |
-                     (p.underline << 8) | (p.charClass << 12))
-         << 16;
-    if (p.dbFont != -2 || p.dbHalfPoints || p.dbBold >= 0 || p.dbItalic >= 0)
-        h ^= std::size_t(p.dbFont + 2) * 2654435761u + std::size_t(p.dbHalfPoints) * 40503u +
-             std::size_t((p.dbBold + 1) | ((p.dbItalic + 1) << 2)) * 97u;
-    return h;
-}
 
 Reader::Reader(const QByteArray &bytes, QTextCursor &cursor, Mode mode)
     : bytes_(bytes),
       tokenizer_(bytes.constData(), std::size_t(bytes.size())),
-      cursor_(cursor),
       mode_(mode),
-      tablesLeft_(std::max(kMinTables, bytes.size() / kBytesPerTable)),
-      insertTailFormat_(cursor.blockFormat()) {
+      builder_(cursor, mode, tables_, QByteArrayView(bytes), tokenizer_) {
     stack_.reserve(64);
     stack_.push_back(State{});  // outside the outermost group
+    if (mode_ == Mode::WholeDocument) {
+        keptDoc_ = std::make_shared<KeptDocument>();
+        keptDoc_->source = tables_.shared();
+        prologueOut_ = KeptRtf(&keptDoc_->prologue);
+    }
 }
 
 bool Reader::run() {
+    // Once the outermost group is open, its closing brace ends the reading,
+    // whatever closes it: a group of its own, a kept destination that began
+    // at its level, a group skipped from inside it.
+    bool opened = false;
+    auto closed = [&] {
+        opened = opened || stack_.size() > 1;
+        return opened && stack_.size() == 1 && overflowDepth_ == 0;
+    };
     for (;;) {
         Token t = tokenizer_.next();
         if (t.kind == Token::End)
             break;
-        if (skip_ > 0) {
-            if (t.kind == Token::GroupOpen || t.kind == Token::GroupClose) {
-                skip_ = 0;
-            } else if (t.kind == Token::Text || t.kind == Token::Hex) {
-                const std::size_t n = std::min<std::size_t>(std::size_t(skip_), t.text.size());
-                skip_ -= int(n);
-                t.text.remove_prefix(n);
-                if (t.text.empty())
-                    continue;
-            } else {
-                --skip_;
+        if (skipFallback(t, skip_))
+            continue;
+        if (stack_.size() == 1 && t.kind != Token::GroupOpen)
+            continue;  // only white space stands before the outermost group
+        if (capture_.depth > 0) {
+            captureToken(t);
+            if (closed())
+                break;
+            continue;
+        }
+        // A spelled-out reference mark is its text, \u and \uc included.
+        if (givenMark_.depth && !isMarkText(t)) {
+            flushBytes();
+            if (stack_.size() == givenMark_.depth)
+                state().chr.owner = givenMark_.owner;
+            givenMark_ = GivenMark{};
+        }
+        const bool groupStart = groupStart_;
+        groupStart_ = false;
+        if (groupStart && state().dest == Dest::Wrapper && t.kind != Token::GroupClose &&
+            !(t.kind == Token::Symbol && t.byte == '*')) {
+            // The first thing in a group inside a field, object or shape
+            // says whether it is the result, shown, or a part, kept.
+            if (t.kind != Token::Word) {
+                wrapperChild(t, false);
                 continue;
             }
         }
-        if (stack_.size() == 1 && t.kind != Token::GroupOpen)
-            continue;  // only white space stands before the outermost group
+        if (!groupStart && state().dest == Dest::Wrapper && t.kind == Token::Word) {
+            wrapperWord(t);
+            continue;
+        }
         switch (t.kind) {
         case Token::GroupOpen:
-            // After a lead byte written as \'hh, some writers put the trail
-            // byte as a bare brace.
-            if (endsWithLeadByte()) {
-                handleBytes("{", false);
+            if (braceIsTrailByte(t))
                 break;
-            }
             star_ = false;
+            lastOpen_ = tokenizer_.position() - 1;
             openGroup();
+            groupStart_ = true;
             break;
         case Token::GroupClose:
-            if (endsWithLeadByte()) {
-                handleBytes("}", false);
+            if (braceIsTrailByte(t))
                 break;
-            }
             star_ = false;
             closeGroup(true);
             break;
-        case Token::Word: handleWord(t); break;
-        case Token::Symbol: handleSymbol(t.byte); break;
+        case Token::Word:
+            if (groupStart && state().dest == Dest::Wrapper) {
+                wrapperChild(t, star_);
+                star_ = false;
+                break;
+            }
+            handleWord(t);
+            break;
+        case Token::Symbol:
+            if (t.byte == '*' && groupStart)
+                groupStart_ = true;  // still the group's first word to come
+            handleSymbol(t.byte);
+            break;
         case Token::Hex: handleBytes(t.text, true); break;
         case Token::Text: handleBytes(t.text, false); break;
         case Token::Binary:
@@ -116,27 +117,27 @@ bool Reader::run() {
         case Token::Par:
             star_ = false;
             flushBytes();
-            if (state().dest == Dest::Body)
-                endParagraph(false);
+            if (state().dest == Dest::Body && !state().inlineOnly) {
+                startBody();
+                builder_.endParagraph(false, state().chr, state().para);
+            }
             break;
         case Token::End: break;
         }
-        if (stack_.size() == 1 && overflowDepth_ == 0 && t.kind == Token::GroupClose)
-            break;  // the outermost group is closed
+        if (closed())
+            break;
     }
 
-    if (stack_.size() > 1)
+    if (stack_.size() > 1 || capture_.depth > 0)
         damaged_ = true;  // cut off
-    // Close what is open so that fields, pictures and tables finish.
+    // Close what is open so that captures, fields, pictures and tables
+    // finish.
+    while (capture_.depth > 0)
+        captureGroupClosed();
     while (stack_.size() > 1)
         closeGroup(true);
     flushBytes();
-    flushRun();
-    settleKept();
-    for (const TableLevel &t : tables_)
-        trimSpareRows(t);  // a table still open at the end
-    if (mode_ == Mode::WholeDocument && !pendingBreak_)
-        applyBlockFormat();
+    builder_.finish(state().para);
 
     // Anything but white space after the end is damage (a group closed too
     // often, or garbage appended).
@@ -147,6 +148,26 @@ bool Reader::run() {
         }
     }
     return !(damaged_ || tokenizer_.damaged());
+}
+
+// The fallback of a \\u: a text or hex byte, or any other token, is one
+// character of it; a brace ends it. Returns whether the whole token was
+// fallback (of text, what is left stays in t).
+bool Reader::skipFallback(Token &t, int &skip) {
+    if (skip <= 0)
+        return false;
+    if (t.kind == Token::GroupOpen || t.kind == Token::GroupClose) {
+        skip = 0;
+        return false;
+    }
+    if (t.kind == Token::Text || t.kind == Token::Hex) {
+        const std::size_t n = std::min<std::size_t>(std::size_t(skip), t.text.size());
+        skip -= int(n);
+        t.text.remove_prefix(n);
+        return t.text.empty();
+    }
+    --skip;
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -161,6 +182,7 @@ void Reader::openGroup() {
         return;
     }
     State s = state();
+    s.start = lastOpen_;
     stack_.push_back(s);
 }
 
@@ -173,32 +195,32 @@ void Reader::closeGroup(bool finishDestination) {
     }
     if (stack_.size() <= 1)
         return;
+    // A field opened straight inside a list label's group, without braces
+    // of its own, ends with that group: both finish at this brace.
+    while (!wrappers_.empty() && wrappers_.back().depth == stack_.size())
+        finishWrapper();
     const State closed = stack_.back();
     stack_.pop_back();
     // The last paragraph often has no \par: it keeps the properties that
     // were in force when the document's group closed.
     if (stack_.size() == 1)
         stack_.back().para = closed.para;
-    const State &outer = stack_.back();
+    if (!wrappers_.empty() && closed.wrapper >= 0 && std::size_t(closed.wrapper) < wrappers_.size() &&
+        wrappers_[std::size_t(closed.wrapper)].inResult && state().wrapper == closed.wrapper &&
+        state().dest == Dest::Wrapper) {
+        wrappers_[std::size_t(closed.wrapper)].inResult = false;
+        wrappers_[std::size_t(closed.wrapper)].resultDone = true;
+    }
     if (!finishDestination)
         return;
     switch (closed.dest) {
-    case Dest::FontTable:
-        if (fontId_ >= 0 && hasFontName())
-            finishFont();
-        break;
-    case Dest::FieldInst:
-        if (outer.dest != Dest::FieldInst)
-            finishField(closed.field);
-        break;
+    case Dest::FontTable: tables_.fontGroupClosed(); break;
     case Dest::Pict:
-        if (outer.dest != Dest::Pict)
+        if (state().dest != Dest::Pict)
             finishPicture();
         break;
     default: break;
     }
-    if (closed.field >= 0 && closed.field != outer.field)
-        finishFieldResult(closed.field, closed.chr);
 }
 
 void Reader::skipGroup() {
@@ -215,74 +237,119 @@ void Reader::handleWord(const Token &t) {
     star_ = false;
     const Keyword *k = lookupKeyword(t.name);
     if (!k) {
-        // An unknown word after \* marks a group that may be skipped whole.
-        if (starred)
-            skipGroup();
+        unknownWord(t, starred);
         return;
     }
     flushBytes();
-    State &s = state();
-    const Kw kw = k->kw;
-
-    if (overflowDepth_ > 0 && isDestination(kw)) {
+    if (overflowDepth_ > 0 && isDestination(k->kw)) {
         skipGroup();
         return;
     }
-    if (isPropertyWord(kw) && !(kw == Kw::Font && s.dest == Dest::FontTable)) {
-        applyProperty(s, kw, k->value, t.param, t.hasParam);
+    switch (groupOf(k->kw)) {
+    case KwGroup::Document: documentWord(*k, t); break;
+    case KwGroup::Destination: destinationWord(*k, t, starred); break;
+    case KwGroup::HeaderTable: headerTableWord(*k, t); break;
+    case KwGroup::Character:
+    case KwGroup::Paragraph:
+        if (k->kw == Kw::Font && state().dest == Dest::FontTable) {
+            tables_.fontNumber(t.hasParam ? t.param : 0);
+            break;
+        }
+        if (k->kw == Kw::Pard)
+            startBody();
+        applyProperty(state(), k->kw, k->value, t.param, t.hasParam);
+        break;
+    case KwGroup::Text: textWord(*k, t); break;
+    case KwGroup::Table: tableWord(*k, t); break;
+    case KwGroup::Notes: noteWord(*k, t); break;
+    case KwGroup::Picture: pictureWord(*k, t); break;
+    case KwGroup::Kept: keptWord(*k, t); break;
+    }
+}
+
+// An unknown word after \* marks a group that may be skipped: in the text
+// it is kept whole, as it is before the body. Other unknown words before
+// the body are document and section settings, kept as they stand.
+void Reader::unknownWord(const Token &t, bool starred) {
+    if (!starred) {
+        keepSettingWord(t, false);
         return;
     }
+    flushBytes();
+    if (state().dest != Dest::Body || overflowDepth_ > 0) {
+        skipGroup();
+    } else if (mode_ == Mode::WholeDocument && (!bodyStarted_ || section_)) {
+        keepDocumentGroup(t, true);
+    } else {
+        keepGap(t, true);
+    }
+}
 
-    switch (kw) {
-    case Kw::Rtf: break;
-    case Kw::Ansi: docCodepage_ = 1252; break;
-    case Kw::Mac: docCodepage_ = 10000; break;
-    case Kw::Pc: docCodepage_ = 437; break;
-    case Kw::Pca: docCodepage_ = 850; break;
+void Reader::documentWord(const Keyword &k, const Token &t) {
+    State &s = state();
+    switch (k.kw) {
+    case Kw::Ansi: tables_.setDocCodepage(1252); break;
+    case Kw::Mac: tables_.setDocCodepage(10000); break;
+    case Kw::Pc: tables_.setDocCodepage(437); break;
+    case Kw::Pca: tables_.setDocCodepage(850); break;
     case Kw::AnsiCpg:
         if (t.hasParam && t.param > 0 && t.param < 100000)
-            docCodepage_ = t.param;
+            tables_.setDocCodepage(t.param);
         break;
     case Kw::Deff:
-        if (t.hasParam)
-            defaultFont_ = t.param;
+        // A header's word: once text has been read, it would change the
+        // font of text read before it in some ways (the font its runs take)
+        // and not in others (a symbol font's glyphs read as such).
+        if (t.hasParam && !bodyStarted_)
+            tables_.setDefaultFont(t.param);
         break;
     case Kw::Uc: s.uc = t.hasParam ? std::max(0, t.param) : 1; break;
     case Kw::U: handleUnicode(t.hasParam ? t.param : 0); break;
+    default: break;
+    }
+}
 
+void Reader::destinationWord(const Keyword &k, const Token &t, bool starred) {
+    State &s = state();
+    const bool body = s.dest == Dest::Body;
+    switch (k.kw) {
     case Kw::FontTbl:
-        s.dest = Dest::FontTable;
-        fontId_ = -1;
-        clearFontName();
-        break;
     case Kw::ColorTbl:
+        // A table that comes after some text does not change how that text
+        // was read: its run takes its fonts and colours from the tables as
+        // they are now, not from what they will hold when it is flushed.
+        flushBytes();
+        builder_.flushRun();
+        if (k.kw == Kw::FontTbl) {
+            s.dest = Dest::FontTable;
+            tables_.beginFontTable();
+            break;
+        }
         s.dest = Dest::ColorTable;
-        colorSet_ = false;
-        red_ = green_ = blue_ = 0;
+        tables_.beginColourTable();
         break;
     case Kw::Field:
-        if (s.dest == Dest::Body && fields_.size() < kMaxFields) {
-            fields_.push_back(Field{});
-            s.field = int(fields_.size()) - 1;
-        }
+        // Past the depth limit groups share one state: a field there only
+        // shows its result.
+        if (!body)
+            skipGroup();
+        else if (overflowDepth_ == 0)
+            beginField();
         break;
     case Kw::FldInst:
-        if (s.dest == Dest::Body && s.field >= 0)
-            s.dest = Dest::FieldInst;
-        else
-            skipGroup();
+        skipGroup();  // outside a field: an instruction never shows
         break;
-    case Kw::FldRslt:
-        if (s.dest == Dest::Body && s.field >= 0 && !fields_[std::size_t(s.field)].href.isEmpty())
-            s.chr.link = s.field;
-        break;
+    case Kw::FldRslt: break;  // outside a field: the content shows
     case Kw::Pict:
-        if (s.dest == Dest::Body) {
+        if (body) {
+            startBody();
             s.dest = Dest::Pict;
             picture_ = Picture{};
-        } else {
+            picture_.start = opensGroup(t) ? s.start : t.name.data() - 1;
+            picture_.uc = s.uc;
+        } else if (s.dest != Dest::Pict) {
             skipGroup();
-        }
+        }  // inside a picture, \pict again says what it says already
         break;
     case Kw::Upr:
         s.resume = s.dest;
@@ -294,110 +361,76 @@ void Reader::handleWord(const Token &t) {
         break;
     case Kw::SkipDest: skipGroup(); break;
     case Kw::Transparent: break;
+    case Kw::DocDest:
+        if (!body || mode_ == Mode::Insert)
+            skipGroup();
+        else
+            keepDocumentGroup(t, starred);
+        break;
+    case Kw::TextDest:
+        if (body)
+            keepGap(t, starred);
+        else
+            skipGroup();
+        break;
+    case Kw::Footnote:
+        if (body)
+            keepFootnote(t, starred);
+        else
+            skipGroup();
+        break;
+    case Kw::ListLabel:
+        // A paragraph's list label: shown, and written back as a label when
+        // the paragraph is still in a list. Pasted paragraphs leave their
+        // lists behind, so their labels are plain text.
+        if (body && mode_ == Mode::WholeDocument && overflowDepth_ == 0) {
+            startBody();
+            auto item = newItem(KeptItem::Kind::Wrapper);
+            KeptRtf out(&item->rtf);
+            out.open();
+            out.word(t.name);
+            item->listLabel = t.name == "listtext";
+            beginWrapper(std::move(item), -1, true);
+        }
+        break;
+    case Kw::Object:
+    case Kw::Shape:
+        if (!body) {
+            skipGroup();
+        } else if (overflowDepth_ == 0) {
+            startBody();
+            auto item = newItem(KeptItem::Kind::Wrapper);
+            KeptRtf out(&item->rtf);
+            out.open();
+            if (starred)
+                out.symbol('*');
+            out.word(t.name);
+            item->resultWord = k.kw == Kw::Object ? "result" : "shprslt";
+            beginWrapper(std::move(item), -1, false);
+        }
+        break;
+    case Kw::ObjResult:
+    case Kw::ShapeResult: break;  // a result outside its object or shape: the content shows
+    default: break;
+    }
+}
 
+void Reader::headerTableWord(const Keyword &k, const Token &t) {
+    const State &s = state();
+    switch (k.kw) {
     case Kw::FCharset:
         if (s.dest == Dest::FontTable)
-            font_.charset = t.param;
+            tables_.fontCharset(t.param);
         break;
     case Kw::Cpg:
-        if (s.dest == Dest::FontTable && t.param > 0 && t.param < 100000)
-            font_.cpg = t.param;
+        if (s.dest == Dest::FontTable)
+            tables_.fontCodepage(t.param);
         break;
     case Kw::Red:
     case Kw::Green:
     case Kw::Blue:
-        if (s.dest == Dest::ColorTable) {
-            const int v = std::clamp(t.param, 0, 255);
-            (kw == Kw::Red ? red_ : kw == Kw::Green ? green_ : blue_) = v;
-            colorSet_ = true;
-        }
-        break;
-    case Kw::Font:
-        if (s.dest == Dest::FontTable) {
-            if (fontId_ >= 0 && hasFontName())
-                finishFont();
-            fontId_ = t.hasParam ? t.param : 0;
-            font_ = Font{};
-            clearFontName();
-        } else {
-            applyProperty(s, kw, k->value, t.param, t.hasParam);
-        }
-        break;
-
-    case Kw::Par:
-        if (s.dest == Dest::Body)
-            endParagraph(false);
-        break;
-    case Kw::Sect:
-        if (s.dest == Dest::Body) {
-            endParagraph(false);
-            restartNotes(RestartSection);
-        }
-        break;
-    case Kw::Page:
-        if (s.dest == Dest::Body) {
-            endParagraph(true);
-            restartNotes(RestartPage);
-        }
-        break;
-    case Kw::Line: appendChar(QChar::LineSeparator); break;
-    case Kw::Tab: appendChar(U'\t'); break;
-    case Kw::Char: appendChar(char32_t(k->value)); break;
-    case Kw::Chftn:
-        if (s.dest == Dest::Body)
-            footnoteMark();
-        break;
-    case Kw::NoteStyle: notes_[(k->value & kEndnotes) ? 1 : 0].style = NoteStyle(k->value & 0xff); break;
-    case Kw::NoteRestart: notes_[(k->value & kEndnotes) ? 1 : 0].restart = k->value & 0xff; break;
-    case Kw::NoteStart:
-        if (t.hasParam) {
-            NoteNumbering &n = notes_[(k->value & kEndnotes) ? 1 : 0];
-            n.start = n.next = std::clamp(t.param, 0, 1000000);
-        }
-        break;
-    case Kw::Cell:
-        if (s.dest == Dest::Body)
-            endCell(1);
-        break;
-    case Kw::NestCell:
-        if (s.dest == Dest::Body)
-            endCell(std::max(2, paraLevel()));
-        break;
-    case Kw::Row:
-        if (s.dest == Dest::Body)
-            endRow(1);
-        break;
-    case Kw::NestRow:
-        if (s.dest == Dest::Body)
-            endRow(std::max(2, std::min(paraLevel(), int(tables_.size()))));
-        break;
-    case Kw::Trowd: cellx_.clear(); break;
-    case Kw::Cellx:
-        if (cellx_.size() < std::size_t(kMaxColumns))
-            cellx_.push_back(clampTwips(t.param));
-        break;
-
-    case Kw::PicKind:
-        if (s.dest == Dest::Pict)
-            picture_.kind = k->value;
-        break;
-    case Kw::PicW:
-    case Kw::PicH:
-    case Kw::PicGoalW:
-    case Kw::PicGoalH:
-    case Kw::PicScaleX:
-    case Kw::PicScaleY:
-        if (s.dest == Dest::Pict) {
-            const int v = std::clamp(t.param, 0, 1000000);
-            switch (kw) {
-            case Kw::PicW: picture_.picW = v; break;
-            case Kw::PicH: picture_.picH = v; break;
-            case Kw::PicGoalW: picture_.goalW = v; break;
-            case Kw::PicGoalH: picture_.goalH = v; break;
-            case Kw::PicScaleX: picture_.scaleX = std::min(v, 10000); break;
-            default: picture_.scaleY = std::min(v, 10000); break;
-            }
-        }
+        if (s.dest == Dest::ColorTable)
+            tables_.colourComponent(k.kw == Kw::Red ? 0 : k.kw == Kw::Green ? 1 : 2, t.param);
         break;
     default: break;
     }
@@ -409,12 +442,14 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
     switch (kw) {
     case Kw::Plain: {
         const int link = c.link;
+        const int owner = c.owner;
         c = CharProps{};
         c.link = link;
+        c.owner = owner;
         break;
     }
     case Kw::CharStyle:
-        if (hasParam)
+        if (hasParam && mode_ == Mode::WholeDocument)
             c.charStyle = std::max(-1, param);
         break;
     case Kw::Bold: c.bold = onOff(param, hasParam); break;
@@ -464,10 +499,27 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
         }
         break;
 
-    case Kw::Pard: p = ParaProps{}; break;
+    case Kw::Pard: {
+        // A shape's or object's result stays inline where it stands.
+        const ParaProps kept = p;
+        p = ParaProps{};
+        if (s.inlineOnly) {
+            p.inTable = kept.inTable;
+            p.itap = kept.itap;
+        }
+        break;
+    }
     case Kw::ParaStyle:
-        if (hasParam)
+        if (hasParam && mode_ == Mode::WholeDocument)
             p.style = std::max(-1, param);
+        break;
+    case Kw::ListOverride:
+        if (mode_ == Mode::WholeDocument)
+            p.list = hasParam ? std::clamp(param, 0, kMaxListOverride) : 0;
+        break;
+    case Kw::ListLevel:
+        if (mode_ == Mode::WholeDocument)
+            p.level = hasParam ? std::clamp(param, 0, 8) : 0;
         break;
     case Kw::Align: p.align = value; break;
     case Kw::LeftIndent: p.left = clampTwips(param); break;
@@ -482,7 +534,10 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
         if (p.breakBefore)
             restartNotes(RestartPage);
         break;
-    case Kw::InTable: p.inTable = true; break;
+    case Kw::InTable:
+        if (!s.inlineOnly)
+            p.inTable = true;
+        break;
     case Kw::TabKind: p.nextTabKind = std::uint8_t(value); break;
     case Kw::TabStop:
         if (hasParam && param > 0 && p.tabCount < limits::kMaxTabStops)
@@ -490,8 +545,154 @@ bool Reader::applyProperty(State &s, Kw kw, int value, int param, bool hasParam)
         p.nextTabKind = 0;
         break;
     case Kw::ParaDirection: p.rightToLeft = value != 0; break;
-    case Kw::Itap: p.itap = std::clamp(param, 0, kMaxTableDepth); break;
+    case Kw::Itap:
+        if (!s.inlineOnly)
+            p.itap = std::clamp(param, 0, kMaxTableDepth);
+        break;
     default: return false;
+    }
+    return true;
+}
+
+void Reader::textWord(const Keyword &k, const Token &t) {
+    (void)t;
+    State &s = state();
+    const bool paragraphs = s.dest == Dest::Body && !s.inlineOnly;
+    switch (k.kw) {
+    case Kw::Par:
+        if (paragraphs) {
+            startBody();
+            builder_.endParagraph(false, s.chr, s.para);
+        }
+        break;
+    case Kw::Sect:
+        if (paragraphs) {
+            startBody();
+            // Only a section that ends restarts the notes' numbers.
+            if (sectionBreak())
+                restartNotes(RestartSection);
+        }
+        break;
+    case Kw::Page:
+        if (paragraphs) {
+            startBody();
+            builder_.endParagraph(true, s.chr, s.para);
+            restartNotes(RestartPage);
+        }
+        break;
+    case Kw::Line: appendChar(QChar::LineSeparator); break;
+    case Kw::Tab: appendChar(U'\t'); break;
+    case Kw::Char: appendChar(char32_t(k.value)); break;
+    case Kw::Chftn:
+        if (s.dest == Dest::Body)
+            footnoteMark();
+        break;
+    default: break;
+    }
+}
+
+void Reader::tableWord(const Keyword &k, const Token &t) {
+    const State &s = state();
+    const bool cells = s.dest == Dest::Body && !s.inlineOnly;
+    switch (k.kw) {
+    case Kw::Cell:
+        if (cells) {
+            startBody();
+            builder_.endCell(1, s.chr, s.para);
+        }
+        break;
+    case Kw::NestCell:
+        if (cells)
+            builder_.endCell(std::max(2, s.para.tableLevel()), s.chr, s.para);
+        break;
+    case Kw::Row:
+        if (cells)
+            builder_.endRow(1);
+        break;
+    case Kw::NestRow:
+        if (cells)
+            builder_.endRow(std::max(2, s.para.tableLevel()));
+        break;
+    // A row's definition in a picture or a table of the header defines no
+    // row (a picture kept with one in it would add a cell once written).
+    case Kw::Trowd:
+        if (s.dest == Dest::Body) {
+            startBody();
+            builder_.clearCellBoundaries();
+        }
+        break;
+    case Kw::Cellx:
+        if (s.dest == Dest::Body)
+            builder_.addCellBoundary(clampTwips(t.param));
+        break;
+    default: break;
+    }
+}
+
+void Reader::noteWord(const Keyword &k, const Token &t) {
+    // Settings inside a table or picture of the header are nobody's.
+    if (state().dest != Dest::Body)
+        return;
+    NoteNumbering &n = notes_[(k.value & kEndnotes) ? 1 : 0];
+    switch (k.kw) {
+    case Kw::NoteStyle: n.style = NoteStyle(k.value & 0xff); break;
+    case Kw::NoteRestart: n.restart = k.value & 0xff; break;
+    case Kw::NoteStart:
+        if (t.hasParam)
+            n.start = n.next = std::clamp(t.param, 0, 1000000);
+        break;
+    default: break;
+    }
+    // The numbering is the document's or the section's setting, written
+    // back with the rest of them.
+    keepSettingWord(t, true);
+}
+
+void Reader::pictureWord(const Keyword &k, const Token &t) {
+    if (state().dest != Dest::Pict)
+        return;
+    if (k.kw == Kw::PicKind) {
+        picture_.kind = k.value;
+        return;
+    }
+    const int v = std::clamp(t.param, 0, 1000000);
+    switch (k.kw) {
+    case Kw::PicW: picture_.picW = v; break;
+    case Kw::PicH: picture_.picH = v; break;
+    case Kw::PicGoalW: picture_.goalW = v; break;
+    case Kw::PicGoalH: picture_.goalH = v; break;
+    case Kw::PicScaleX: picture_.scaleX = std::min(v, 10000); break;
+    case Kw::PicScaleY: picture_.scaleY = std::min(v, 10000); break;
+    default: break;
+    }
+}
+
+void Reader::keptWord(const Keyword &k, const Token &t) {
+    switch (k.kw) {
+    case Kw::PageSetting:
+        pageSetting(k.value, t);
+        keepSettingWord(t, true);
+        break;
+    case Kw::TextMark:
+        if (state().dest == Dest::Body)
+            keepGapWord(t);
+        break;
+    default: break;
+    }
+}
+
+// Whether the word is the first of its group (after \* at most): a \pict
+// that comes after other content in its group begins the picture there.
+bool Reader::opensGroup(const Token &t) const {
+    const char *word = t.name.data() - 1;
+    const char *p = stack_.back().start;
+    if (!p || p < bytes_.constData() || p >= word)
+        return false;
+    for (++p; p < word; ++p) {
+        if (*p == '\\' && p + 1 < word && p[1] == '*')
+            ++p;
+        else if (*p != ' ' && *p != '\r' && *p != '\n')
+            return false;
     }
     return true;
 }
@@ -503,7 +704,10 @@ bool Reader::isDestination(Kw kw) {
     case Kw::ColorTbl:
     case Kw::FldInst:
     case Kw::Pict:
-    case Kw::SkipDest: return true;
+    case Kw::SkipDest:
+    case Kw::DocDest:
+    case Kw::TextDest:
+    case Kw::Footnote: return true;
     default: return false;
     }
 }
@@ -541,13 +745,10 @@ void Reader::handleUnicode(int value) {
         value += 65536;
     skip_ = s.uc;
     if (s.dest == Dest::FontTable) {
-        if (fontId_ >= 0 && value > 0 && value <= 0xffff && (value < 0xd800 || value > 0xdfff) && fontNameHasRoom()) {
-            decodeFontNameBytes();
-            fontNameText_ += QChar(char16_t(value));
-        }
+        tables_.fontUnicode(value);
         return;
     }
-    if (s.dest != Dest::Body && s.dest != Dest::FieldInst)
+    if (s.dest != Dest::Body)
         return;
     if (value < 0 || value > 0x10ffff) {
         appendChar(0xfffd);
@@ -574,33 +775,23 @@ void Reader::handleUnicode(int value) {
     if (value == 0)
         return;
     // Symbol fonts' glyphs as Windows numbers them in Unicode.
-    const int cp = codepageOf(s.chr.font);
+    const int cp = tables_.codepageOf(s.chr.font);
     if (cp != kSymbolCodepage && isSymbolCodepage(cp) && value >= 0xf020 && value <= 0xf0ff)
         appendChar(pennaro::rtf::symbolCharacter(cp, static_cast<unsigned char>(value & 0xff)), true);
     else
         appendChar(char32_t(value));
 }
 
-// ---------------------------------------------------------------------------
-// Header tables
-
 void Reader::handleBytes(std::string_view bytes, bool fromHex) {
     star_ = false;
     switch (state().dest) {
     case Dest::Body:
-    case Dest::FieldInst:
+    case Dest::Capture:
         pending_.append(bytes);
         lastByteFromHex_ = fromHex;
         break;
-    case Dest::FontTable:
-        if (fromHex) {
-            if (fontId_ >= 0 && fontNameHasRoom())
-                fontName_.append(bytes);
-        } else {
-            fontTableText(bytes);
-        }
-        break;
-    case Dest::ColorTable: colorTableText(bytes); break;
+    case Dest::FontTable: tables_.fontText(bytes, fromHex); break;
+    case Dest::ColorTable: tables_.colourText(bytes); break;
     case Dest::Pict:
         for (char ch : bytes) {
             int v;
@@ -618,71 +809,162 @@ void Reader::handleBytes(std::string_view bytes, bool fromHex) {
             }
         }
         break;
+    case Dest::Wrapper:
     case Dest::Discard: break;
     }
 }
 
-void Reader::fontTableText(std::string_view bytes) {
-    for (char ch : bytes) {
-        if (ch == ';') {
-            if (fontId_ >= 0)
-                finishFont();
-            clearFontName();
-        } else if (fontId_ >= 0 && fontNameHasRoom()) {
-            fontName_.push_back(ch);
+// ---------------------------------------------------------------------------
+// Text
+
+// After a lead byte written as \'hh, some writers put the trail byte as a
+// bare brace: then the brace is text.
+bool Reader::braceIsTrailByte(const Token &t) {
+    if (!endsWithLeadByte())
+        return false;
+    handleBytes(t.kind == Token::GroupOpen ? "{" : "}", false);
+    return true;
+}
+
+// True when the undecoded text ends in the first byte of a two-byte
+// character that came as \'hh.
+bool Reader::endsWithLeadByte() {
+    if (!lastByteFromHex_ || pending_.empty())
+        return false;
+    const int cp = decodingCodepage();
+    if (!isDoubleByteCodepage(cp))
+        return false;
+    // Resume where the last call stopped, so that a long chain of such
+    // pairs costs linear time.
+    for (; pendingScanned_ < pending_.size(); ++pendingScanned_) {
+        if (pendingTrailNext_)
+            pendingTrailNext_ = false;
+        else
+            pendingTrailNext_ = isLeadByte(cp, static_cast<unsigned char>(pending_[pendingScanned_]));
+    }
+    return pendingTrailNext_;
+}
+
+void Reader::flushBytes() {
+    if (pending_.empty())
+        return;
+    State &s = state();
+    const int cp = decodingCodepage();
+    const QByteArrayView bytes(pending_.data(), qsizetype(pending_.size()));
+    if (s.dest == Dest::Body) {
+        QString text;
+        tables_.decoders().decode(cp, bytes, text);
+        appendText(text, isSymbolCodepage(cp) && cp != kSymbolCodepage);
+    } else if (s.dest == Dest::Capture) {
+        // A symbol font's bytes name glyphs: they are kept as they came,
+        // with the font they are glyphs of (the copy may not have said it:
+        // it may be in force from around it).
+        // Bytes the code page leaves undefined (they decode to C1 controls,
+        // or not at all) become private-use characters, U+F100 + the byte
+        // as LibreOffice reads them, whatever code page they are written
+        // in next.
+        QString text;
+        if (isSymbolCodepage(cp)) {
+            if (s.keptFont != s.chr.decodingFont() && tables_.font(s.chr.decodingFont())) {
+                s.keptFont = s.chr.decodingFont();
+                captureOut_.word("f", true, s.keptFont);
+            }
+            captureOut_.glyphBytes(std::string_view(pending_));
+        } else {
+            tables_.decoders().decode(cp, bytes, text);
+            const bool oneByOne = !isDoubleByteCodepage(cp) && text.size() == bytes.size();
+            if (oneByOne || text.contains(QChar(0xfffd))) {
+                for (qsizetype i = 0; i < bytes.size(); ++i) {
+                    const auto b = static_cast<unsigned char>(bytes[i]);
+                    const char16_t c = oneByOne ? text[i].unicode() : (b < 0x80 ? b : 0xfffd);
+                    const bool undefined = c == 0xfffd || (c >= 0x80 && c < 0xa0);
+                    const char16_t kept = undefined ? char16_t(0xf100 + b) : c;
+                    captureOut_.text(QStringView(&kept, 1));
+                }
+            } else {
+                captureOut_.text(text);
+            }
         }
     }
+    pending_.clear();
+    pendingScanned_ = 0;
+    pendingTrailNext_ = false;
+    lastByteFromHex_ = false;
 }
 
-int Reader::fontNameCodepage() const {
-    int cp = font_.cpg;
-    if (cp == 0)
-        cp = codepageForCharset(font_.charset);
-    if (cp == 0 || cp == kSymbolCodepage)
-        cp = cp == 0 ? docCodepage_ : 1252;
-    return cp;
+// Bytes are read in the code page of the font in force; the document's
+// properties, which no font governs, in the document's.
+int Reader::decodingCodepage() const {
+    if (capture_.depth > 0 && capture_.documentCodepage)
+        return tables_.docCodepage();
+    return tables_.codepageOf(stack_.back().chr.decodingFont());
 }
 
-// Font names come in the font's own code page, and may mix in \u
-// characters where it has none for them: the bytes so far are decoded
-// before such a character is added.
-void Reader::decodeFontNameBytes() {
-    if (fontName_.empty())
+void Reader::appendChar(char32_t c, bool fromGlyphs) {
+    const char16_t units[2] = {char16_t(0xd7c0 + (c >> 10)), char16_t(0xdc00 | (c & 0x3ff))};
+    if (c < 0x10000) {
+        const char16_t u = char16_t(c);
+        appendText(QStringView(&u, 1), fromGlyphs);
+    } else {
+        appendText(QStringView(units, 2), fromGlyphs);
+    }
+}
+
+void Reader::appendText(QStringView text, bool fromGlyphs) {
+    State &s = state();
+    if (s.dest == Dest::Capture) {
+        captureOut_.text(text);
         return;
-    QString part;
-    decoders_.decode(fontNameCodepage(), QByteArrayView(fontName_.data(), qsizetype(fontName_.size())), part);
-    fontNameText_ += part;
-    fontName_.clear();
+    }
+    if (s.dest != Dest::Body || text.isEmpty())
+        return;
+    // Control characters other than tabs show nothing (the builder leaves
+    // them out): text of nothing else parts nothing, as if it were not
+    // there, which is how it reads back.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 && c != u'\t'; }))
+        return;
+    startBody();
+    if (!givenMark_.depth)
+        openNote_.reset();  // text between a mark and its note parts them
+    lastGap_.reset();
+    resultShown();
+    if (highSurrogate_) {
+        highSurrogate_ = 0;
+        const char16_t replacement = 0xfffd;
+        builder_.text(QStringView(&replacement, 1), s.chr, s.para, fromGlyphs);
+    }
+    builder_.text(text, s.chr, s.para, fromGlyphs);
 }
 
-void Reader::finishFont() {
-    if (fonts_.size() < kMaxFonts || fonts_.count(fontId_)) {
-        decodeFontNameBytes();
-        Font f = font_;
-        const QString name = familyName(fontNameText_.trimmed(), f.charset);
-        if (!name.isEmpty())
-            f.families = QStringList{name};
-        // Many writers name the Symbol font without saying it is one.
-        if (f.cpg == 0)
-            f.symbolCp = symbolCodepageForFamily(name);
-        fonts_[fontId_] = std::move(f);
-        formatCache_.clear();
-    }
-    clearFontName();
-    font_ = Font{};
-    fontId_ = -1;
+// The document's body has begun: what comes after belongs to it, not to
+// the settings before it, and a section's settings are complete.
+void Reader::startBody() {
+    bodyStarted_ = true;
+    section_.reset();
 }
 
-void Reader::colorTableText(std::string_view bytes) {
-    for (char ch : bytes) {
-        if (ch != ';')
-            continue;
-        if (colors_.size() < kMaxColors)
-            colors_.push_back(colorSet_ ? QColor(red_, green_, blue_) : QColor());
-        colorSet_ = false;
-        red_ = green_ = blue_ = 0;
-    }
-    formatCache_.clear();
+KeptDocumentPtr Reader::keptDocument() const {
+    if (!keptDoc_)
+        return nullptr;
+    PageSetup page = page_;
+    // The first section's own settings override the document's.
+    if (sectionPage_.width > 0)
+        page.width = sectionPage_.width;
+    if (sectionPage_.height > 0)
+        page.height = sectionPage_.height;
+    if (sectionPage_.left > 0)
+        page.left = sectionPage_.left;
+    if (sectionPage_.right > 0)
+        page.right = sectionPage_.right;
+    if (sectionPage_.top > 0)
+        page.top = sectionPage_.top;
+    if (sectionPage_.bottom > 0)
+        page.bottom = sectionPage_.bottom;
+    page.landscape = page.landscape || sectionPage_.landscape;
+    keptDoc_->page = page;
+    if (keptDoc_->prologue.isEmpty() && page.isEmpty())
+        return nullptr;
+    return keptDoc_;
 }
 
 }  // namespace pennaro::rtf

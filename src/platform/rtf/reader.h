@@ -1,141 +1,64 @@
-// Builds QTextDocument content from RTF tokens. Private to the engine; the
-// public entry points are in rtf.h.
+// Reads RTF tokens: the group stack with its properties, the header tables,
+// decoding, and what each control word means; the document it builds is
+// the DocumentBuilder's. Private to the engine; the public entry points are
+// in rtf.h.
 #pragma once
 
-#include "platform/rtf/codepage.h"
+#include "platform/rtf/builder.h"
+#include "platform/rtf/headertables.h"
 #include "platform/rtf/kept.h"
+#include "platform/rtf/keptrtf.h"
 #include "platform/rtf/keywords.h"
 #include "platform/rtf/notemarks.h"
+#include "platform/rtf/props.h"
 #include "platform/rtf/tokenizer.h"
 
 #include <QByteArray>
-#include <QColor>
+#include <QImage>
+#include <QSize>
 #include <QString>
-#include <QStringList>
-#include <QTextBlockFormat>
-#include <QTextCharFormat>
 #include <QTextCursor>
 
-#include <array>
-#include <cstddef>
-#include <optional>
+#include <map>
+#include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
-
-class QTextTable;
 
 namespace pennaro::rtf {
 
-// Limits that keep hostile input from costing more than it is worth. None of
-// them is anywhere near what a real document uses.
-namespace limits {
-constexpr int kMaxDepth = 512;      // nested groups with a state of their own; deeper ones share one
-constexpr int kMaxTableDepth = 16;  // tables inside tables
-constexpr int kMaxColumns = 63;     // what Word allows in a row
-constexpr std::size_t kMaxFonts = 16384;
-constexpr std::size_t kMaxColors = 16384;
-constexpr int kMaxTabStops = 32;  // per paragraph; Word stops at 64, few use 10
-constexpr std::size_t kMaxFontName = 256;
-constexpr int kMaxTwips = 31680;  // 22 inches
-constexpr qint64 kMaxImagePixels = 40'000'000;
-// A Qt table costs about a kilobyte whatever it holds, and RTF can open one
-// in a couple of dozen bytes. Past one table per this many bytes of input
-// (and at least kMinTables), deeper tables are not opened: their text stays
-// in the enclosing cell, one paragraph per cell.
-constexpr qsizetype kBytesPerTable = 64;
-constexpr qsizetype kMinTables = 1000;
-constexpr qint64 kMinImagePixels = 4'000'000;
-constexpr std::size_t kMaxFields = 100000;
-}  // namespace limits
-
-// Character properties as RTF states them; turned into a QTextCharFormat only
-// when a run of text is inserted.
-//
-// A character's font depends on the character, as Word assigns it: East
-// Asian characters (isEastAsian below) take the \dbch font, all others the
-// \loch/\hich one, whatever class word came last. \f sets the latter, and
-// the former too while \dbch is the class in force; \af sets the font of
-// the class named last. Bold, italic and size given to \dbch text as
-// associated properties apply to the East Asian characters likewise.
-struct CharProps {
-    int font = -1;        // font number of the \loch/\hich text; -1: the \deff font
-    int halfPoints = 24;  // \fs
-    int color = -1;       // colour table index; -1: automatic
-    int background = 0;
-    int link = -1;       // index of the field whose result this is
-    int charStyle = -1;  // \csN, kept for writing back
-    std::uint8_t bold = 0, italic = 0, underline = 0, strike = 0;
-    std::uint8_t vertical = 0;  // 0 normal, 1 super, 2 sub
-    std::uint8_t caps = 0;      // 0 none, 1 all capitals, 2 small capitals
-    std::uint8_t hidden = 0;
-    std::uint8_t charClass = 0;  // 0 none named, 1 \loch or \hich, 2 \dbch
-    std::int8_t dbBold = -1, dbItalic = -1;
-    int dbFont = -2;  // the \dbch font; -2: unset, East Asian text takes \f's
-    int dbHalfPoints = 0;
-    bool operator==(const CharProps &) const = default;
-
-    // Bytes are read in the code page of the font of the class in force.
-    int decodingFont() const { return charClass == 2 && dbFont != -2 ? dbFont : font; }
-};
-
-// Whether the UTF-16 unit starts a character that Word sets in the East
-// Asian font: CJK ideographs, kana, hangul, CJK punctuation, full-width
-// forms (a high surrogate of the supplementary ideograph planes counts).
-bool isEastAsian(char16_t c);
-
-struct CharPropsHash {
-    std::size_t operator()(const CharProps &p) const;
-};
-
-struct ParaProps {
-    int style = -1;                                             // \sN, kept for writing back
-    int align = 0;                                              // 0: left, as Qt's default
-    int left = 0, right = 0, first = 0, before = 0, after = 0;  // twips
-    int lineSpacing = 0;
-    bool lineMultiple = false;
-    bool breakBefore = false;  // \pagebb
-    bool rightToLeft = false;  // \rtlpar
-    bool inTable = false;
-    int itap = 0;
-    // Tab stops in the order given; the kind applies to the next \tx.
-    struct TabStop {
-        int twips = 0;
-        std::uint8_t kind = 0;  // QTextOption::TabType
-        bool operator==(const TabStop &) const = default;
-    };
-    std::array<TabStop, limits::kMaxTabStops> tabs{};
-    std::uint8_t tabCount = 0;
-    std::uint8_t nextTabKind = 0;
-    bool operator==(const ParaProps &) const = default;
-};
-
 class Reader {
 public:
-    enum class Mode { WholeDocument, Insert };
+    using Mode = DocumentBuilder::Mode;
     Reader(const QByteArray &bytes, QTextCursor &cursor, Mode mode);
     // Returns false when the input was damaged; what could be read is in the
     // document either way.
     bool run();
+    // Whole documents: what the file keeps at document level.
+    KeptDocumentPtr keptDocument() const;
 
 private:
-    enum class Dest : std::uint8_t { Body, FontTable, ColorTable, FieldInst, Pict, Discard };
+    enum class Dest : std::uint8_t {
+        Body,
+        FontTable,
+        ColorTable,
+        Pict,
+        Capture,  // kept content being copied (see capture_)
+        Wrapper,  // the level of a field, object or shape: its words and parts are kept
+        Discard,
+    };
 
     struct State {
         CharProps chr;
         ParaProps para;
         int uc = 1;
-        int field = -1;
+        int field = -1;    // the field whose result this is
+        int wrapper = -1;  // the wrapper whose group this is, or whose result this is
         Dest dest = Dest::Body;
         Dest resume = Dest::Discard;  // what \ud restores inside \upr
         bool rtl = false;             // after \rtlch: associated properties are for right-to-left text
-    };
-
-    struct Font {
-        int charset = -1;
-        int cpg = 0;
-        int symbolCp = 0;  // a symbol font's pseudo code page (codepage.h), by its name
-        QStringList families;
+        bool inlineOnly = false;      // a shape's or object's result: no paragraphs or tables of its own
+        int keptFont = -1;            // kept content: the font its copy has put in force for its glyph bytes
+        const char *start = nullptr;  // where the group began
     };
 
     // A SYMBOL field's character, shown when the field has no result.
@@ -146,24 +69,34 @@ private:
     };
 
     struct Field {
-        QString instruction;
         QString href;
         Symbol symbol;
         bool shown = false;  // some of its result went into the document
     };
 
-    // The formats a run's characters take: Latin and East Asian; in Symbol
-    // and Wingdings, the characters read from glyphs take the third.
-    struct RunFormats {
-        QTextCharFormat latin;
-        QTextCharFormat eastAsian;
-        std::optional<QTextCharFormat> characters;
-        bool split = false;  // latin and eastAsian differ
+    // A field, object, shape or list label: what is kept of it, and the
+    // owner list its result is shown with.
+    struct Wrapper {
+        std::shared_ptr<KeptItem> item;
+        std::size_t depth;  // the stack size with its group open
+        int owner = -1;
+        int field = -1;
+        bool inResult = false;
+        bool resultDone = false;
+        bool kept = true;  // false: a hyperlink, shown as a link instead
     };
 
-    static bool hasUnicodeTable(const Font &f) {
-        return f.symbolCp == kSymbolFontCodepage || f.symbolCp == kWingdingsCodepage;
-    }
+    // Where kept content being copied goes, and what it is.
+    struct Capture {
+        enum Purpose : std::uint8_t { Document, Gap, Note, FieldInstruction, WrapperPart };
+        QByteArray *target = nullptr;
+        qsizetype start = 0;  // where in the target it began
+        int depth = 0;        // open groups, its own included
+        Purpose purpose = Document;
+        std::string name;                // the destination's word
+        std::shared_ptr<KeptItem> item;  // Gap, Note: the item it goes into
+        bool documentCodepage = false;   // its text is in the document's code page
+    };
 
     struct NoteNumbering {
         NoteStyle style = NoteStyle::Arabic;
@@ -172,25 +105,19 @@ private:
         int next = 1;
     };
 
-    struct TableLevel {
-        QTextTable *table;
-        const char *start;  // where in the file the table began
-        int row = 0;
-        int col = 0;
-        bool cellEnded = false;
-        bool rowEnded = false;
-    };
-
     struct Picture {
         int kind = 0;
         int picW = 0, picH = 0, goalW = 0, goalH = 0, scaleX = 100, scaleY = 100;
         QByteArray data;
         int nibble = -1;
+        const char *start = nullptr;  // its opening brace in the file, or its \\pict when that is not
+                                      // the first word of its group
+        int uc = 1;                   // the \\uc in force there
     };
 
     State &state() { return stack_.back(); }
 
-    // Tokens
+    // Tokens and groups (reader.cpp)
     void openGroup();
     void closeGroup(bool finishDestination);
     void skipGroup();
@@ -198,73 +125,73 @@ private:
     void handleSymbol(unsigned char c);
     void handleBytes(std::string_view bytes, bool fromHex);
     void handleUnicode(int value);
+    static bool skipFallback(Token &t, int &skip);
+    void unknownWord(const Token &t, bool starred);
+
+    // One handler per keyword group (reader.cpp)
+    void documentWord(const Keyword &k, const Token &t);
+    void destinationWord(const Keyword &k, const Token &t, bool starred);
+    void headerTableWord(const Keyword &k, const Token &t);
     bool applyProperty(State &s, Kw kw, int value, int param, bool hasParam);
+    void textWord(const Keyword &k, const Token &t);
+    void tableWord(const Keyword &k, const Token &t);
+    void noteWord(const Keyword &k, const Token &t);
+    void pictureWord(const Keyword &k, const Token &t);
+    void keptWord(const Keyword &k, const Token &t);
     static bool isDestination(Kw kw);
+    bool opensGroup(const Token &t) const;
 
-    // Tables of the header
-    void fontTableText(std::string_view bytes);
-    void finishFont();
-    int fontNameCodepage() const;
-    void decodeFontNameBytes();
-    bool hasFontName() const { return !fontName_.empty() || !fontNameText_.isEmpty(); }
-    bool fontNameHasRoom() const { return fontName_.size() + std::size_t(fontNameText_.size()) < limits::kMaxFontName; }
-    void clearFontName() {
-        fontName_.clear();
-        fontNameText_.clear();
-    }
-    void colorTableText(std::string_view bytes);
-
-    // Text
-    int codepageOf(int font) const;
+    // Text (reader.cpp)
     bool endsWithLeadByte();
+    bool braceIsTrailByte(const Token &t);
+    int decodingCodepage() const;
     void flushBytes();
-    // fromGlyphs: the text was read from a symbol font's glyph bytes or codes
     void appendChar(char32_t c, bool fromGlyphs = false);
     void appendText(QStringView text, bool fromGlyphs = false);
-    void beginBodyText(bool fromGlyphs = false);
-    void flushRun();
-    void emitText(const QString &text, const QTextCharFormat &format, bool hidden);
-    void insertShown(const QString &text, const QTextCharFormat &format);
-    const RunFormats &runFormats(const CharProps &p);
-    QTextCharFormat charFormat(const CharProps &p, bool eastAsian) const;
-    QTextBlockFormat blockFormat(const ParaProps &p);
+    void startBody();
 
-    // Kept content (kept.h): hidden text gathered, then hung on the shown
-    // characters around it
-    void closeKeptItem();
-    KeptList takeKept();
-    void attachKept(QTextCharFormat &firstShown);
-    void settleKept();
+    // Kept content (reader_kept.cpp)
+    void beginCapture(Capture::Purpose purpose, QByteArray *target, std::string_view word, bool starred,
+                      bool hasParam = false, int param = 0);
+    void captureToken(const Token &t);
+    void captureGroupClosed();
+    void finishCapture();
+    void keepDocumentGroup(const Token &t, bool starred);
+    void keepGap(const Token &t, bool starred);
+    void keepGapWord(const Token &t);
+    void keepSettingWord(const Token &t, bool known);
+    void keepFootnote(const Token &t, bool starred);
+    bool sectionBreak();  // whether a section ended (none does in a table)
+    void pageSetting(int which, const Token &t);
+    std::shared_ptr<KeptItem> newItem(KeptItem::Kind kind);
+    void beginWrapper(std::shared_ptr<KeptItem> item, int field, bool wholeGroupShown);
+    void wrapperChild(const Token &t, bool starred);
+    void wrapperWord(const Token &t);
+    void keepUnicode(KeptRtf &out, const Token &t);
+    void finishWrapper();
+    void keptPicture(const Picture &pic);
 
-    // Structure
-    int paraLevel() const;
-    void placeCursor(int level);
-    void openTable();
-    void closeTable();
-    void trimSpareRows(const TableLevel &t);
-    int upcomingRowEnds(const TableLevel &t) const;  // \row words just ahead in the file, at least 1
-    void advanceCell(TableLevel &t);
-    void applyBlockFormat();
-    void endParagraph(bool pageBreak);
-    void endCell(int level);
-    void endRow(int level);
-
-    // Fields, notes and pictures
-    void finishField(int field);
-    void finishFieldResult(int field, const CharProps &props);
+    // Fields and notes (reader_fields.cpp)
+    void beginField();
+    void finishFieldInstruction(int field, const QString &instruction);
     double symbolPoints(double points);
     char32_t symbolFieldCharacter(const QString &family, const CharProps &props, qint64 number, bool unicode,
                                   bool shiftJis);
+    void showSymbol(const Wrapper &w);
+    void resultShown();
     void footnoteMark();
+    bool joinStrayMark(bool endnote);
     bool endnoteAhead() const;
     bool markTextFollows() const;
+    static bool isMarkText(const Token &t);
     void restartNotes(int at);
     void finishPicture();
 
     const QByteArray &bytes_;
     Tokenizer tokenizer_;
-    QTextCursor &cursor_;
     Mode mode_;
+    HeaderTables tables_;
+    DocumentBuilder builder_;
     bool damaged_ = false;
 
     std::vector<State> stack_;
@@ -274,53 +201,50 @@ private:
     int overflowDepth_ = 0;
     State overflowBase_;
     bool star_ = false;
-    int skip_ = 0;  // \uc fallback characters still to skip
+    int skip_ = 0;                    // \uc fallback characters still to skip
+    const char *lastOpen_ = nullptr;  // the brace of the group opened last
+    bool groupStart_ = false;         // nothing read yet in the group opened last
 
-    int docCodepage_ = 1252;
-    int defaultFont_ = -1;
-    std::unordered_map<int, Font> fonts_;
-    std::vector<QColor> colors_;  // invalid QColor: automatic
-    std::vector<Field> fields_;
-
-    // Font, colour and style entries being read
-    int fontId_ = -1;
-    Font font_;
-    qsizetype tablesLeft_;               // tables that may still be opened
-    QTextBlockFormat insertTailFormat_;  // pasting: the format of the paragraph pasted into
-    std::string fontName_;               // bytes not decoded yet
-    QString fontNameText_;               // decoded, with any \u characters
-    bool colorSet_ = false;
-    int red_ = 0, green_ = 0, blue_ = 0;
-
-    // Text not yet decoded, and decoded text not yet inserted
+    // Text not yet decoded
     std::string pending_;
     bool lastByteFromHex_ = false;
     std::size_t pendingScanned_ = 0;  // how far endsWithLeadByte() has looked
     bool pendingTrailNext_ = false;
     char16_t highSurrogate_ = 0;
-    Decoders decoders_;
-    QString run_;
-    CharProps runProps_;
-    bool runStarted_ = false;
-    bool runFromGlyphs_ = false;
-    std::unordered_map<CharProps, RunFormats, CharPropsHash> formatCache_;
-    ParaProps lastPara_;
-    QTextBlockFormat lastBlockFormat_;
-    bool haveBlockFormat_ = false;
 
-    // Document structure
-    bool pendingBreak_ = false;
-    bool pageBreakBefore_ = false;  // the next paragraph starts a page
-    bool blockBreaksPage_ = false;  // the current one does
-    std::vector<TableLevel> tables_;
-    std::vector<int> cellx_;
+    std::vector<Field> fields_;
+    std::vector<Wrapper> wrappers_;
     // Footnotes and endnotes; Word numbers endnotes i, ii, iii unless told.
     NoteNumbering notes_[2] = {{}, {NoteStyle::LowerRoman}};
+    std::shared_ptr<KeptItem> openNote_;  // a reference mark waiting for its note
+    // A mark spelled out after \chftn: the text up to the next control word
+    // or brace is the note's, in the group at this depth.
+    struct GivenMark {
+        std::size_t depth = 0;  // 0: none
+        int owner = -1;         // the group's owners before it
+    } givenMark_;
+    // An automatic mark kept as having no note, which the note that comes
+    // next makes its own if nothing is shown or kept before it.
+    struct StrayMark {
+        std::shared_ptr<KeptItem> gap;  // the gap it was kept in
+        qsizetype at = 0;               // where its \chftn begins in the gap
+        CharProps chr;
+        ParaProps para;
+    } strayMark_;
     Picture picture_;
+    std::map<std::pair<int, int>, QImage> placeholders_;
 
-    // Kept content waiting for the next shown character
-    std::vector<KeptItem::Run> hiddenRuns_;  // the hidden text item being read
-    std::vector<KeptItemPtr> pendingKept_;
+    // Kept content
+    Capture capture_;
+    KeptRtf captureOut_{nullptr};
+    std::shared_ptr<KeptDocument> keptDoc_;
+    KeptRtf prologueOut_{nullptr};
+    bool bodyStarted_ = false;
+    std::shared_ptr<KeptItem> section_;  // the section break whose settings are being read
+    KeptRtf sectionOut_{nullptr};
+    std::shared_ptr<KeptItem> lastGap_;
+    QString lastAuthor_;  // the author of the comment that follows
+    PageSetup page_, sectionPage_;
 };
 
 }  // namespace pennaro::rtf

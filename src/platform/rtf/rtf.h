@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPageLayout>
 #include <QString>
 
 class QTextCursor;
@@ -32,5 +33,14 @@ ReadResult insertRtf(const QByteArray &bytes, QTextCursor &cursor);
 
 // Writes the whole document as 7-bit RTF (see writer.cpp for the dialect).
 QByteArray writeDocument(const QTextDocument *doc);
+
+// The page the document's file was laid out for: its paper size,
+// orientation and margins. An invalid layout when the file named no paper
+// size (or the document did not come from a file).
+QPageLayout documentPageLayout(const QTextDocument *doc);
+
+// The notes and comments kept at the character at the position, for a
+// tooltip; empty when there are none.
+QString notesAt(const QTextDocument *doc, int position);
 
 }  // namespace pennaro::rtf

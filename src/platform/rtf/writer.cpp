@@ -6,6 +6,7 @@
 #include "platform/rtf/rtf.h"
 #include "platform/rtf/writer_buffer.h"
 #include "platform/rtf/writer_codepage.h"
+#include "platform/rtf/writer_kept.h"
 #include "platform/units.h"
 
 #include <QBuffer>
@@ -23,6 +24,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace pennaro::rtf {
@@ -61,8 +64,14 @@ struct CharEntry {
     bool valid = false;
     int family = 0;
     QByteArray props;  // control words after \fN, e.g. "\fs24\b\cf1"
-    QString href;      // non-empty: the run is part of a hyperlink
+    // The properties the run does not have, said outright ("\b0\i0 ..."):
+    // in a paragraph or run that names a style, other readers would take
+    // the style's value for what the run leaves unsaid.
+    QByteArray offs;
+    bool styled = false;  // the run names a character style
+    QString href;         // non-empty: the run is part of a hyperlink
     bool image = false;
+    bool owned = false;  // some kept item owns the run
 };
 
 struct ImageData {
@@ -81,12 +90,23 @@ qsizetype estimateSize(const QString &text, int blocks) {
     return kHeaderRoom + text.size() * 4 + wide * 14 + qsizetype(blocks) * 48;
 }
 
-class DocumentWriter {
+class DocumentWriter : public KeptTargets {
 public:
     explicit DocumentWriter(const QTextDocument *doc);
     QByteArray write();
 
+    // KeptTargets
+    int keptFont(const FileTables::Font *font, int fileCodepage) override;
+    int keptColour(const QColor &colour) override { return colourIndex(colour); }
+    int charsetOfFont(int index) const override { return fonts_[size_t(index)].charset; }
+    FallbackTable &fallback(int charset) override { return fallback_.forCharset(charset); }
+
 private:
+    struct ParaEntry {
+        bool valid = false;
+        bool styled = false;  // names a style
+        QByteArray props;
+    };
     struct Item {
         QTextBlock block;
         QTextTable *table = nullptr;
@@ -96,17 +116,37 @@ private:
     void writeItems(const std::vector<Item> &items, int itap, Terminator last, int widthTwips);
     void writeBlock(const QTextBlock &block, int itap, Terminator term);
     void writeTable(QTextTable *table, int depth, int widthTwips);
-    void writeRun(const CharEntry &entry, QStringView text);
+    // A run in its own group; `before` goes between its properties and its
+    // text (a note's \chftn).
+    void writeRun(const CharEntry &entry, QStringView text, QByteArrayView before = {});
+    void writeCharProps(const CharEntry &entry);
     void writeImage(const QTextImageFormat &format);
     void writeTerminator(Terminator term);
     void openLink(const QString &href);
+    void closeLink();
     void writeKeptBefore(int position);
     void writeKeptItem(const KeptItem &item);
+    void writeKept(QByteArrayView rtf, const KeptItem &item);
+    void writeKeptTo(Buffer &to, QByteArrayView rtf, const FileTablesPtr &source);
+    bool ownTables(const FileTablesPtr &source) const;
+
+    void flushPending();
+    void writeBlockProps();
+
+    // Owning items (kept.h) are open around the characters they own.
+    void ownersAt(const QTextCharFormat &format, int position, std::vector<const KeptItem *> *owners,
+                  int *pieceEnd) const;
+    void closeOwnersNotIn(const std::vector<const KeptItem *> &owners);
+    void closeOwnersFrom(size_t first);
+    void openOwners(const std::vector<const KeptItem *> &owners, const CharEntry &first);
+    void openWrapper(const KeptItem &item);
+    void closeWrapper(const KeptItem &item);
+    bool ownedContentReplaced() const;
 
     const CharEntry &charEntry(int index, const QTextCharFormat &format);
     const CharEntry &charEntryFor(const QTextFragment &fragment);
-    const QByteArray &paraProps(const QTextBlock &block);
-    QByteArray buildCharProps(const QTextCharFormat &format, int *family);
+    const ParaEntry &paraEntry(const QTextBlock &block);
+    void buildCharEntry(const QTextCharFormat &format, CharEntry *entry);
     QByteArray buildParaProps(const QTextBlockFormat &format) const;
     int familySlot(const QString &name);
     int fontIndex(int family, int charset);
@@ -114,7 +154,7 @@ private:
     std::vector<int> columnWidths(const QTextTable *table, int widthTwips) const;
     const ImageData *imageData(const QString &name);
 
-    QByteArray header();
+    QByteArray header(const QByteArray &prologue);
 
     const QTextDocument *doc_;
     QString text_;  // the whole document text; fragments index into it
@@ -132,10 +172,32 @@ private:
 
     std::vector<PlacedItem> kept_;  // what the document keeps unseen, by position
     size_t nextKept_ = 0;
+    KeptDocumentPtr keptDocument_;
+    int deff_ = 0;  // the file's default font, for kept content that names none
+    std::unordered_map<const KeptItem *, OwnedSpan> spans_;
+    struct OpenOwner {
+        const KeptItem *item;
+        int block;  // the paragraph it was opened in
+    };
+    std::vector<OpenOwner> open_;
+    std::unordered_set<const KeptItem *> written_;
+    const KeptItem *sectionBreak_ = nullptr;  // the next paragraph mark is a \sect
+    bool sectionSettings_ = false;            // a \sect and its settings were written last
+    QString link_;                            // the hyperlink open now
+    bool blockWritten_ = false;               // something of the paragraph is written
+    const QByteArray *blockProps_ = nullptr;  // what the paragraph being written starts with
+    bool blockStyled_ = false;                // and whether it names a style
+    int blockItap_ = 0;
+    int blockSerial_ = 0;
+    // The run being gathered: characters of one format entry.
+    struct Pending {
+        int index = 0;
+        int start = 0;
+        int length = 0;
+    } pending_;
 
     std::vector<CharEntry> charEntries_;
-    std::vector<QByteArray> paraEntries_;
-    std::vector<bool> paraValid_;
+    std::vector<ParaEntry> paraEntries_;
     QHash<QString, ImageData> images_;
 };
 
@@ -153,10 +215,37 @@ DocumentWriter::DocumentWriter(const QTextDocument *doc)
         points = font.pixelSize() * 0.75;
     if (points > 0)
         defaultHalfPoints_ = std::max(1, int(std::lround(points * 2)));
-    // Font 0 is the document's default font, the \deff of the header.
+    // Font 0 is the editor's default font, which every run names anyway.
     const int slot = familySlot(defaultFamily_);
     const int cs = families_[slot].fixedCharset;
     fontIndex(slot, cs >= 0 ? cs : charsetForText(defaultFamily_));
+    // Content kept from a file may rely on the file's default font: it is
+    // the \deff of what we write.
+    keptDocument_ = keptDocument(doc);
+    if (keptDocument_ && keptDocument_->source) {
+        const FileTables &file = *keptDocument_->source;
+        const auto font = file.fonts.find(file.defaultFont);
+        if (font != file.fonts.end())
+            deff_ = keptFont(&font->second, file.codepage);
+    }
+}
+
+int DocumentWriter::keptFont(const FileTables::Font *font, int fileCodepage) {
+    if (!font)
+        return deff_;
+    const int slot = familySlot(font->family.isEmpty() ? defaultFamily_ : font->family);
+    return fontIndex(slot, charsetForFileFont(*font, fileCodepage));
+}
+
+bool DocumentWriter::ownTables(const FileTablesPtr &source) const {
+    return keptDocument_ && source && keptDocument_->source == source;
+}
+
+void DocumentWriter::writeKept(QByteArrayView rtf, const KeptItem &item) { writeKeptTo(out_, rtf, item.source); }
+
+void DocumentWriter::writeKeptTo(Buffer &to, QByteArrayView rtf, const FileTablesPtr &source) {
+    static const FileTables none;
+    writer::writeKept(rtf, source ? *source : none, ownTables(source), *this, to);
 }
 
 int DocumentWriter::familySlot(const QString &name) {
@@ -191,7 +280,7 @@ int DocumentWriter::colourIndex(const QColor &colour) {
     return index;
 }
 
-QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *family) {
+void DocumentWriter::buildCharEntry(const QTextCharFormat &format, CharEntry *entry) {
     QString name;
     if (format.hasProperty(QTextFormat::FontFamilies)) {
         const QStringList names = format.property(QTextFormat::FontFamilies).toStringList();
@@ -202,9 +291,10 @@ QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *fa
         name = format.stringProperty(QTextFormat::FontFamily);
     if (name.isEmpty())
         name = defaultFamily_;
-    *family = familySlot(name);
+    entry->family = familySlot(name);
 
     Buffer b(64);
+    Buffer offs(64);
     int halfPoints = defaultHalfPoints_;
     if (format.hasProperty(QTextFormat::FontPointSize) && format.fontPointSize() > 0)
         halfPoints = int(std::lround(format.fontPointSize() * 2));
@@ -212,12 +302,11 @@ QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *fa
         halfPoints = int(std::lround(format.intProperty(QTextFormat::FontPixelSize) * 1.5));
     b.putWord("\\fs", std::clamp(halfPoints, kMinHalfPoints, kMaxHalfPoints));
 
-    if (format.fontWeight() >= QFont::DemiBold)
-        b.put("\\b");
-    if (format.fontItalic())
-        b.put("\\i");
+    auto onOrOff = [&](bool on, const char *word, const char *off) { on ? b.put(word) : offs.put(off); };
+    onOrOff(format.fontWeight() >= QFont::DemiBold, "\\b", "\\b0");
+    onOrOff(format.fontItalic(), "\\i", "\\i0");
     switch (format.underlineStyle()) {
-    case QTextCharFormat::NoUnderline: break;
+    case QTextCharFormat::NoUnderline: offs.put("\\ulnone"); break;
     case QTextCharFormat::DashUnderline: b.put("\\uldash"); break;
     case QTextCharFormat::DotLine: b.put("\\uld"); break;
     case QTextCharFormat::DashDotLine: b.put("\\uldashd"); break;
@@ -225,31 +314,37 @@ QByteArray DocumentWriter::buildCharProps(const QTextCharFormat &format, int *fa
     case QTextCharFormat::WaveUnderline: b.put("\\ulwave"); break;
     default: b.put("\\ul"); break;
     }
-    if (format.fontStrikeOut())
-        b.put("\\strike");
+    onOrOff(format.fontStrikeOut(), "\\strike", "\\strike0");
     switch (format.verticalAlignment()) {
     case QTextCharFormat::AlignSuperScript: b.put("\\super"); break;
     case QTextCharFormat::AlignSubScript: b.put("\\sub"); break;
-    default: break;
+    default: offs.put("\\nosupersub"); break;
     }
+    // Capitals are one property in our reader and in LibreOffice, where
+    // \scaps0 (or \caps0) can turn off \caps (or \scaps) even given after
+    // it: the offs only where neither is on.
     switch (format.fontCapitalization()) {
     case QFont::AllUppercase: b.put("\\caps"); break;
     case QFont::SmallCaps: b.put("\\scaps"); break;
-    default: break;
+    default: offs.put("\\caps0\\scaps0"); break;
     }
-    if (format.boolProperty(HiddenText))
-        b.put("\\v");
-    if (format.hasProperty(QTextFormat::ForegroundBrush)) {
-        const QBrush brush = format.foreground();
-        if (brush.style() != Qt::NoBrush)
-            b.putWord("\\cf", colourIndex(brush.color()));
-    }
-    if (format.hasProperty(QTextFormat::BackgroundBrush)) {
-        const QBrush brush = format.background();
-        if (brush.style() != Qt::NoBrush)
-            b.putWord("\\highlight", colourIndex(brush.color()));
-    }
-    return b.take();
+    entry->styled = format.hasProperty(StyleNumber);
+    if (entry->styled)
+        b.putWord("\\cs", format.intProperty(StyleNumber));
+    onOrOff(format.boolProperty(HiddenText), "\\v", "\\v0");
+    // No \cf0 for the automatic colour: the paragraph's \plain gives it,
+    // and LibreOffice takes \cf0 for the style's colour.
+    if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush)
+        b.putWord("\\cf", colourIndex(format.foreground().color()));
+    // Word turns a style's highlight off with \highlight0, LibreOffice with
+    // \chcbpat0.
+    const QBrush background = format.hasProperty(QTextFormat::BackgroundBrush) ? format.background() : QBrush();
+    if (background.style() != Qt::NoBrush)
+        b.putWord("\\highlight", colourIndex(background.color()));
+    else
+        offs.put("\\highlight0\\chcbpat0");
+    entry->props = b.take();
+    entry->offs = offs.take();
 }
 
 const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &format) {
@@ -261,7 +356,8 @@ const CharEntry &DocumentWriter::charEntry(int index, const QTextCharFormat &for
     if (!entry.valid) {
         entry.valid = true;
         entry.image = format.isImageFormat();
-        entry.props = buildCharProps(format, &entry.family);
+        entry.owned = format.hasProperty(KeptOwner);
+        buildCharEntry(format, &entry);
         if (format.isAnchor())
             entry.href = format.anchorHref();
     }
@@ -278,8 +374,21 @@ const CharEntry &DocumentWriter::charEntryFor(const QTextFragment &fragment) {
 QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const {
     Buffer b(64);
     b.put("\\pard\\plain");
+    // Under a style, what the paragraph does not have is said outright, or
+    // other readers would take the style's value for it; in a list, the
+    // list level's indents likewise (and LibreOffice takes a list
+    // paragraph's own indents only with all of them given).
+    const bool sayAll = format.hasProperty(StyleNumber) || format.hasProperty(ListOverride);
+    if (format.hasProperty(StyleNumber))
+        b.putWord("\\s", format.intProperty(StyleNumber));
+    if (format.hasProperty(ListOverride)) {
+        b.putWord("\\ls", format.intProperty(ListOverride));
+        b.putWord("\\ilvl", format.intProperty(ListLevel));
+    }
     if (format.layoutDirection() == Qt::RightToLeft)
         b.put("\\rtlpar");
+    else if (sayAll)
+        b.put("\\ltrpar");
     const Qt::Alignment align = format.alignment() & Qt::AlignHorizontal_Mask;
     if (align & Qt::AlignJustify)
         b.put("\\qj");
@@ -287,13 +396,17 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const 
         b.put("\\qc");
     else if (align & Qt::AlignRight)
         b.put("\\qr");
+    else if (sayAll)
+        b.put("\\ql");
+    // A length of 0 is written only to say that it is 0.
+    auto length = [&](const char *word, int twips) {
+        if (twips || sayAll)
+            b.putWord(word, twips);
+    };
     const double indentUnits = format.indent() * doc_->indentWidth();
-    if (const int li = unitsToTwips(format.leftMargin() + indentUnits))
-        b.putWord("\\li", li);
-    if (const int ri = unitsToTwips(format.rightMargin()))
-        b.putWord("\\ri", ri);
-    if (const int fi = unitsToTwips(format.textIndent()))
-        b.putWord("\\fi", fi);
+    length("\\li", unitsToTwips(format.leftMargin() + indentUnits));
+    length("\\ri", unitsToTwips(format.rightMargin()));
+    length("\\fi", unitsToTwips(format.textIndent()));
     // Qt counts tab stops from where the first line starts, RTF from the
     // paragraph area's left edge.
     const double firstLine = format.leftMargin() + indentUnits + format.textIndent();
@@ -309,51 +422,55 @@ QByteArray DocumentWriter::buildParaProps(const QTextBlockFormat &format) const 
         }
         b.putWord("\\tx", tx);
     }
-    if (const int sb = unitsToTwips(format.topMargin()))
-        b.putWord("\\sb", sb);
-    if (const int sa = unitsToTwips(format.bottomMargin()))
-        b.putWord("\\sa", sa);
+    length("\\sb", unitsToTwips(format.topMargin()));
+    length("\\sa", unitsToTwips(format.bottomMargin()));
     const double height = format.lineHeight();
+    bool spaced = false;
     switch (format.lineHeightType()) {
     case QTextBlockFormat::ProportionalHeight:
         // \slmult1: 240 is single spacing.
         if (height > 0 && std::abs(height - 100) > 0.01) {
             b.putWord("\\sl", int(std::lround(height * 2.4)));
             b.put("\\slmult1");
+            spaced = true;
         }
         break;
     case QTextBlockFormat::FixedHeight:
         if (height > 0) {
             b.putWord("\\sl", -unitsToTwips(height));
             b.put("\\slmult0");
+            spaced = true;
         }
         break;
     case QTextBlockFormat::MinimumHeight:
         if (height > 0) {
             b.putWord("\\sl", unitsToTwips(height));
             b.put("\\slmult0");
+            spaced = true;
         }
         break;
     default: break;
     }
+    if (!spaced && sayAll)
+        b.put("\\sl240\\slmult1");
+    // No \pagebb0: LibreOffice reads it as \pagebb.
     if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
         b.put("\\pagebb");
     return b.take();
 }
 
-const QByteArray &DocumentWriter::paraProps(const QTextBlock &block) {
-    int index = block.blockFormatIndex();
-    if (index < 0)
-        index = 0;
-    if (size_t(index) >= paraEntries_.size()) {
-        paraEntries_.resize(size_t(index) + 1);
-        paraValid_.resize(size_t(index) + 1, false);
+const DocumentWriter::ParaEntry &DocumentWriter::paraEntry(const QTextBlock &block) {
+    const size_t index = size_t(std::max(0, block.blockFormatIndex()));
+    if (index >= paraEntries_.size())
+        paraEntries_.resize(index + 1);
+    ParaEntry &entry = paraEntries_[index];
+    if (!entry.valid) {
+        const QTextBlockFormat format = block.blockFormat();
+        entry.valid = true;
+        entry.styled = format.hasProperty(StyleNumber);
+        entry.props = buildParaProps(format);
     }
-    if (!paraValid_[size_t(index)]) {
-        paraValid_[size_t(index)] = true;
-        paraEntries_[size_t(index)] = buildParaProps(block.blockFormat());
-    }
-    return paraEntries_[size_t(index)];
+    return entry;
 }
 
 void DocumentWriter::collectItems(QTextFrame::iterator it, std::vector<Item> *items) const {
@@ -399,7 +516,16 @@ void DocumentWriter::writeItems(const std::vector<Item> &items, int itap, Termin
 void DocumentWriter::writeTerminator(Terminator term) {
     switch (term) {
     case Terminator::None: break;
-    case Terminator::Par: out_.put("\\par"); break;
+    case Terminator::Par:
+        if (sectionBreak_) {
+            out_.put("\\sect");
+            writeKept(sectionBreak_->rtf, *sectionBreak_);
+            sectionBreak_ = nullptr;
+            sectionSettings_ = true;
+        } else {
+            out_.put("\\par");
+        }
+        break;
     case Terminator::Cell: out_.put("\\cell"); break;
     case Terminator::NestCell: out_.put("\\nestcell"); break;
     }
@@ -432,87 +558,231 @@ void DocumentWriter::openLink(const QString &href) {
     out_.put("\"}}{\\fldrslt");
 }
 
+void DocumentWriter::closeLink() {
+    if (!link_.isEmpty())
+        out_.put("}}");
+    link_.clear();
+}
+
+void DocumentWriter::flushPending() {
+    if (pending_.length > 0)
+        writeRun(charEntries_[size_t(pending_.index)], QStringView(text_).mid(pending_.start, pending_.length));
+    pending_.length = 0;
+}
+
 void DocumentWriter::writeBlock(const QTextBlock &block, int itap, Terminator term) {
-    out_.put(paraProps(block));
-    if (itap > 0)
-        out_.put("\\intbl");
-    if (itap > 1)
-        out_.putWord("\\itap", itap);
+    const ParaEntry &para = paraEntry(block);
+    blockProps_ = &para.props;
+    blockStyled_ = para.styled;
+    blockItap_ = itap;
+    writeBlockProps();
+    ++blockSerial_;
+    auto keptAt = [&](int position) { return nextKept_ < kept_.size() && kept_[nextKept_].position <= position; };
 
     // Neighbouring fragments that come out the same (their formats differ
     // only in what RTF does not say, such as the kept content they carry)
-    // are written as one run.
-    struct Pending {
-        int index = 0;
-        int start = 0;
-        int length = 0;
-    } run;
-    auto flushRun = [&] {
-        if (run.length > 0)
-            writeRun(charEntries_[size_t(run.index)], QStringView(text_).mid(run.start, run.length));
-        run.length = 0;
-    };
-    auto keptAt = [&](int position) { return nextKept_ < kept_.size() && kept_[nextKept_].position <= position; };
-
-    QString link;
+    // are written as one run. A fragment is written in pieces where owning
+    // items begin or end inside it.
     bool any = false;
+    std::vector<const KeptItem *> owners;
+    int end = block.position();  // fragments follow one another from there
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         if (!fragment.isValid() || fragment.length() <= 0)
             continue;
-        const int position = fragment.position();
-        if (keptAt(position)) {
-            flushRun();
-            writeKeptBefore(position);
-        }
         const CharEntry &entry = charEntryFor(fragment);
-        if (entry.href != link) {
-            flushRun();
-            if (!link.isEmpty())
-                out_.put("}}");
-            link = entry.href;
-            if (!link.isEmpty())
-                openLink(link);
-        }
-        any = true;
-        if (entry.image) {
-            flushRun();
-            const QTextImageFormat image = fragment.charFormat().toImageFormat();
-            for (int i = 0; i < fragment.length(); ++i)
-                writeImage(image);
-            continue;
-        }
-        const int index = std::max(0, fragment.charFormatIndex());
-        const CharEntry &last = charEntries_[size_t(run.index)];
-        if (run.length > 0 && run.start + run.length == position && last.family == entry.family &&
-            last.props == entry.props) {
-            run.length += fragment.length();
-        } else {
-            flushRun();
-            run = {index, position, fragment.length()};
+        const int start = end;
+        end += fragment.length();
+        const QTextCharFormat format = entry.owned || entry.image ? fragment.charFormat() : QTextCharFormat();
+        for (int position = start; position < end;) {
+            int pieceEnd = end;
+            owners.clear();
+            if (entry.owned)
+                ownersAt(format, position, &owners, &pieceEnd);
+            closeOwnersNotIn(owners);
+            if (keptAt(position)) {
+                flushPending();
+                writeKeptBefore(position);
+            }
+            openOwners(owners, entry);
+            any = true;
+            if (ownedContentReplaced()) {
+                position = pieceEnd;
+                continue;
+            }
+            if (entry.href != link_) {
+                flushPending();
+                closeLink();
+                link_ = entry.href;
+                if (!link_.isEmpty())
+                    openLink(link_);
+            }
+            if (entry.image) {
+                flushPending();
+                const QTextImageFormat image = format.toImageFormat();
+                for (; position < pieceEnd; ++position)
+                    writeImage(image);
+                continue;
+            }
+            const int index = std::max(0, fragment.charFormatIndex());
+            const CharEntry &last = charEntries_[size_t(pending_.index)];
+            if (pending_.length > 0 && pending_.start + pending_.length == position && last.family == entry.family &&
+                last.props == entry.props) {
+                pending_.length += pieceEnd - position;
+            } else {
+                flushPending();
+                pending_ = {index, position, pieceEnd - position};
+            }
+            blockWritten_ = true;
+            position = pieceEnd;
         }
     }
-    flushRun();
-    writeKeptBefore(block.position() + block.length() - 1);
-    if (!link.isEmpty())
-        out_.put("}}");
+    flushPending();
+    // Owners that end with the paragraph close before its mark; one whose
+    // result goes on into the next paragraph stays open.
+    const int blockEnd = block.position() + block.length() - 1;
+    for (size_t i = 0; i < open_.size(); ++i) {
+        if (spans_.at(open_[i].item).end <= blockEnd) {
+            closeOwnersFrom(i);
+            break;
+        }
+    }
+    writeKeptBefore(blockEnd);
+    closeLink();
 
     if (!any) {
         // An empty paragraph keeps the height of its mark's font.
         const CharEntry &mark = charEntry(block.charFormatIndex(), block.charFormat());
         const int charset = families_[size_t(mark.family)].fixedCharset;
         out_.putWord("\\f", fontIndex(mark.family, charset >= 0 ? charset : kAnsi));
-        out_.put(mark.props);
+        writeCharProps(mark);
         out_.put(' ');
     }
+    if (term == Terminator::Cell || term == Terminator::NestCell)
+        closeOwnersFrom(0);  // a result does not go on into another cell
     writeTerminator(term);
+    blockWritten_ = false;
+}
+
+// The owning items of the characters from position on, outermost first,
+// and where the piece they own together ends. An item owns only its span
+// (ownedSpans).
+void DocumentWriter::ownersAt(const QTextCharFormat &format, int position, std::vector<const KeptItem *> *owners,
+                              int *pieceEnd) const {
+    for (const KeptItemPtr &item : KeptList::of(format, KeptOwner).items()) {
+        if (written_.count(item.get()))
+            continue;
+        const auto span = spans_.find(item.get());
+        if (span == spans_.end() || position < span->second.start || position >= span->second.end)
+            continue;
+        owners->push_back(item.get());
+        *pieceEnd = std::min(*pieceEnd, span->second.end);
+    }
+}
+
+void DocumentWriter::closeOwnersNotIn(const std::vector<const KeptItem *> &owners) {
+    size_t same = 0;
+    while (same < open_.size() && same < owners.size() && open_[same].item == owners[same])
+        ++same;
+    closeOwnersFrom(same);
+}
+
+void DocumentWriter::closeOwnersFrom(size_t first) {
+    if (first >= open_.size())
+        return;
+    flushPending();
+    closeLink();
+    bool reopened = false;
+    while (open_.size() > first) {
+        const OpenOwner owner = open_.back();
+        open_.pop_back();
+        written_.insert(owner.item);
+        const KeptItem &item = *owner.item;
+        switch (item.kind) {
+        case KeptItem::Kind::Wrapper: closeWrapper(item); break;
+        case KeptItem::Kind::Note: writeKept(item.rtf, item); break;
+        default: break;
+        }
+        reopened = reopened || owner.block != blockSerial_;
+    }
+    // A result that began in an earlier paragraph held this paragraph's
+    // properties; they are said again for the rest of it.
+    if (reopened)
+        writeBlockProps();
+}
+
+// A field, object or shape: all but its result, and the result's group.
+void DocumentWriter::openWrapper(const KeptItem &item) {
+    writeKept(item.rtf, item);
+    if (!item.resultWord.isEmpty()) {
+        out_.put("{\\");
+        out_.put(item.resultWord);
+        out_.put(' ');
+    }
+}
+
+void DocumentWriter::closeWrapper(const KeptItem &item) {
+    if (!item.resultWord.isEmpty())
+        out_.put('}');
+    writeKept(item.suffix, item);
+}
+
+void DocumentWriter::writeBlockProps() {
+    sectionSettings_ = false;
+    out_.put(*blockProps_);
+    if (blockItap_ > 0)
+        out_.put("\\intbl");
+    if (blockItap_ > 1)
+        out_.putWord("\\itap", blockItap_);
+}
+
+void DocumentWriter::openOwners(const std::vector<const KeptItem *> &owners, const CharEntry &first) {
+    if (open_.size() >= owners.size())
+        return;
+    flushPending();
+    closeLink();
+    for (size_t i = open_.size(); i < owners.size(); ++i) {
+        const KeptItem &item = *owners[i];
+        switch (item.kind) {
+        case KeptItem::Kind::Wrapper: openWrapper(item); break;
+        case KeptItem::Kind::Note: {
+            // The automatic reference mark in place of the number the reader
+            // showed, in the format the mark shows in; a mark the file spelled
+            // out after the \chftn goes with it.
+            const OwnedSpan span = spans_.at(&item);
+            writeRun(first, item.markGiven ? QStringView(text_).mid(span.start, span.end - span.start) : QStringView(),
+                     "\\chftn");
+            break;
+        }
+        case KeptItem::Kind::Picture: writeKept(item.rtf, item); break;
+        default: break;
+        }
+        open_.push_back({owners[i], blockSerial_});
+    }
+}
+
+// Whether what the characters show stands for something else that was
+// written in their place: a note's automatic mark, a picture's placeholder.
+bool DocumentWriter::ownedContentReplaced() const {
+    for (const OpenOwner &owner : open_) {
+        if (owner.item->kind == KeptItem::Kind::Note || owner.item->kind == KeptItem::Kind::Picture)
+            return true;
+    }
+    return false;
 }
 
 // Kept content goes in front of the character it stands before, inside the
-// link the characters around it share.
+// link the characters around it share. What follows a section break in its
+// gap was read after the \sect (the document ended there): it waits for the
+// \sect to be written.
 void DocumentWriter::writeKeptBefore(int position) {
-    for (; nextKept_ < kept_.size() && kept_[nextKept_].position <= position; ++nextKept_)
-        writeKeptItem(*kept_[nextKept_].item);
+    while (!sectionBreak_ && nextKept_ < kept_.size() && kept_[nextKept_].position <= position) {
+        // After a section's settings, the body's content again.
+        if (sectionSettings_)
+            out_.put("\\pard");
+        sectionSettings_ = false;
+        writeKeptItem(*kept_[nextKept_++].item);
+    }
 }
 
 void DocumentWriter::writeKeptItem(const KeptItem &item) {
@@ -522,14 +792,33 @@ void DocumentWriter::writeKeptItem(const KeptItem &item) {
         for (const KeptItem::Run &run : item.runs) {
             CharEntry entry;
             entry.valid = true;
-            entry.props = buildCharProps(run.format, &entry.family);
+            buildCharEntry(run.format, &entry);
             writeRun(entry, run.text);
         }
+        break;
+    case KeptItem::Kind::Markup:
+    case KeptItem::Kind::Picture: writeKept(item.rtf, item); break;
+    case KeptItem::Kind::SectionBreak:
+        sectionBreak_ = &item;  // the paragraph mark it stands at becomes \sect
+        break;
+    case KeptItem::Kind::Note:
+        out_.put("{\\super\\chftn}");
+        writeKept(item.rtf, item);
+        break;
+    case KeptItem::Kind::Wrapper:
+        openWrapper(item);
+        closeWrapper(item);
         break;
     }
 }
 
-void DocumentWriter::writeRun(const CharEntry &entry, QStringView text) {
+void DocumentWriter::writeCharProps(const CharEntry &entry) {
+    if (blockStyled_ || entry.styled)
+        out_.put(entry.offs);
+    out_.put(entry.props);
+}
+
+void DocumentWriter::writeRun(const CharEntry &entry, QStringView text, QByteArrayView before) {
     int charset = families_[size_t(entry.family)].fixedCharset;
     if (charset < 0)
         charset = charsetForText(text);
@@ -546,7 +835,8 @@ void DocumentWriter::writeRun(const CharEntry &entry, QStringView text) {
         out_.put("\\dbch");
         out_.putWord("\\af", font);
     }
-    out_.put(entry.props);
+    writeCharProps(entry);
+    out_.put(before);
     out_.put(' ');
 
     int uc = 1;  // the header's \uc1; \ucN is group-scoped, so it resets with '}'
@@ -781,9 +1071,11 @@ void DocumentWriter::writeTable(QTextTable *table, int depth, int widthTwips) {
     }
 }
 
-QByteArray DocumentWriter::header() {
-    Buffer h(1024 + qsizetype(fonts_.size()) * 64 + qsizetype(colours_.size()) * 32);
-    h.put("{\\rtf1\\ansi\\ansicpg936\\deff0\\uc1");
+QByteArray DocumentWriter::header(const QByteArray &prologue) {
+    Buffer h(1024 + qsizetype(fonts_.size()) * 64 + qsizetype(colours_.size()) * 32 + prologue.size());
+    h.put("{\\rtf1\\ansi\\ansicpg936");
+    h.putWord("\\deff", deff_);
+    h.put("\\uc1");
     h.newline();
     h.put("{\\fonttbl");
     for (size_t i = 0; i < fonts_.size(); ++i) {
@@ -832,14 +1124,28 @@ QByteArray DocumentWriter::header() {
     }
     h.put('}');
     h.newline();
-    h.put("{\\*\\generator Pennaro;}\\viewkind4");
+    h.put("{\\*\\generator Pennaro;}");
+    // What the document keeps of its own header: its stylesheet and list
+    // tables, properties, settings, headers and footers.
+    h.put(prologue);
+    h.put("\\viewkind4");
     h.newline();
     return h.take();
 }
 
 QByteArray DocumentWriter::write() {
     out_.skip(kHeaderRoom);
-    kept_ = placeKeptContent(doc_);
+    // Most documents keep nothing; a look at their few distinct formats
+    // spares them the walks over every fragment.
+    bool gaps = false, owners = false;
+    for (const QTextFormat &format : doc_->allFormats()) {
+        gaps = gaps || format.hasProperty(KeptBefore) || format.hasProperty(KeptAfter);
+        owners = owners || format.hasProperty(KeptOwner);
+    }
+    if (gaps)
+        kept_ = placeKeptContent(doc_);
+    if (owners)
+        spans_ = ownedSpans(doc_);
     std::vector<Item> items;
     collectItems(doc_->rootFrame()->begin(), &items);
     int width = kDefaultTextWidthTwips;
@@ -848,12 +1154,22 @@ QByteArray DocumentWriter::write() {
     // Every paragraph ends with \par, the last one too: readers take the
     // final \par as the mark of the last paragraph, not as a new empty one.
     writeItems(items, 0, Terminator::Par, width);
-    writeKeptBefore(INT_MAX);  // nothing should be left; if it is, it is not lost
+    // Nothing should be left; if it is, it is not lost.
+    closeOwnersFrom(0);
+    writeKeptBefore(INT_MAX);
+    while (sectionBreak_) {
+        writeTerminator(Terminator::Par);
+        writeKeptBefore(INT_MAX);
+    }
     out_.put('}');
     out_.newline();
 
-    // The tables are only known once the body is written.
-    const QByteArray head = header();
+    // The tables are only known once the body and what the document keeps
+    // of its header are written.
+    Buffer prologue(1024);
+    if (keptDocument_)
+        writeKeptTo(prologue, keptDocument_->prologue, keptDocument_->source);
+    const QByteArray head = header(prologue.take());
     return out_.takeWithPrefix(head, kHeaderRoom);
 }
 

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <algorithm>
 #include <cstring>
 
 namespace pennaro::rtf::writer {
@@ -33,6 +34,8 @@ public:
     }
 
     void put(QByteArrayView s) {
+        if (s.isEmpty())
+            return;  // memcpy may not be given the null pointer of an empty view
         ensure(s.size());
         std::memcpy(p_, s.data(), size_t(s.size()));
         p_ += s.size();
@@ -123,7 +126,10 @@ public:
 private:
     void grow(qsizetype n) {
         const qsizetype used = p_ ? p_ - data_.data() : 0;
-        qsizetype cap = data_.size() ? data_.size() : 4096;
+        // A new buffer takes the room asked for: a format's few control
+        // words are kept for the whole save, one per format, and 4 KB each
+        // came to gigabytes on a document where every note is a format.
+        qsizetype cap = data_.size() ? data_.size() : std::max<qsizetype>(n, 16);
         while (cap - used < n)
             cap *= 2;
         data_.resize(cap);
