@@ -157,20 +157,7 @@ QString keptPlainText(QByteArrayView rtf) {
             // Destinations other than the outermost group hold no text of
             // the note itself.
             const Keyword *k = lookupKeyword(t.name);
-            bool destination = false;
-            if (k) {
-                switch (k->kw) {
-                case Kw::FontTbl:
-                case Kw::ColorTbl:
-                case Kw::FldInst:
-                case Kw::Pict:
-                case Kw::SkipDest:
-                case Kw::DocDest:
-                case Kw::TextDest:
-                case Kw::Footnote: destination = true; break;
-                default: break;
-                }
-            }
+            const bool destination = k && isDestination(k->kw);
             if (first && depth > 1 && (starred || destination)) {
                 skipFrom = depth;
                 break;

@@ -95,6 +95,21 @@ struct Keyword {
 // nullptr when the reader does not know the word.
 const Keyword *lookupKeyword(std::string_view name);
 
+// Words that open a group whose content is not body text.
+inline bool isDestination(Kw kw) {
+    switch (kw) {
+    case Kw::FontTbl:
+    case Kw::ColorTbl:
+    case Kw::FldInst:
+    case Kw::Pict:
+    case Kw::SkipDest:
+    case Kw::DocDest:
+    case Kw::TextDest:
+    case Kw::Footnote: return true;
+    default: return false;
+    }
+}
+
 // Whether the word is a character or paragraph property.
 inline bool isPropertyWord(Kw kw) {
     const KwGroup g = groupOf(kw);

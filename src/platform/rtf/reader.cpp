@@ -697,21 +697,6 @@ bool Reader::opensGroup(const Token &t) const {
     return true;
 }
 
-// Words that open a group whose content is not body text.
-bool Reader::isDestination(Kw kw) {
-    switch (kw) {
-    case Kw::FontTbl:
-    case Kw::ColorTbl:
-    case Kw::FldInst:
-    case Kw::Pict:
-    case Kw::SkipDest:
-    case Kw::DocDest:
-    case Kw::TextDest:
-    case Kw::Footnote: return true;
-    default: return false;
-    }
-}
-
 void Reader::handleSymbol(unsigned char c) {
     if (c == '*') {
         flushBytes();

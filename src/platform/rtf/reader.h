@@ -138,7 +138,6 @@ private:
     void noteWord(const Keyword &k, const Token &t);
     void pictureWord(const Keyword &k, const Token &t);
     void keptWord(const Keyword &k, const Token &t);
-    static bool isDestination(Kw kw);
     bool opensGroup(const Token &t) const;
 
     // Text (reader.cpp)
