@@ -49,7 +49,15 @@ print_to() {
 xdotool windowactivate --sync "$main"
 xdotool key ctrl+Home shift+End
 open_print_dialog
+# The options grow the dialog; the keys after them go to what they show, so
+# they wait for it (a slow build takes longer than any fixed pause).
+height() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p'; }
+before=$(height "$dialog")
 xdotool key alt+o
+for _ in $(seq 100); do
+  [ "$(height "$dialog")" != "$before" ] && break
+  sleep 0.1
+done
 sleep 0.3
 print_to "$WORK/selection.pdf"
 xdotool key Tab Tab Tab space Return
