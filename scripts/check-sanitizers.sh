@@ -20,5 +20,8 @@ export QT_QPA_PLATFORM=offscreen
 cd "$build"
 ctest --output-on-failure -j 2 -LE e2e
 # The end-to-end scripts time what a user would wait for; instrumented, the
-# editor is several times slower, so they run one at a time.
-ctest --output-on-failure -L e2e
+# editor is several times slower, so they run one at a time. Keys typed into
+# the print dialog can still come before it is ready for them there (seen in
+# two of three runs, twice in a row once), so a script gets five tries here;
+# a sanitizer report fails every try alike. The release build gives one try.
+ctest --output-on-failure -L e2e --repeat until-pass:5
